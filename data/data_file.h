@@ -1,0 +1,33 @@
+// Reading and writing data files: n x n decimal numbers, row after row.
+#pragma once
+
+#include "data/grid.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr const char* kFormatMessage =
+    "Illegal file format!\n"
+    "Maybe the number of the data is not enough,\n"
+    "or the data are not separated by tab and return properly!!";
+
+// A grid, or the message that says why there is none.
+struct DataFileResult {
+    std::optional<DataGrid> grid;
+    std::string message; // empty when grid holds a value
+};
+
+// The first size x size numbers of the text as a grid of that size. Refused
+// with kFormatMessage: too few numbers, a token that is no decimal number, a
+// value that reads as 0, or one that is not a finite 32-bit float.
+DataFileResult ParseDataText(std::string_view text, int32_t size);
+// The same for a file; a file that cannot be opened gives "Cannot open file"
+// and its name.
+DataFileResult ReadDataFile(const std::string& path, int32_t size);
+
+// One row a line, values separated by tabs, each written so that it reads
+// back as the same 32-bit float.
+std::string DataFileText(const DataGrid& grid);
+// False when the file cannot be written.
+bool WriteDataFile(const std::string& path, const DataGrid& grid);

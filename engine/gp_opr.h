@@ -1,0 +1,25 @@
+// The variation operators. Each writes into an existing child whose node array
+// has the population's capacity and never makes a child longer than maxLength.
+#pragma once
+
+#include <cstdint>
+
+struct Individual;
+struct NodeEntry;
+
+// Last position of the subtree starting at `start`, or -1 when the program
+// ends before the subtree does.
+int32_t SubtreeEnd(const NodeEntry* nodeTable, const int32_t* nodes, int32_t start, int32_t length);
+
+// Receiver with one of its subtrees replaced by a subtree of the donor.
+void Crossover(Individual& child, const Individual& receiver, const Individual& donor,
+               int32_t maxLength);
+// Parent with one of its subtrees replaced by a new random subtree of at most
+// maxSubtree nodes.
+void Mutation(Individual& child, const Individual& parent, int32_t maxLength, int32_t maxSubtree);
+// A prefix of `first` followed by a suffix of `second`, joined where both have
+// the same number of open argument slots.
+void OnePointCrossover(Individual& child, const Individual& first, const Individual& second,
+                       int32_t maxLength);
+// An exact copy, fitness values included.
+void CopyIndividual(Individual& child, const Individual& parent, int32_t maxLength);

@@ -1,0 +1,82 @@
+#include "engine/problem.h"
+
+#include "engine/fitness.h"
+#include "engine/settings.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
+    for (bool c : checked)
+        if (c)
+            return false;
+    checked[0] = true;
+    return true;
+}
+
+namespace {
+
+// The exact decimal expansion of a float rounded to one significant digit,
+// ties away from zero, as the nearest double.
+double RoundToOneDigit(float value) {
+    if (value == 0)
+        return value;
+    // A float has at most 112 significant decimal digits, so this is exact.
+    char text[160];
+    std::snprintf(text, sizeof text, "%.120e", static_cast<double>(std::fabs(value)));
+    int digit = text[0] - '0';
+    const int exponent = std::atoi(std::strchr(text, 'e') + 1);
+    if (text[2] >= '5')
+        ++digit;
+    const double magnitude = std::strtod((std::to_string(digit) + "e" + std::to_string(exponent)).c_str(), nullptr);
+    return value < 0 ? -magnitude : magnitude;
+}
+
+} // namespace
+
+std::string ConstantName(float value) {
+    const double rounded = RoundToOneDigit(value);
+    char text[64];
+    std::snprintf(text, sizeof text, std::fabs(rounded) >= 10 ? "%.0e" : "%.3f", rounded);
+    return text;
+}
+
+std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
+                                      const FunctionTable& functions) {
+    auto checked = settings.functionChecked;
+    EnsureOneFunction(checked);
+
+    auto problem = std::make_unique<Problem>();
+    for (bool c : checked)
+        problem->functionCount += c ? 1 : 0;
+    problem->constantCount = TextToInteger(settings.constantCountText);
+    problem->variableCount = 2;
+
+    const int32_t tableSize = problem->functionCount + 2 + problem->constantCount;
+    problem->nodeTable.resize(tableSize);
+    problem->constants.resize(problem->constantCount);
+
+    problem->constantLower = TextToFloat(settings.rangeLowerText);
+    problem->constantUpper = TextToFloat(settings.rangeUpperText);
+    const long double lower = problem->constantLower;
+    const long double width = static_cast<long double>(problem->constantUpper) - lower;
+    for (int32_t i = 0; i < problem->constantCount; ++i)
+        problem->constants[i] =
+            static_cast<float>(lower + static_cast<long double>(i) * width / problem->constantCount);
+
+    int32_t code = 0;
+    for (int k = 0; k < kFunctionCount; ++k)
+        if (checked[k])
+            problem->nodeTable[code++] = functions[k];
+    problem->nodeTable[code++] = NodeEntry{-1, settings.horizontalName, VariableNode, 0};
+    problem->nodeTable[code++] = NodeEntry{-1, settings.verticalName, VariableNode, 1};
+    for (int32_t i = 0; i < problem->constantCount; ++i)
+        problem->nodeTable[code++] =
+            NodeEntry{-1, ConstantName(problem->constants[i]), ConstantNode, i};
+
+    BuildFitnessCases(*problem, settings.training, settings.validation, settings.useTrainingData);
+    problem->paused = false;
+    return problem;
+}

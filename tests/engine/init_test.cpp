@@ -1,0 +1,1 @@
+#include "tests/engine/test_support.h"
