@@ -13,9 +13,10 @@ public:
     static constexpr int32_t kDefaultSize = 30;
 
     DataGrid() = default;
-    // A grid of size x size zeros.
+    // A grid of size x size zeros; a negative size gives an empty grid.
     explicit DataGrid(int32_t size)
-        : size_(size), cells_(static_cast<size_t>(size) * static_cast<size_t>(size), 0.0f) {}
+        : size_(size < 0 ? 0 : size),
+          cells_(static_cast<size_t>(size_) * static_cast<size_t>(size_), 0.0f) {}
 
     [[nodiscard]] int32_t Size() const { return size_; }
     // Element [r][c]: row r, column c.

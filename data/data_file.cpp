@@ -1,0 +1,161 @@
+#include "data/data_file.h"
+
+#include "engine/settings.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr const char* kSizeMessage = "Size of axis must be from 2 to 50";
+constexpr size_t kChunkSize = 64 * 1024;
+
+// White space as the C library's scanf skips it, independent of the locale.
+bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+// The 32-bit float of a decimal token, or nothing when it reads as 0 (an
+// underflow included) or lies beyond the 32-bit range.
+std::optional<float> TokenValue(std::string_view token) {
+    // from_chars takes no leading plus sign.
+    if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+    float value = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (error != std::errc{} || end != token.data() + token.size()) return std::nullopt;
+    if (value == 0 || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// Collects the first size x size values of a text that may arrive in pieces.
+// Like scanf("%f\t"), a read skips white space and starts right after the
+// previous number, so text glued to a number makes the next read fail.
+class ValueReader {
+public:
+    explicit ValueReader(int32_t size)
+        : size_(size), wanted_(static_cast<size_t>(size) * static_cast<size_t>(size)) {
+        values_.reserve(wanted_);
+    }
+
+    // Reads values from `text` until enough are there or the text ends; false
+    // at a token that is refused. A piece must not end inside a token.
+    bool Read(std::string_view text) {
+        size_t pos = 0;
+        while (!Complete()) {
+            while (pos < text.size() && IsBlank(text[pos]))
+                ++pos;
+            if (pos == text.size()) return true;
+            const size_t length = DecimalPrefixLength(text.substr(pos));
+            if (length == 0) return false;
+            const std::optional<float> value = TokenValue(text.substr(pos, length));
+            if (!value) return false;
+            values_.push_back(*value);
+            pos += length;
+        }
+        return true;
+    }
+
+    [[nodiscard]] bool Complete() const { return values_.size() == wanted_; }
+
+    [[nodiscard]] DataGrid Grid() const {
+        DataGrid grid(size_);
+        for (int32_t r = 0; r < size_; ++r)
+            for (int32_t c = 0; c < size_; ++c)
+                grid.At(r, c) = values_[static_cast<size_t>(r) * static_cast<size_t>(size_) +
+                                        static_cast<size_t>(c)];
+        return grid;
+    }
+
+private:
+    int32_t size_;
+    size_t wanted_;
+    std::vector<float> values_;
+};
+
+DataFileResult Refused(const std::string& message) {
+    return {std::nullopt, message};
+}
+
+bool ValidSize(int32_t size) {
+    return size >= DataGrid::kMinSize && size <= DataGrid::kMaxSize;
+}
+
+// Length of the part of `text` that ends with its last white space: no token
+// of that part can continue in text still to come.
+size_t CompletePart(std::string_view text) {
+    size_t end = text.size();
+    while (end > 0 && !IsBlank(text[end - 1]))
+        --end;
+    return end;
+}
+
+// Feeds the file to the reader piece by piece, so that only as much of it is
+// read as the grid needs. False when a token is refused.
+bool ReadStream(std::istream& in, ValueReader& reader) {
+    std::array<char, kChunkSize> chunk{};
+    std::string pending;
+    while (!reader.Complete()) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto got = static_cast<size_t>(in.gcount());
+        if (got == 0) break;
+        pending.append(chunk.data(), got);
+        const size_t complete = CompletePart(pending);
+        if (!reader.Read(std::string_view(pending).substr(0, complete))) return false;
+        pending.erase(0, complete);
+    }
+    return reader.Read(pending);
+}
+
+void AppendValue(std::string& text, float value) {
+    // Shortest form that reads back as the same float: "0.1", "-3.5", "1e-05".
+    std::array<char, 32> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    (void)error; // 32 characters hold any float
+    text.append(buffer.data(), end);
+}
+
+} // namespace
+
+DataFileResult ParseDataText(std::string_view text, int32_t size) {
+    if (!ValidSize(size)) return Refused(kSizeMessage);
+    ValueReader reader(size);
+    if (!reader.Read(text) || !reader.Complete()) return Refused(kFormatMessage);
+    return {reader.Grid(), {}};
+}
+
+DataFileResult ReadDataFile(const std::string& path, int32_t size) {
+    if (!ValidSize(size)) return Refused(kSizeMessage);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Refused("Cannot open file " + path);
+    ValueReader reader(size);
+    const bool accepted = ReadStream(in, reader);
+    // A folder opens on some systems but cannot be read.
+    if (in.bad()) return Refused("Cannot open file " + path);
+    if (!accepted || !reader.Complete()) return Refused(kFormatMessage);
+    return {reader.Grid(), {}};
+}
+
+std::string DataFileText(const DataGrid& grid) {
+    std::string text;
+    for (int32_t r = 0; r < grid.Size(); ++r) {
+        for (int32_t c = 0; c < grid.Size(); ++c) {
+            if (c > 0) text += '\t';
+            AppendValue(text, grid.At(r, c));
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+bool WriteDataFile(const std::string& path, const DataGrid& grid) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    const std::string text = DataFileText(grid);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    return !out.fail();
+}

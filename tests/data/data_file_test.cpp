@@ -1,0 +1,125 @@
+#include "data/data_file.h"
+#include "data/patterns.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+DataGrid GridOf(int32_t size, const std::vector<float>& cells) {
+    DataGrid grid(size);
+    for (size_t i = 0; i < cells.size(); ++i)
+        grid.At(static_cast<int32_t>(i) / size, static_cast<int32_t>(i) % size) = cells[i];
+    return grid;
+}
+
+class DataFile : public testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("quba_data_" +
+                   std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::string Write(const std::string& text) {
+        const std::string path = (folder_ / "grid.txt").string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    std::filesystem::path folder_;
+};
+
+TEST_F(DataFile, AnyWhiteSpaceSeparatesValues) {
+    const DataGrid expected = GridOf(2, {1.5f, -2, 300, 0.4f});
+    // A sign glued to a number starts the next value, as it does for scanf;
+    // anything after the last value needed is never looked at.
+    for (const char* text :
+         {"1.5\t-2\n3e2\t4E-1\n", "1.5\t-2\t3e2\t4E-1", " \r\n+1.5  -2\r\n3e2\v\f4E-1",
+          "1.5-2 300 0.4", "1.5 -2 300 0.4abc 9"}) {
+        const DataFileResult result = ParseDataText(text, 2);
+        ASSERT_TRUE(result.grid) << text;
+        EXPECT_EQ(*result.grid, expected) << text;
+        EXPECT_EQ(result.message, "");
+    }
+}
+
+TEST_F(DataFile, RefusedTexts) {
+    for (const char* text :
+         {"", "1 2 3", "1 2 3 0", "1 0.0 2 3", "-0 1 2 3", "1e-50 1 2 3", "1 2 3 1e39", "nan 1 2 3",
+          "1 inf 2 3", "0x10 1 2 3", ".5 1 2 3", "abc 1 2 3", "1 2abc 3 4", "1 2 3 +-4"}) {
+        const DataFileResult result = ParseDataText(text, 2);
+        EXPECT_FALSE(result.grid) << text;
+        EXPECT_EQ(result.message, kFormatMessage) << text;
+    }
+}
+
+TEST_F(DataFile, SubnormalsAreAccepted) {
+    const DataFileResult result = ParseDataText("1e-45 1 2 -1.2e-40", 2);
+    ASSERT_TRUE(result.grid);
+    EXPECT_EQ(result.grid->At(0, 0), std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(result.grid->At(1, 1), -1.2e-40f);
+}
+
+TEST_F(DataFile, LargerFileGivesItsFirstValuesInReadingOrder) {
+    std::string text;
+    for (int line = 0; line < 40; ++line)
+        for (int column = 0; column < 40; ++column)
+            text += std::to_string(line * 100 + column + 1) + (column < 39 ? "\t" : "\n");
+    const DataFileResult result = ReadDataFile(Write(text), 30);
+    ASSERT_TRUE(result.grid);
+    for (int32_t c = 0; c < 30; ++c) {
+        EXPECT_EQ(result.grid->At(0, c), static_cast<float>(c + 1));
+        EXPECT_EQ(result.grid->At(1, c), static_cast<float>(c < 10 ? 31 + c : 100 + c - 9));
+    }
+}
+
+TEST_F(DataFile, ValuesAcrossReadBuffersAndTrailingJunk) {
+    // A value split between two 64 KiB reads, then one token longer than a read.
+    const std::string text = std::string(65534, ' ') + "1.25 2 3 1." + std::string(70000, '0') +
+                             "1\n" + std::string(200000, '\x01');
+    const DataFileResult result = ReadDataFile(Write(text), 2);
+    ASSERT_TRUE(result.grid) << result.message;
+    EXPECT_EQ(*result.grid, GridOf(2, {1.25f, 2, 3, 1}));
+}
+
+TEST_F(DataFile, FileThatCannotBeOpened) {
+    const std::string missing = (folder_ / "missing.txt").string();
+    for (const std::string& path : {missing, folder_.string()}) {
+        const DataFileResult result = ReadDataFile(path, 2);
+        EXPECT_FALSE(result.grid);
+        EXPECT_EQ(result.message, "Cannot open file " + path);
+    }
+}
+
+TEST_F(DataFile, WrittenGridReadsBackIdentically) {
+    EXPECT_EQ(DataFileText(GridOf(2, {1, 0.1f, -3.5f, 1e-5f})), "1\t0.1\n-3.5\t1e-05\n");
+    std::vector<DataGrid> grids;
+    for (int32_t index = 0; index < kPatternCount; ++index)
+        grids.push_back(GeneratePattern(index, 30));
+    grids.push_back(
+        GridOf(2, {std::numeric_limits<float>::max(), -std::numeric_limits<float>::min(),
+                   std::numeric_limits<float>::denorm_min(), 0.1f}));
+    const std::string path = (folder_ / "written.txt").string();
+    for (const DataGrid& grid : grids) {
+        ASSERT_TRUE(WriteDataFile(path, grid));
+        const DataFileResult result = ReadDataFile(path, grid.Size());
+        ASSERT_TRUE(result.grid) << result.message;
+        EXPECT_EQ(*result.grid, grid);
+    }
+    EXPECT_FALSE(WriteDataFile((folder_ / "no" / "such.txt").string(), grids[0]));
+}
+
+TEST_F(DataFile, WrittenZeroIsRefusedOnReading) {
+    const DataGrid withZero = GridOf(2, {1, 0, 2, 3});
+    EXPECT_FALSE(ParseDataText(DataFileText(withZero), 2).grid);
+}
+
+} // namespace
