@@ -11,7 +11,10 @@ namespace {
 
 class Noise : public testing::Test {
 protected:
-    void SetUp() override { saved_ = GetRandomState(); }
+    void SetUp() override {
+        saved_ = GetRandomState();
+        SeedRandom(1);
+    }
     void TearDown() override { SetRandomState(saved_); }
 
     // Generator state after `draws` more Rand15 draws from `state`.
