@@ -39,17 +39,13 @@ long double MeanSquaredError(const int32_t* program, const std::vector<float>& x
         SetVariables(xs[k], ys[k]);
         int32_t position = 0;
         const long double out = Evaluate(program, position);
-        if (problem.evaluationError)
-            return kInfinity;
+        if (problem.evaluationError) return kInfinity;
         const auto diff = static_cast<double>(targets[k] - out);
-        if (std::isnan(diff) || std::isinf(diff))
-            return kInfinity;
+        if (std::isnan(diff) || std::isinf(diff)) return kInfinity;
         const double square = diff * diff;
-        if (std::isinf(square))
-            return kInfinity;
+        if (std::isinf(square)) return kInfinity;
         sum = static_cast<float>(static_cast<long double>(sum) + square);
-        if (std::isinf(sum))
-            return kInfinity;
+        if (std::isinf(sum)) return kInfinity;
     }
     return static_cast<long double>(sum) / count;
 }
@@ -76,7 +72,9 @@ void BuildFitnessCases(Problem& problem, GridView training, GridView validation,
     }
 }
 
-void SetVariables(float x, float y) { CurrentProblem().variableValues = {x, y}; }
+void SetVariables(float x, float y) {
+    CurrentProblem().variableValues = {x, y};
+}
 
 long double Evaluate(const int32_t* program, int32_t& position) {
     return CurrentProblem().nodeTable[program[position]].evaluate(program, position);
@@ -84,17 +82,17 @@ long double Evaluate(const int32_t* program, int32_t& position) {
 
 float StoreFloat(long double value) {
     const auto stored = static_cast<float>(value);
-    if (std::isinf(stored))
-        MarkEvaluationError();
+    if (std::isinf(stored)) MarkEvaluationError();
     return stored;
 }
 
-void MarkEvaluationError() { CurrentProblem().evaluationError = true; }
+void MarkEvaluationError() {
+    CurrentProblem().evaluationError = true;
+}
 
 long double TrainingFitness(const int32_t* program) {
     const Problem& problem = CurrentProblem();
-    return MeanSquaredError(program, problem.trainingX, problem.trainingY,
-                            problem.trainingTargets);
+    return MeanSquaredError(program, problem.trainingX, problem.trainingY, problem.trainingTargets);
 }
 
 long double ValidationFitness(const int32_t* program) {
@@ -119,8 +117,8 @@ void AssignFitness(Population& population) {
     const float even = static_cast<float>(1.0L / static_cast<long double>(buffer.size()));
     for (auto& individual : buffer) {
         individual->normalizedFitness =
-            total == 0 ? even
-                       : static_cast<float>(static_cast<long double>(individual->adjustedFitness) /
-                                            total);
+            total == 0
+                ? even
+                : static_cast<float>(static_cast<long double>(individual->adjustedFitness) / total);
     }
 }

@@ -26,8 +26,7 @@ float FloatArgument(const int32_t* program, int32_t& position) {
 }
 
 long double CheckedResult(long double value) {
-    if (std::isinf(value))
-        MarkEvaluationError();
+    if (std::isinf(value)) MarkEvaluationError();
     return value;
 }
 
@@ -114,8 +113,7 @@ long double DivideValues(float a, float b) {
         MarkEvaluationError();
         return kNaN;
     }
-    if (b == 0.0f)
-        return 1.0L;
+    if (b == 0.0f) return 1.0L;
     return static_cast<long double>(a) / b;
 }
 
@@ -125,8 +123,7 @@ long double TrigonometricValue(double (*function)(double), long double argument)
         MarkEvaluationError();
         return kNaN;
     }
-    if (std::isnan(x) || std::fabs(x) >= 0x1p52)
-        return kNaN;
+    if (std::isnan(x) || std::fabs(x) >= 0x1p52) return kNaN;
     return function(x);
 }
 
@@ -139,9 +136,9 @@ long double IntegerMagnitudeValue(double (*function)(double), long double argume
     // magnitude as unsigned keeps 2^31 positive.
     const auto truncated = static_cast<int64_t>(argument);
     const auto low = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(truncated)));
-    const uint32_t magnitude = low < 0 ? 0u - static_cast<uint32_t>(low) : static_cast<uint32_t>(low);
-    if (magnitude == 0)
-        return 0.0L;
+    const uint32_t magnitude =
+        low < 0 ? 0u - static_cast<uint32_t>(low) : static_cast<uint32_t>(low);
+    if (magnitude == 0) return 0.0L;
     return function(static_cast<double>(magnitude));
 }
 
@@ -152,14 +149,13 @@ long double ConditionalValue(float a, long double b, long double c, long double 
     }
     const long double first = a;
     const bool taken = less ? first < b : first > b;
-    if (taken)
-        return StoreFloat(c);
+    if (taken) return StoreFloat(c);
     return d;
 }
 
 FunctionTable BuildFunctionTable() {
-    const EvaluateRoutine routines[kFunctionCount] = {Add,        Subtract,   Multiply, Divide,
-                                                      Sine,       Cosine,     Tangent,  NaturalLog,
+    const EvaluateRoutine routines[kFunctionCount] = {Add,        Subtract,   Multiply,  Divide,
+                                                      Sine,       Cosine,     Tangent,   NaturalLog,
                                                       DecimalLog, SquareRoot, IfGreater, IfLess};
     const char* names[kFunctionCount] = {"+",   "-",  "*",     "/",    "sin",  "cos",
                                          "tan", "ln", "log10", "sqrt", "if >", "if <"};

@@ -20,7 +20,7 @@ constexpr int kFunctionCount = 12;
 
 // Check-list texts in check-list order; "- " keeps its trailing blank.
 inline constexpr std::array<const char*, kFunctionCount> kFunctionListItems = {
-    "+",   "- ",  "*",        "/",           "sin",        "cos",
+    "+",   "- ",       "*",           "/",          "sin",  "cos",
     "tan", "ln (abs)", "log10 (abs)", "sqrt (abs)", "if >", "if <"};
 
 using FunctionTable = std::array<NodeEntry, kFunctionCount>;

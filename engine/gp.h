@@ -15,12 +15,12 @@ struct PopulationSettings;
 
 // Process-wide counters of the run.
 struct RunCounters {
-    int32_t populationCount = 0;  // populations in the run, 1 to 4
-    int32_t generationBound = 0;  // rounds of the run: the largest generation count
-    int32_t labelPopulation = 0;  // whose chart points carry the generation numbers
+    int32_t populationCount = 0;               // populations in the run, 1 to 4
+    int32_t generationBound = 0;               // rounds of the run: the largest generation count
+    int32_t labelPopulation = 0;               // whose chart points carry the generation numbers
     std::array<int32_t, 4> generationCounts{}; // generations per slot; 0 outside the run
-    int32_t stepsDone = 0;        // generation steps started in this run
-    std::array<std::string, 4> bestTexts; // header line and best program per population
+    int32_t stepsDone = 0;                     // generation steps started in this run
+    std::array<std::string, 4> bestTexts;      // header line and best program per population
 };
 
 extern RunCounters runCounters;
@@ -39,9 +39,8 @@ bool GenerationStep(int32_t g, int32_t i, RunDisplay& display);
 // Fills RunTable slot 4 with the problem and slots 0 .. count-1 with the
 // populations. The settings must have passed their checks; running out of
 // memory shows its message and ends the program with status 1.
-void BuildRun(const ProblemSettings& problem, const PopulationSettings* populations,
-              int32_t count, const FunctionTable& functions,
-              RunDisplay& display);
+void BuildRun(const ProblemSettings& problem, const PopulationSettings* populations, int32_t count,
+              const FunctionTable& functions, RunDisplay& display);
 
 // Shows `message` through the display and ends the program with status 1.
 [[noreturn]] void ExitOnMemoryError(RunDisplay& display, const std::string& message);

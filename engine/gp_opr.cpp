@@ -15,8 +15,7 @@ int32_t SubtreeEnd(const NodeEntry* nodeTable, const int32_t* nodes, int32_t sta
     int32_t sum = 0;
     for (int32_t e = start; e < length; ++e) {
         sum += nodeTable[nodes[e]].arityMinus1;
-        if (sum == -1)
-            return e;
+        if (sum == -1) return e;
     }
     return -1;
 }
@@ -35,8 +34,7 @@ Range ChooseSubtree(const int32_t* nodes, int32_t length) {
     for (;;) {
         const int32_t start = RandomInt(length);
         const int32_t end = SubtreeEnd(table, nodes, start, length);
-        if (end >= 0)
-            return {start, end};
+        if (end >= 0) return {start, end};
     }
 }
 
@@ -95,8 +93,7 @@ void Mutation(Individual& child, const Individual& parent, int32_t maxLength, in
         }
         scratch[n] = ChooseNode(3);
         sum += table[scratch[n]].arityMinus1;
-        if (sum == -1)
-            break;
+        if (sum == -1) break;
         ++n;
     }
     const int32_t grown = n + 1;
@@ -125,8 +122,7 @@ void OnePointCrossover(Individual& child, const Individual& first, const Individ
         const int32_t a = prefixSum(first, j);
         i = RandomInt(second.length);
         const int32_t b = prefixSum(second, i);
-        if (a == b && j + second.length - i <= maxLength)
-            break;
+        if (a == b && j + second.length - i <= maxLength) break;
     }
     const int32_t* f = first.nodes.data();
     const int32_t* s = second.nodes.data();

@@ -13,7 +13,9 @@
 
 RunTable runTable;
 
-Problem& CurrentProblem() { return *runTable.problem; }
+Problem& CurrentProblem() {
+    return *runTable.problem;
+}
 
 std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
     try {
@@ -51,14 +53,12 @@ std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
 }
 
 void ReleasePopulation(std::unique_ptr<Population>& population, bool releaseRecord) {
-    if (!population)
-        return;
+    if (!population) return;
     population->validationHistory = {};
     population->averageLengthHistory = {};
     for (auto& buffer : population->buffers)
         std::vector<std::unique_ptr<Individual>>().swap(buffer);
-    if (releaseRecord)
-        population.reset();
+    if (releaseRecord) population.reset();
 }
 
 void RecordGeneration(Population& population, int32_t generation, float validationFitness,
@@ -86,8 +86,7 @@ int32_t SelectProportional(Population& population) {
     float s = 0;
     for (int32_t i = 0; i < population.populationSize; ++i) {
         s = static_cast<float>(static_cast<long double>(s) + buffer[i]->normalizedFitness);
-        if (s > r)
-            return i;
+        if (s > r) return i;
     }
     return 0;
 }
@@ -105,7 +104,9 @@ int32_t SelectTournament(Population& population) {
     return winner;
 }
 
-int32_t SelectRandom(Population& population) { return RandomInt(population.populationSize); }
+int32_t SelectRandom(Population& population) {
+    return RandomInt(population.populationSize);
+}
 
 namespace {
 
@@ -118,8 +119,7 @@ constexpr int kRedrawBound = 100;
 int32_t SelectOtherParent(Population& population, int32_t p) {
     for (int draw = 0; draw < kRedrawBound; ++draw) {
         const int32_t q = Select(population);
-        if (q != p)
-            return q;
+        if (q != p) return q;
     }
     return (p + 1) % population.populationSize;
 }
@@ -127,10 +127,8 @@ int32_t SelectOtherParent(Population& population, int32_t p) {
 int32_t EliteCount(const Population& population) {
     const long double product =
         static_cast<long double>(population.populationSize) * population.eliteFraction;
-    if (!(product > 0))
-        return 0;
-    if (product >= population.populationSize)
-        return population.populationSize;
+    if (!(product > 0)) return 0;
+    if (product >= population.populationSize) return population.populationSize;
     return static_cast<int32_t>(product);
 }
 

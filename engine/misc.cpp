@@ -37,16 +37,21 @@ int32_t Rand31() {
     return static_cast<int32_t>(randomState.high & 0x7FFFFFFFu);
 }
 
-long double RandomUnit() { return static_cast<long double>(Rand15()) * kInverse32767; }
+long double RandomUnit() {
+    return static_cast<long double>(Rand15()) * kInverse32767;
+}
 
 int32_t RandomInt(int32_t n) {
-    if (n == 0)
-        return 0;
+    if (n == 0) return 0;
     return Rand31() % n;
 }
 
-RandomState GetRandomState() { return randomState; }
-void SetRandomState(RandomState state) { randomState = state; }
+RandomState GetRandomState() {
+    return randomState;
+}
+void SetRandomState(RandomState state) {
+    randomState = state;
+}
 
 namespace {
 
@@ -71,8 +76,7 @@ void QuickSort(Buffer& buffer, int32_t lo, int32_t hi) {
                 --j;
             }
         } while (i <= j);
-        if (lo < j)
-            QuickSort(buffer, lo, j);
+        if (lo < j) QuickSort(buffer, lo, j);
         lo = i;
     } while (i < hi);
 }
@@ -81,8 +85,7 @@ void QuickSort(Buffer& buffer, int32_t lo, int32_t hi) {
 
 void SortByFitness(Population& population) {
     Buffer& buffer = population.buffers[population.currentBuffer];
-    if (buffer.size() < 2)
-        return;
+    if (buffer.size() < 2) return;
     QuickSort(buffer, 0, static_cast<int32_t>(buffer.size()) - 1);
 }
 

@@ -10,8 +10,7 @@
 
 bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
     for (bool c : checked)
-        if (c)
-            return false;
+        if (c) return false;
     checked[0] = true;
     return true;
 }
@@ -21,16 +20,15 @@ namespace {
 // The exact decimal expansion of a float rounded to one significant digit,
 // ties away from zero, as the nearest double.
 double RoundToOneDigit(float value) {
-    if (value == 0)
-        return value;
+    if (value == 0) return value;
     // A float has at most 112 significant decimal digits, so this is exact.
     char text[160];
     std::snprintf(text, sizeof text, "%.120e", static_cast<double>(std::fabs(value)));
     int digit = text[0] - '0';
     const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    if (text[2] >= '5')
-        ++digit;
-    const double magnitude = std::strtod((std::to_string(digit) + "e" + std::to_string(exponent)).c_str(), nullptr);
+    if (text[2] >= '5') ++digit;
+    const double magnitude =
+        std::strtod((std::to_string(digit) + "e" + std::to_string(exponent)).c_str(), nullptr);
     return value < 0 ? -magnitude : magnitude;
 }
 
@@ -63,13 +61,12 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
     const long double lower = problem->constantLower;
     const long double width = static_cast<long double>(problem->constantUpper) - lower;
     for (int32_t i = 0; i < problem->constantCount; ++i)
-        problem->constants[i] =
-            static_cast<float>(lower + static_cast<long double>(i) * width / problem->constantCount);
+        problem->constants[i] = static_cast<float>(lower + static_cast<long double>(i) * width /
+                                                               problem->constantCount);
 
     int32_t code = 0;
     for (int k = 0; k < kFunctionCount; ++k)
-        if (checked[k])
-            problem->nodeTable[code++] = functions[k];
+        if (checked[k]) problem->nodeTable[code++] = functions[k];
     problem->nodeTable[code++] = NodeEntry{-1, settings.horizontalName, VariableNode, 0};
     problem->nodeTable[code++] = NodeEntry{-1, settings.verticalName, VariableNode, 1};
     for (int32_t i = 0; i < problem->constantCount; ++i)

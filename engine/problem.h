@@ -48,8 +48,8 @@ struct Problem {
     std::vector<float> trainingX;
     std::vector<float> trainingY;
 
-    int32_t trainingSide = 0;   // N of the training grid at Start
-    int32_t validationSide = 0; // N of the validation cases at Start
+    int32_t trainingSide = 0;     // N of the training grid at Start
+    int32_t validationSide = 0;   // N of the validation cases at Start
     bool evaluationError = false; // set when an evaluation met a floating-point error
 };
 
@@ -60,7 +60,8 @@ bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked);
 
 // Builds the record from the panel settings; throws ConversionError when a
 // text is not a number. With no function checked it goes on with "+".
-std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings, const FunctionTable& functions);
+std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
+                                      const FunctionTable& functions);
 
 // Name of a constant: its value rounded to one significant digit, ties away
 // from zero, printed with three decimals ("%.0e" from a magnitude of 10 on).

@@ -13,19 +13,19 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
 size_t DecimalPrefixLength(std::string_view text) {
     size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     const size_t digitsStart = i;
     while (i < text.size() && IsDigit(text[i]))
         ++i;
-    if (i == digitsStart)
-        return 0;
+    if (i == digitsStart) return 0;
     if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) {
         i += 2;
         while (i < text.size() && IsDigit(text[i]))
@@ -33,8 +33,7 @@ size_t DecimalPrefixLength(std::string_view text) {
     }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
-            ++j;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
         if (j < text.size() && IsDigit(text[j])) {
             while (j < text.size() && IsDigit(text[j]))
                 ++j;
@@ -62,8 +61,7 @@ long long LeadingDecimalExponent(const std::string& text) {
             found = true;
             position = integerDigits; // counted from the left for now
         }
-    if (found)
-        position = integerDigits - 1 - position;
+    if (found) position = integerDigits - 1 - position;
     if (i < text.size() && text[i] == '.') {
         long long fraction = 0;
         for (++i; i < text.size() && IsDigit(text[i]); ++i) {
@@ -74,18 +72,15 @@ long long LeadingDecimalExponent(const std::string& text) {
             }
         }
     }
-    if (!found)
-        return 0;
+    if (!found) return 0;
     long long exponent = 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         const bool negative = i < text.size() && text[i] == '-';
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
         for (; i < text.size() && IsDigit(text[i]); ++i)
             exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000000LL);
-        if (negative)
-            exponent = -exponent;
+        if (negative) exponent = -exponent;
     }
     return position + exponent;
 }
@@ -100,8 +95,7 @@ const char* NumberStart(const std::string& text) {
 }
 
 template <typename T> T ParseDecimal(const std::string& text) {
-    if (!IsDecimalText(text))
-        ThrowNotFloat(text);
+    if (!IsDecimalText(text)) ThrowNotFloat(text);
     T value{};
     const char* end = text.c_str() + text.size();
     const auto result = std::from_chars(NumberStart(text), end, value);
@@ -127,9 +121,13 @@ int32_t TextToInteger(const std::string& text) {
     return value;
 }
 
-float TextToFloat(const std::string& text) { return ParseDecimal<float>(text); }
+float TextToFloat(const std::string& text) {
+    return ParseDecimal<float>(text);
+}
 
-long double TextToExtended(const std::string& text) { return ParseDecimal<long double>(text); }
+long double TextToExtended(const std::string& text) {
+    return ParseDecimal<long double>(text);
+}
 
 PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
     PopulationValues values;
@@ -151,8 +149,7 @@ PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
 }
 
 std::string DerivedLabelText(long double value) {
-    if (value == 0 || std::isnan(value))
-        return "0.0000";
+    if (value == 0 || std::isnan(value)) return "0.0000";
     // Inputs are 32-bit floats, so the value is a multiple of 2^-149 and 160
     // digits give its exact decimal expansion.
     char text[200];
@@ -192,12 +189,15 @@ std::string ConstantLabelText(const PopulationSettings& settings) {
     return DerivedLabelText(1.0L - function - variable);
 }
 
-bool LabelIsNegative(const std::string& labelText) { return TextToExtended(labelText) < 0; }
+bool LabelIsNegative(const std::string& labelText) {
+    return TextToExtended(labelText) < 0;
+}
 
 namespace {
 
-std::optional<Refusal> FirstFailure(
-    int32_t population, std::initializer_list<std::pair<SettingField, std::function<void()>>> reads) {
+std::optional<Refusal>
+FirstFailure(int32_t population,
+             std::initializer_list<std::pair<SettingField, std::function<void()>>> reads) {
     for (const auto& [field, read] : reads) {
         try {
             read();
@@ -213,32 +213,30 @@ std::optional<Refusal> FirstFailure(
 std::optional<Refusal> CheckPopulationTexts(const PopulationSettings& s, int32_t population) {
     const bool tournament = s.selectionMethod == 1;
     return FirstFailure(
-        population,
-        {{SettingField::PopulationSize, [&] { TextToInteger(s.populationSizeText); }},
-         {SettingField::Generations, [&] { TextToInteger(s.generationsText); }},
-         {SettingField::TournamentSize,
-          [&] {
-              if (tournament)
-                  TextToInteger(s.tournamentSizeText);
-          }},
-         {SettingField::Crossover, [&] { TextToFloat(s.crossoverText); }},
-         {SettingField::Mutation, [&] { TextToFloat(s.mutationText); }},
-         {SettingField::OnePoint, [&] { TextToFloat(s.onePointText); }},
-         {SettingField::Elite,
-          [&] {
-              if (s.eliteChecked)
-                  TextToExtended(s.eliteText);
-          }},
-         {SettingField::MaxLength, [&] { TextToInteger(s.maxLengthText); }},
-         {SettingField::MaxInitialDepth, [&] { TextToInteger(s.maxInitialDepthText); }},
-         {SettingField::FunctionRatio, [&] { TextToFloat(s.functionRatioText); }},
-         {SettingField::VariableRatio, [&] { TextToFloat(s.variableRatioText); }}});
+        population, {{SettingField::PopulationSize, [&] { TextToInteger(s.populationSizeText); }},
+                     {SettingField::Generations, [&] { TextToInteger(s.generationsText); }},
+                     {SettingField::TournamentSize,
+                      [&] {
+                          if (tournament) TextToInteger(s.tournamentSizeText);
+                      }},
+                     {SettingField::Crossover, [&] { TextToFloat(s.crossoverText); }},
+                     {SettingField::Mutation, [&] { TextToFloat(s.mutationText); }},
+                     {SettingField::OnePoint, [&] { TextToFloat(s.onePointText); }},
+                     {SettingField::Elite,
+                      [&] {
+                          if (s.eliteChecked) TextToExtended(s.eliteText);
+                      }},
+                     {SettingField::MaxLength, [&] { TextToInteger(s.maxLengthText); }},
+                     {SettingField::MaxInitialDepth, [&] { TextToInteger(s.maxInitialDepthText); }},
+                     {SettingField::FunctionRatio, [&] { TextToFloat(s.functionRatioText); }},
+                     {SettingField::VariableRatio, [&] { TextToFloat(s.variableRatioText); }}});
 }
 
 std::optional<Refusal> CheckProblemTexts(const ProblemSettings& s) {
-    return FirstFailure(-1, {{SettingField::ConstantCount, [&] { TextToInteger(s.constantCountText); }},
-                             {SettingField::RangeLower, [&] { TextToFloat(s.rangeLowerText); }},
-                             {SettingField::RangeUpper, [&] { TextToFloat(s.rangeUpperText); }}});
+    return FirstFailure(-1,
+                        {{SettingField::ConstantCount, [&] { TextToInteger(s.constantCountText); }},
+                         {SettingField::RangeLower, [&] { TextToFloat(s.rangeLowerText); }},
+                         {SettingField::RangeUpper, [&] { TextToFloat(s.rangeUpperText); }}});
 }
 
 std::optional<Refusal> CheckRunLimits(const ProblemSettings& problem,
@@ -273,7 +271,6 @@ std::optional<Refusal> CheckRunLimits(const ProblemSettings& problem,
 uint64_t PhysicalMemoryBytes() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0)
-        return UINT64_MAX;
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }

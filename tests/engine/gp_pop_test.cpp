@@ -1,1 +1,224 @@
 #include "tests/engine/test_support.h"
+
+#include "engine/gp_pop.h"
+#include "engine/init.h"
+#include "engine/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(CreatePopulation, MakesTwoFullBuffersOfEmptyIndividuals) {
+    PopulationSettings settings;
+    settings.populationSizeText = "20";
+    settings.generationsText = "7";
+    auto population = CreatePopulation(ReadPopulationValues(settings));
+    EXPECT_EQ(population->currentBuffer, 0);
+    EXPECT_EQ(population->validationHistory.size(), 7u);
+    EXPECT_EQ(population->averageLengthHistory.size(), 7u);
+    for (auto& buffer : population->buffers) {
+        ASSERT_EQ(buffer.size(), 20u);
+        for (auto& individual : buffer)
+            EXPECT_EQ(individual->nodes.size(), 100u);
+    }
+    EXPECT_NE(population->buffers[0][0].get(), population->buffers[1][0].get());
+
+    RecordGeneration(*population, 6, 0.25f, 12);
+    EXPECT_EQ(population->validationHistory[6], 0.25f);
+    EXPECT_EQ(population->averageLengthHistory[6], 12);
+
+    ReleasePopulation(population, false);
+    EXPECT_TRUE(population);
+    EXPECT_TRUE(population->buffers[0].empty());
+    ReleasePopulation(population, true);
+    EXPECT_FALSE(population);
+    ReleasePopulation(population, true); // a null population is ignored
+}
+
+// A population of distinct one-node programs with chosen normalized fitness,
+// over a problem of "+" and "sin" with many constants.
+class BreedTest : public ::testing::Test {
+protected:
+    ScopedProblem scope{{0, 4}, TestGrid::Filled(2, 0), 2000, "0", "1"};
+    std::unique_ptr<Population> population;
+
+    void Make(int32_t size, const char* elite = "10", int32_t selection = 2) {
+        PopulationSettings settings;
+        settings.populationSizeText = std::to_string(size);
+        settings.eliteText = elite;
+        settings.selectionMethod = selection;
+        settings.tournamentSizeText = "3";
+        population = CreatePopulation(ReadPopulationValues(settings));
+        runTable.current = population.get();
+        for (int32_t i = 0; i < size; ++i) {
+            Individual& individual = *population->Current()[i];
+            individual.nodes[0] = scope.Code("#" + std::to_string(i));
+            individual.length = 1;
+            individual.rawFitness = static_cast<float>(i);
+            individual.normalizedFitness = 1.0f / static_cast<float>(size);
+        }
+        for (auto& individual : population->Next())
+            individual->rawFitness = -1; // marks a child that was not copied
+    }
+    void Rates(float crossover, float mutation, float onePoint) {
+        population->crossoverRate = crossover;
+        population->mutationRate = mutation;
+        population->onePointMutationRate = onePoint;
+    }
+    const Individual& Child(int32_t i) { return *population->Next()[i]; }
+};
+
+TEST_F(BreedTest, EliteCopiesTheBestOfTheRankedBufferFirst) {
+    Make(1000);
+    Rates(0.7f, 0.2f, 0.0f);
+    SeedRandom(9);
+    Breed(*population);
+    for (int32_t i = 0; i < 100; ++i)
+        ASSERT_EQ(Child(i).nodes[0], population->Current()[i]->nodes[0]) << i;
+    EXPECT_EQ(Child(0).rawFitness, 0.0f);
+    EXPECT_EQ(Child(99).rawFitness, 99.0f);
+}
+
+TEST_F(BreedTest, WithoutEliteEveryChildIsBredInTheDrawOrder) {
+    // Three individuals at 10 % give no elite (0.3 truncated). With only
+    // reproduction each child costs one unit draw and one random selection.
+    Make(3);
+    Rates(0, 0, 0);
+    SeedRandom(21);
+    std::vector<int32_t> expected;
+    for (int i = 0; i < 3; ++i) {
+        Rand15();
+        expected.push_back(RandomInt(3));
+    }
+    const RandomState after = GetRandomState();
+    SeedRandom(21);
+    Breed(*population);
+    EXPECT_EQ(GetRandomState().low, after.low);
+    EXPECT_EQ(GetRandomState().high, after.high);
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Child(i).nodes[0], population->Current()[expected[i]]->nodes[0]);
+}
+
+TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
+    Make(2, "0");
+    Rates(0.7f, 0.2f, 0.0f);
+    // No function and no variable: a mutation can only grow a constant far
+    // from the parents' two.
+    population->functionRatio = 0;
+    population->variableRatio = 0;
+    auto operatorFor = [&](int32_t draw) {
+        for (auto& individual : population->Next())
+            individual->rawFitness = -1;
+        SetRandomState(StateBeforeRand15(draw));
+        Breed(*population);
+        const Individual& child = Child(0);
+        if (child.rawFitness != -1) return "reproduction";
+        const bool parental = child.nodes[0] == population->Current()[0]->nodes[0] ||
+                              child.nodes[0] == population->Current()[1]->nodes[0];
+        return parental ? "crossover" : "mutation";
+    };
+    EXPECT_STREQ(operatorFor(22936), "crossover");    // r = 0.69997
+    EXPECT_STREQ(operatorFor(29490), "mutation");     // r = 0.89999 < 0.7f + 0.2f
+    EXPECT_STREQ(operatorFor(29491), "reproduction"); // r = 0.90002
+    population->onePointMutationRate = 0.1f;
+    EXPECT_STREQ(operatorFor(29491), "crossover"); // one-point of two terminals
+}
+
+TEST_F(BreedTest, RedrawOfTheSecondParentIsBounded) {
+    // All the weight on index 0: proportional selection always returns 0, so
+    // the donor falls back to index 1 after the bounded redraw.
+    Make(3, "0", 0);
+    for (int32_t i = 0; i < 3; ++i)
+        population->Current()[i]->normalizedFitness = i == 0 ? 1.0f : 0.0f;
+    Rates(1.0f, 0, 0);
+    SeedRandom(4);
+    Breed(*population);
+    for (int32_t i = 0; i < 3; ++i) {
+        const int32_t code = Child(i).nodes[0];
+        EXPECT_TRUE(code == scope.Code("#0") || code == scope.Code("#1")) << i;
+    }
+}
+
+TEST_F(BreedTest, ProportionalSelectionWalksTheCumulativeFloatSum) {
+    Make(3, "0", 0);
+    const float weights[] = {0.5f, 0.3f, 0.2f};
+    for (int32_t i = 0; i < 3; ++i)
+        population->Current()[i]->normalizedFitness = weights[i];
+    auto selectAt = [&](int32_t draw) {
+        SetRandomState(StateBeforeRand15(draw));
+        return SelectProportional(*population);
+    };
+    EXPECT_EQ(selectAt(13107), 0); // r = 0.4
+    EXPECT_EQ(selectAt(16384), 1); // r = 0.50002
+    EXPECT_EQ(selectAt(29490), 2); // r = 0.89999
+    // 0.5f + 0.3f + 0.2f rounds to exactly 1, which is not above r = 1.
+    EXPECT_EQ(selectAt(32767), 0);
+}
+
+TEST_F(BreedTest, TournamentPicksTheStrictlyBestAndTheFirstDrawnAmongEquals) {
+    Make(6, "0", 1);
+    const float weights[] = {0.1f, 0.3f, 0.3f, 0.1f, 0.2f, 0.0f};
+    for (int32_t i = 0; i < 6; ++i)
+        population->Current()[i]->normalizedFitness = weights[i];
+    for (uint32_t seed = 1; seed < 200; ++seed) {
+        SeedRandom(seed);
+        int32_t expected = RandomInt(6);
+        for (int j = 1; j < 3; ++j) {
+            const int32_t candidate = RandomInt(6);
+            if (weights[candidate] > weights[expected]) expected = candidate;
+        }
+        SeedRandom(seed);
+        ASSERT_EQ(SelectTournament(*population), expected) << seed;
+    }
+}
+
+TEST_F(BreedTest, AverageLengthDividesTheSumInExtended) {
+    Make(3);
+    population->Current()[1]->length = 3;
+    population->Current()[2]->length = 7;
+    EXPECT_EQ(AverageLength(*population), 11.0L / 3);
+}
+
+TEST(DrawBestImages, EvaluatesTheBestOnEveryCaseAndMarksFailedCells) {
+    TestGrid training = TestGrid::Filled(2, 0);
+    TestGrid validation = TestGrid::Filled(3, 0);
+    ProblemSettings settings = SettingsWith({1, 3}, training, 3, "0", "1");
+    settings.validation = validation.View();
+    settings.useTrainingData = false;
+    ScopedProblem scope(settings);
+    Population population;
+    population.buffers[0].push_back(
+        std::make_unique<Individual>(MakeIndividual(scope.Program({"/", "Y", "X"}), 70)));
+    RecordingDisplay display;
+    DrawBestImages(population, display);
+
+    // Y / X on the 2 x 2 grid: X = -0.5, 0.5 across, Y = -0.5, 0.5 down.
+    EXPECT_EQ(display.lastTrainingPicture.size, 2);
+    EXPECT_EQ(display.lastTrainingPicture.cells, (std::vector<float>{1, -1, -1, 1}));
+    // On the 3 x 3 grid h = 1, so X runs -0.5, 0.5, 1.5 and none is 0.
+    ASSERT_EQ(display.lastValidationPicture.size, 3);
+    EXPECT_EQ(display.lastValidationPicture.cells[4], 1.0f);
+
+    population.Current()[0]->nodes = scope.Program({"/", "Y", "-", "X", "X"});
+    population.Current()[0]->length = 5;
+    DrawBestImages(population, display);
+    for (float cell : display.lastTrainingPicture.cells)
+        EXPECT_EQ(cell, 1.0f); // division by 0 gives 1
+}
+
+TEST(DrawBestImages, CellsWhoseEvaluationFailsHoldNotANumber) {
+    TestGrid grid = TestGrid::Filled(2, 0);
+    ScopedProblem scope({2}, grid, 1, "1e30", "2e30");
+    Population population;
+    // c * c = 1e60 does not fit a float.
+    population.buffers[0].push_back(
+        std::make_unique<Individual>(MakeIndividual(scope.Program({"*", "#0", "#0"}), 70)));
+    RecordingDisplay display;
+    DrawBestImages(population, display);
+    for (float cell : display.lastTrainingPicture.cells)
+        EXPECT_TRUE(std::isnan(cell));
+}
+
+} // namespace

@@ -1,1 +1,194 @@
 #include "tests/engine/test_support.h"
+
+#include "engine/gp.h"
+#include "engine/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// A small run: a 4 x 4 grid and populations of 20.
+class RunTest : public ::testing::Test {
+protected:
+    TestGrid grid{4, {}};
+    ProblemSettings problem;
+    std::array<PopulationSettings, 4> sheets;
+    RecordingDisplay display;
+    RandomState saved = GetRandomState();
+
+    void SetUp() override {
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c)
+                grid.cells.push_back(0.25f * static_cast<float>(c) - 0.1f * static_cast<float>(r));
+        problem.training = grid.View();
+        for (auto& sheet : sheets)
+            sheet.populationSizeText = "20";
+    }
+    void TearDown() override { SetRandomState(saved); }
+
+    void Run(const std::vector<int>& generations, uint32_t seed = 99) {
+        const auto count = static_cast<int32_t>(generations.size());
+        for (int32_t i = 0; i < count; ++i)
+            sheets[i].generationsText = std::to_string(generations[i]);
+        runCounters.populationCount = count;
+        BuildRun(problem, sheets.data(), count, BuildFunctionTable(), display);
+        RunEvolution(display, [seed] { return seed; });
+    }
+};
+
+TEST_F(RunTest, StepsThePopulationsRoundByRoundAndPublishesEveryStep) {
+    Run({5, 3});
+    std::vector<std::pair<int32_t, int32_t>> order;
+    for (const auto& p : display.published)
+        order.emplace_back(p.population, p.generation);
+    const std::vector<std::pair<int32_t, int32_t>> expected = {{0, 0}, {1, 0}, {0, 1}, {1, 1},
+                                                               {0, 2}, {1, 2}, {0, 3}, {0, 4}};
+    EXPECT_EQ(order, expected);
+
+    EXPECT_EQ(display.progressMaximum, 8);
+    EXPECT_EQ(display.progressPositions, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(display.statusSteps.front(), std::make_pair(0, 1));
+    EXPECT_EQ(display.statusSteps.back(), std::make_pair(0, 5));
+    EXPECT_EQ(display.statusLinesShown, 2);
+    EXPECT_EQ(runCounters.generationBound, 5);
+    EXPECT_EQ(runCounters.labelPopulation, 0);
+    EXPECT_EQ(display.calls.front(), "running");
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
+    EXPECT_EQ(display.processCalls, 8);
+}
+
+TEST_F(RunTest, BestTextsAreJoinedWithTheirSeparatorsAndTheRunIsReleased) {
+    Run({2, 1});
+    ASSERT_EQ(display.bestTexts.size(), 3u);
+    const std::string& memo = display.bestTexts.back();
+    ASSERT_EQ(memo.rfind("[Population No1]\r\nC=", 0), 0u) << memo;
+    const size_t second = memo.find("\r\n\r\n[Population No2]\r\nC=");
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(memo.substr(memo.size() - 8), "\r\n\r\n\r\n\r\n"); // No3 and No4 are empty
+    EXPECT_EQ(memo, JoinedBestTexts());
+    // The first step's text holds only population 1's entry.
+    EXPECT_EQ(display.bestTexts.front().find("[Population No2]"), std::string::npos);
+
+    EXPECT_FALSE(runTable.problem);
+    EXPECT_FALSE(runTable.populations[0]);
+    EXPECT_FALSE(runTable.populations[1]);
+    EXPECT_EQ(runCounters.stepsDone, 0);
+    EXPECT_EQ(runCounters.generationCounts, (std::array<int32_t, 4>{}));
+}
+
+TEST_F(RunTest, TheLongestPopulationLabelsThePointsAndSetsTheRounds) {
+    Run({100, 50, 70});
+    EXPECT_EQ(runCounters.generationBound, 100);
+    EXPECT_EQ(runCounters.labelPopulation, 0);
+    EXPECT_EQ(display.progressMaximum, 220);
+    EXPECT_EQ(display.progressPositions.back(), 220);
+    EXPECT_EQ(display.published.size(), 220u);
+
+    RecordingDisplay second;
+    display = second;
+    Run({50, 100});
+    EXPECT_EQ(runCounters.labelPopulation, 1);
+    EXPECT_EQ(display.published.back().population, 1);
+}
+
+TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {
+    Run({4, 4});
+    const auto first = display.published;
+    const auto memo = display.bestTexts.back();
+    // Both populations were seeded alike and have the same settings, so their
+    // first generations agree; breeding then continues one shared sequence.
+    EXPECT_EQ(first[0].training, first[1].training);
+    EXPECT_EQ(first[0].bestLength, first[1].bestLength);
+    display = RecordingDisplay{};
+    Run({4, 4});
+    ASSERT_EQ(display.published.size(), first.size());
+    for (size_t k = 0; k < first.size(); ++k) {
+        EXPECT_EQ(display.published[k].validation, first[k].validation);
+        EXPECT_EQ(display.published[k].averageLength, first[k].averageLength);
+    }
+    EXPECT_EQ(display.bestTexts.back(), memo);
+}
+
+TEST_F(RunTest, PublishedFiguresAreThoseOfTheRankedBest) {
+    Run({3});
+    for (const auto& p : display.published) {
+        EXPECT_GE(p.training, 0.0f);
+        EXPECT_EQ(p.validation, p.training); // validation copies the training cases
+        EXPECT_GE(p.bestLength, 1);
+        EXPECT_GE(p.averageLength, 1);
+    }
+    // With the elite kept the best never gets worse.
+    EXPECT_LE(display.published[2].training, display.published[0].training);
+}
+
+TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
+    int pausedCalls = 0;
+    size_t publishedAtPause = 0;
+    display.onProcess = [&] {
+        Problem& p = *runTable.problem;
+        if (display.processCalls == 3) { // after the third step
+            p.paused = true;
+            publishedAtPause = display.published.size();
+        } else if (p.paused) {
+            EXPECT_EQ(display.published.size(), publishedAtPause);
+            if (++pausedCalls == 5) p.paused = false;
+        }
+    };
+    Run({3, 2});
+    EXPECT_EQ(pausedCalls, 5);
+    EXPECT_EQ(publishedAtPause, 3u);
+    EXPECT_EQ(display.published.size(), 5u);
+    EXPECT_EQ(display.published[3].population, 1); // the run waited before No2's step
+}
+
+TEST_F(RunTest, AnEndRequestedAtMessageProcessingEndsTheRunCleanly) {
+    display.stopAfterProcessCalls = 3;
+    Run({5, 5});
+    EXPECT_EQ(display.published.size(), 3u);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "idle"}));
+    EXPECT_FALSE(runTable.problem);
+    EXPECT_EQ(runCounters.stepsDone, 0);
+}
+
+TEST_F(RunTest, PopulationsWithoutGenerationsAreNeverStepped) {
+    Run({0, 2});
+    for (const auto& p : display.published)
+        EXPECT_EQ(p.population, 1);
+    EXPECT_EQ(display.bestTexts.back().rfind("\r\n\r\n[Population No2]", 0), 0u);
+
+    display = RecordingDisplay{};
+    Run({0});
+    EXPECT_TRUE(display.published.empty());
+    EXPECT_TRUE(display.bestTexts.empty());
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
+}
+
+TEST_F(RunTest, OutputNameIsReadAtEveryStep) {
+    display.onProcess = [&] { display.outputName = "Z"; };
+    Run({2});
+    EXPECT_NE(display.bestTexts[0].find("\r\nC="), std::string::npos);
+    EXPECT_NE(display.bestTexts[1].find("\r\nZ="), std::string::npos);
+}
+
+TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
+    problem.functionChecked.fill(true);
+    problem.rangeLowerText = "-10";
+    problem.rangeUpperText = "10";
+    for (auto& sheet : sheets) {
+        sheet.populationSizeText = "60";
+        sheet.functionRatioText = "0.8";
+        sheet.variableRatioText = "0.1";
+        sheet.maxInitialDepthText = "6";
+    }
+    Run({40, 40}, 7);
+    ASSERT_EQ(display.published.size(), 80u);
+    for (const auto& p : display.published) {
+        EXPECT_FALSE(std::isnan(p.training));
+        EXPECT_FALSE(std::isnan(p.validation));
+    }
+    EXPECT_EQ(display.calls.back(), "idle");
+}
+
+} // namespace

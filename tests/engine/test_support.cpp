@@ -42,8 +42,7 @@ int32_t ScopedProblem::Code(const std::string& name) const {
     if (name.size() > 1 && name[0] == '#')
         return p.functionCount + p.variableCount + std::stoi(name.substr(1));
     for (int32_t code = 0; code < p.functionCount + p.variableCount; ++code)
-        if (p.nodeTable[code].name == name)
-            return code;
+        if (p.nodeTable[code].name == name) return code;
     throw std::invalid_argument("no node named " + name);
 }
 
@@ -67,4 +66,33 @@ long double EvaluateAt(const std::vector<int32_t>& program, float x, float y) {
     runTable.problem->evaluationError = false;
     int32_t position = 0;
     return Evaluate(program.data(), position);
+}
+
+namespace {
+
+uint32_t Inverse32(uint32_t a) {
+    uint32_t x = a; // Newton's iteration doubles the correct low bits each step
+    for (int i = 0; i < 5; ++i)
+        x *= 2u - a * x;
+    return x;
+}
+
+uint64_t Inverse64(uint64_t a) {
+    uint64_t x = a;
+    for (int i = 0; i < 6; ++i)
+        x *= 2u - a * x;
+    return x;
+}
+
+} // namespace
+
+RandomState StateBeforeRand15(int32_t value) {
+    const uint32_t after = static_cast<uint32_t>(value) << 16;
+    return {(after - 1u) * Inverse32(22695477u), 0u};
+}
+
+RandomState StateBeforeRand31(uint32_t highWord) {
+    const uint64_t after = static_cast<uint64_t>(highWord) << 32;
+    const uint64_t before = (after - 1u) * Inverse64(0x0000015A00004E35ull);
+    return {static_cast<uint32_t>(before), static_cast<uint32_t>(before >> 32)};
 }

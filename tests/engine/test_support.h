@@ -80,7 +80,8 @@ public:
     void SetProgressPosition(int32_t position) override { progressPositions.push_back(position); }
     void PublishCharts(int32_t population, int32_t generation, float validation, float training,
                        int32_t averageLength, int32_t bestLength) override {
-        published.push_back({population, generation, validation, training, averageLength, bestLength});
+        published.push_back(
+            {population, generation, validation, training, averageLength, bestLength});
     }
     void SetBestText(const std::string& text) override { bestTexts.push_back(text); }
     void SetBestPictures(const OutputGrid& training, const OutputGrid& validation) override {
@@ -90,11 +91,14 @@ public:
     void Refresh() override {}
     bool ProcessPendingMessages() override {
         ++processCalls;
-        if (onProcess)
-            onProcess();
+        if (onProcess) onProcess();
         return stopAfterProcessCalls < 0 || processCalls < stopAfterProcessCalls;
     }
     void Beep() override { calls.push_back("beep"); }
     [[nodiscard]] std::string OutputName() const override { return outputName; }
     void ShowFatalMessage(const std::string& message) override { calls.push_back(message); }
 };
+
+// Generator states that make the next draw return a chosen value.
+RandomState StateBeforeRand15(int32_t value);
+RandomState StateBeforeRand31(uint32_t highWord);
