@@ -1,0 +1,49 @@
+// Everything one headless run is made from, as read from the command line.
+#pragma once
+
+#include "engine/problem.h"
+#include "engine/settings.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Where a grid comes from: a built-in pattern or a data file, and its size.
+struct GridSource {
+    int32_t patternIndex = -1; // -1 when the grid comes from a file or not at all
+    std::string dataFile;
+    int32_t size = 30;
+
+    [[nodiscard]] bool Given() const { return patternIndex >= 0 || !dataFile.empty(); }
+};
+
+struct CliConfig {
+    GridSource training;
+    GridSource validation; // given only for a validation grid of its own
+    std::optional<float> noise;
+    std::optional<float> validationNoise;
+
+    // Texts and check states of the problem panel; the grids are attached later.
+    ProblemSettings problem;
+    std::string outputName = "C";
+
+    int32_t populationCount = 1;
+    std::array<PopulationSettings, 4> populations;
+
+    std::optional<uint32_t> seed; // without it every population is seeded from the clock
+
+    std::string jsonPath; // "-" writes the run record to standard output
+    std::string bestImagePath;
+    int32_t imageSize = 120;
+    std::string saveTrainingPath;
+    bool quiet = false;
+
+    [[nodiscard]] bool JsonToStdout() const { return jsonPath == "-"; }
+};
+
+// Exit statuses of quba-cli.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFileError = 1;
+inline constexpr int kExitRefused = 2;
+inline constexpr int kExitInterrupted = 130;

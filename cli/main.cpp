@@ -1,0 +1,71 @@
+// quba-cli: one evolution run, headless, with the GUI's Start semantics.
+#include "cli/interrupt.h"
+#include "cli/parse_arguments.h"
+#include "cli/run_grids.h"
+#include "cli/run_outputs.h"
+#include "cli/run_recorder.h"
+#include "cli/start_checks.h"
+#include "data/data_file.h"
+#include "engine/functions.h"
+#include "engine/gp.h"
+#include "engine/problem.h"
+#include "engine/settings.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+namespace {
+
+int ReportInsteadOfRun(const ParseOutcome& parsed) {
+    if (parsed.action == ParseOutcome::Action::Refuse) {
+        std::cerr << parsed.text << '\n';
+        return kExitRefused;
+    }
+    std::cout << parsed.text << std::flush;
+    return kExitDone;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quba-cli"));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(kVersion));
+
+    ParseOutcome parsed = ParseArguments(QCoreApplication::arguments());
+    if (parsed.action != ParseOutcome::Action::Run) return ReportInsteadOfRun(parsed);
+    CliConfig& config = parsed.config;
+
+    RunGridsOutcome built = BuildRunGrids(config);
+    if (!built.grids) {
+        std::cerr << built.message << '\n';
+        return kExitFileError;
+    }
+    RunGrids& grids = *built.grids;
+    AddRunNoise(grids, config);
+    if (!config.saveTrainingPath.empty() &&
+        !WriteDataFile(config.saveTrainingPath, grids.training)) {
+        std::cerr << "--save-training: cannot write '" << config.saveTrainingPath << "'\n";
+        return kExitFileError;
+    }
+
+    AttachGrids(config.problem, grids);
+    if (const auto refusal = FirstRefusal(config, PhysicalMemoryBytes())) {
+        std::cerr << *refusal << '\n';
+        return kExitRefused;
+    }
+    if (EnsureOneFunction(config.problem.functionChecked)) std::cerr << kNoFunctionMessage << '\n';
+
+    ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
+    RunRecorder recorder(config.outputName, progress, std::cerr, InterruptRequested);
+    runCounters.populationCount = config.populationCount;
+    BuildRun(config.problem, config.populations.data(), config.populationCount,
+             BuildFunctionTable(), recorder);
+    CatchInterrupt();
+    RunEvolution(recorder, recorder.RecordingClock(config.seed));
+
+    const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
+    if (InterruptRequested()) return kExitInterrupted;
+    return written ? kExitDone : kExitFileError;
+}

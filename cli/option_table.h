@@ -1,0 +1,27 @@
+// The one table of quba-cli's options: name, value, help and default.
+#pragma once
+
+#include <QString>
+
+#include <span>
+#include <string_view>
+
+class QCommandLineParser;
+
+struct OptionSpec {
+    const char* name;
+    const char* valueName; // nullptr for a switch
+    const char* help;
+    const char* defaultValue; // nullptr when the option has no default value
+    bool perPopulation;       // takes one value, or one per population
+    const char* shortName;    // nullptr when there is none
+};
+
+std::span<const OptionSpec> OptionTable();
+// The entry of `name`; the name must be in the table.
+const OptionSpec& FindOption(std::string_view name);
+
+// Registers every option of the table, the defaults shown in the help text.
+void AddOptions(QCommandLineParser& parser);
+// The value given on the command line, or the table's default.
+QString OptionValue(const QCommandLineParser& parser, const char* name);

@@ -1,0 +1,164 @@
+#include "cli/parse_arguments.h"
+
+#include "cli/option_table.h"
+#include "cli/value_parsers.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+class OptionReader {
+public:
+    explicit OptionReader(const QCommandLineParser& parser) : parser_(parser) {}
+
+    [[nodiscard]] bool IsSet(const char* name) const {
+        return parser_.isSet(QString::fromUtf8(name));
+    }
+    [[nodiscard]] std::string Text(const char* name) const {
+        return OptionValue(parser_, name).toStdString();
+    }
+
+private:
+    const QCommandLineParser& parser_;
+};
+
+GridSource ReadGridSource(const OptionReader& options, const char* patternOption,
+                          const char* dataOption, const char* sizeOption) {
+    if (options.IsSet(patternOption) && options.IsSet(dataOption))
+        throw OptionError(dataOption, std::string("cannot be combined with --") + patternOption);
+    GridSource source;
+    source.size = IntegerInRange(sizeOption, options.Text(sizeOption), 2, 50);
+    if (options.IsSet(patternOption))
+        source.patternIndex = PatternIndexOf(patternOption, options.Text(patternOption));
+    if (options.IsSet(dataOption))
+        source.dataFile = InputFileName(dataOption, options.Text(dataOption));
+    return source;
+}
+
+void ReadGrids(const OptionReader& options, CliConfig& config) {
+    config.training = ReadGridSource(options, "pattern", "data", "size");
+    config.validation =
+        ReadGridSource(options, "validation-pattern", "validation-data", "validation-size");
+    if (options.IsSet("noise")) config.noise = DecimalValue("noise", options.Text("noise"));
+    if (options.IsSet("validation-noise")) {
+        if (!config.validation.Given())
+            throw OptionError("validation-noise",
+                              "needs a validation grid of its own (--validation-pattern or "
+                              "--validation-data)");
+        config.validationNoise = DecimalValue("validation-noise", options.Text("validation-noise"));
+    }
+    if (!config.training.Given()) throw OptionError("pattern/--data", kTrainingMissingMessage);
+}
+
+void ReadProblem(const OptionReader& options, CliConfig& config) {
+    ProblemSettings& problem = config.problem;
+    problem.functionChecked = FunctionSetOf("functions", options.Text("functions"));
+    problem.constantCountText = IntegerText("constants", options.Text("constants"));
+    const RangeTexts range = RangeOf("range", options.Text("range"));
+    problem.rangeLowerText = range.lower;
+    problem.rangeUpperText = range.upper;
+    problem.horizontalName = options.Text("x-name");
+    problem.verticalName = options.Text("y-name");
+    config.outputName = options.Text("output-name");
+}
+
+// Reads a per-population option and hands population i's item to `apply`.
+template <typename Apply>
+void ForEachPopulation(const OptionReader& options, CliConfig& config, const char* name,
+                       Apply apply) {
+    const auto items = PerPopulationItems(name, options.Text(name), config.populationCount);
+    for (int32_t i = 0; i < config.populationCount; ++i)
+        apply(config.populations[i], items[i]);
+}
+
+void ReadPopulations(const OptionReader& options, CliConfig& config) {
+    config.populationCount = IntegerInRange("populations", options.Text("populations"), 1, 4);
+    auto integerField = [&](const char* name, std::string PopulationSettings::*field) {
+        ForEachPopulation(options, config, name, [&](PopulationSettings& p, const std::string& t) {
+            p.*field = IntegerText(name, t);
+        });
+    };
+    auto decimalField = [&](const char* name, std::string PopulationSettings::*field) {
+        ForEachPopulation(options, config, name, [&](PopulationSettings& p, const std::string& t) {
+            p.*field = DecimalText(name, t);
+        });
+    };
+    integerField("population-size", &PopulationSettings::populationSizeText);
+    integerField("generations", &PopulationSettings::generationsText);
+    ForEachPopulation(options, config, "selection",
+                      [](PopulationSettings& p, const std::string& t) {
+                          p.selectionMethod = SelectionMethodOf("selection", t);
+                      });
+    integerField("tournament-size", &PopulationSettings::tournamentSizeText);
+    decimalField("crossover", &PopulationSettings::crossoverText);
+    decimalField("mutation", &PopulationSettings::mutationText);
+    decimalField("one-point", &PopulationSettings::onePointText);
+    ForEachPopulation(options, config, "elite", [](PopulationSettings& p, const std::string& t) {
+        const EliteSetting elite = EliteOf("elite", t);
+        p.eliteChecked = elite.checked;
+        p.eliteText = elite.percentText;
+    });
+    integerField("max-length", &PopulationSettings::maxLengthText);
+    integerField("max-depth", &PopulationSettings::maxInitialDepthText);
+    decimalField("function-ratio", &PopulationSettings::functionRatioText);
+    decimalField("variable-ratio", &PopulationSettings::variableRatioText);
+}
+
+void ReadOutputs(const OptionReader& options, CliConfig& config) {
+    if (options.IsSet("seed")) config.seed = SeedValue("seed", options.Text("seed"));
+    if (options.IsSet("json")) {
+        const std::string path = options.Text("json");
+        config.jsonPath = path == "-" ? path : OutputFileName("json", path);
+    }
+    if (options.IsSet("best-image"))
+        config.bestImagePath = OutputFileName("best-image", options.Text("best-image"));
+    config.imageSize = IntegerInRange("image-size", options.Text("image-size"), 1, 4096);
+    if (options.IsSet("save-training"))
+        config.saveTrainingPath = OutputFileName("save-training", options.Text("save-training"));
+    config.quiet = options.IsSet("quiet");
+}
+
+ParseOutcome Refused(const std::string& line) {
+    ParseOutcome outcome;
+    outcome.action = ParseOutcome::Action::Refuse;
+    outcome.text = line;
+    return outcome;
+}
+
+} // namespace
+
+ParseOutcome ParseArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Runs one evolution of QUBA for Image Compression headless: the best "
+                       "formulas go to standard output, the progress to standard error.\n"
+                       "A LIST takes one value for every population, or one per population, "
+                       "comma-separated."));
+    AddOptions(parser);
+    if (!parser.parse(arguments)) return Refused(parser.errorText().toStdString());
+
+    ParseOutcome outcome;
+    if (parser.isSet(QStringLiteral("help"))) {
+        outcome.action = ParseOutcome::Action::ShowHelp;
+        outcome.text = parser.helpText().toStdString();
+        return outcome;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        outcome.action = ParseOutcome::Action::ShowVersion;
+        outcome.text = std::string("quba-cli ") + kVersion + "\n";
+        return outcome;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return Refused("unexpected argument '" +
+                       parser.positionalArguments().first().toStdString() + "'");
+    try {
+        const OptionReader options(parser);
+        ReadGrids(options, outcome.config);
+        ReadProblem(options, outcome.config);
+        ReadPopulations(options, outcome.config);
+        ReadOutputs(options, outcome.config);
+    } catch (const OptionError& error) {
+        return Refused(error.what());
+    }
+    return outcome;
+}

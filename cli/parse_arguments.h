@@ -1,0 +1,22 @@
+// The command line turned into a run configuration, or what to print instead.
+#pragma once
+
+#include "cli/cli_config.h"
+
+#include <QStringList>
+
+#include <string>
+
+struct ParseOutcome {
+    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
+    Action action = Action::Run;
+    CliConfig config;
+    std::string text; // the help or version text, or the line saying what was refused
+};
+
+inline constexpr const char* kVersion = "1.0.0";
+inline constexpr const char* kTrainingMissingMessage =
+    "You must load data set for training before GP run.";
+
+// `arguments` starts with the program name.
+ParseOutcome ParseArguments(const QStringList& arguments);

@@ -1,0 +1,52 @@
+#include "cli/run_outputs.h"
+
+#include "cli/best_image.h"
+#include "cli/run_record.h"
+#include "engine/gp.h"
+
+#include <QSaveFile>
+#include <QString>
+
+namespace {
+
+bool WriteJsonFile(const std::string& path, const QByteArray& json) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(json);
+    return file.commit();
+}
+
+// False only when there was a picture and it could not be written.
+bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::ostream& messages) {
+    const auto& picture = recorder.LastTrainingPicture();
+    if (!picture) {
+        messages << "--best-image: no generation step was made, so there is no best picture; "
+                    "nothing written\n";
+        return true;
+    }
+    if (WriteBestImage(config.bestImagePath, *picture, config.imageSize)) return true;
+    messages << "--best-image: cannot write '" << config.bestImagePath << "'\n";
+    return false;
+}
+
+} // namespace
+
+bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
+                     std::ostream& messages) {
+    bool written = true;
+    if (!config.jsonPath.empty()) {
+        const QByteArray json =
+            RunRecordJson(CollectRunRecord(config, recorder, runCounters.bestTexts));
+        if (config.JsonToStdout()) {
+            out.write(json.constData(), json.size());
+        } else if (!WriteJsonFile(config.jsonPath, json)) {
+            messages << "--json: cannot write '" << config.jsonPath << "'\n";
+            written = false;
+        }
+    }
+    if (!config.JsonToStdout()) out << recorder.Memo();
+    out.flush();
+    if (!config.bestImagePath.empty())
+        written = WriteImageIfAny(config, recorder, messages) && written;
+    return written;
+}

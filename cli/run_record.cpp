@@ -1,0 +1,71 @@
+#include "cli/run_record.h"
+
+#include "engine/settings.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+
+namespace {
+
+// The best text without its "[Population No<k>]" header line.
+std::string WithoutHeader(const std::string& bestText) {
+    const size_t lineEnd = bestText.find("\r\n");
+    return lineEnd == std::string::npos ? std::string() : bestText.substr(lineEnd + 2);
+}
+
+QJsonObject StepJson(const StepRecord& step) {
+    return {{"generation", step.generation},
+            {"validation", FloatJson(step.validation)},
+            {"training", FloatJson(step.training)},
+            {"averageLength", step.averageLength},
+            {"bestLength", step.bestLength}};
+}
+
+QJsonObject PopulationJson(const PopulationRecord& population) {
+    QJsonArray history;
+    for (const StepRecord& step : population.history)
+        history.append(StepJson(step));
+    return {{"number", population.number},
+            {"seed", static_cast<qint64>(population.seed)},
+            {"generations", population.generations},
+            {"history", history},
+            {"best", QString::fromStdString(population.best)}};
+}
+
+} // namespace
+
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
+                           const std::array<std::string, 4>& bestTexts) {
+    RunRecord record;
+    const auto& seeds = recorder.Seeds();
+    for (int32_t i = 0; i < config.populationCount; ++i) {
+        PopulationRecord population;
+        population.number = i + 1;
+        population.seed = static_cast<size_t>(i) < seeds.size() ? seeds[i] : 0;
+        population.generations = TextToInteger(config.populations[i].generationsText);
+        population.history = recorder.History(i);
+        population.best = WithoutHeader(bestTexts[i]);
+        record.populations.push_back(std::move(population));
+    }
+    record.memo = recorder.Memo();
+    return record;
+}
+
+QJsonValue FloatJson(float value) {
+    if (std::isnan(value)) return QStringLiteral("nan");
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    // Written shortest, the double of a float reads back as that float.
+    return static_cast<double>(value);
+}
+
+QByteArray RunRecordJson(const RunRecord& record) {
+    QJsonArray populations;
+    for (const PopulationRecord& population : record.populations)
+        populations.append(PopulationJson(population));
+    const QJsonObject root{{"populations", populations},
+                           {"memo", QString::fromStdString(record.memo)}};
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}

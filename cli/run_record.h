@@ -1,0 +1,36 @@
+// The run record: per population its seed, generation count, the values of
+// every generation step and its last best program, plus the best-program text.
+#pragma once
+
+#include "cli/cli_config.h"
+#include "cli/run_recorder.h"
+
+#include <QByteArray>
+#include <QJsonValue>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PopulationRecord {
+    int32_t number = 1;
+    uint32_t seed = 0;
+    int32_t generations = 0;
+    std::vector<StepRecord> history;
+    std::string best; // output name, "=" and the program text; empty when never stepped
+};
+
+struct RunRecord {
+    std::vector<PopulationRecord> populations;
+    std::string memo;
+};
+
+// `bestTexts` as the run left them: a header line, then the best program.
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
+                           const std::array<std::string, 4>& bestTexts);
+
+// A 32-bit value as a number that reads back as the same float; "inf",
+// "-inf" or "nan" when it is not finite.
+QJsonValue FloatJson(float value);
+QByteArray RunRecordJson(const RunRecord& record);

@@ -1,0 +1,65 @@
+#include "cli/run_recorder.h"
+
+#include <utility>
+
+RunRecorder::RunRecorder(std::string outputName, ProgressReporter& progress, std::ostream& messages,
+                         std::function<bool()> stopRequested)
+    : outputName_(std::move(outputName)), progress_(progress), messages_(messages),
+      stopRequested_(std::move(stopRequested)) {}
+
+SeedClock RunRecorder::RecordingClock(std::optional<uint32_t> seed) {
+    return [this, seed] {
+        const uint32_t value = seed ? *seed : CalendarSeconds();
+        seeds_.push_back(value);
+        return value;
+    };
+}
+
+void RunRecorder::SetRunning(bool running) {
+    if (!running) progress_.Finish();
+}
+
+void RunRecorder::ClearCurves() {
+    for (auto& curve : history_)
+        curve.clear();
+}
+
+// The number of populations and the progress bar only matter on screen.
+void RunRecorder::ShowStatusLines(int32_t) {}
+void RunRecorder::SetProgressMaximum(int32_t) {}
+void RunRecorder::SetProgressPosition(int32_t) {}
+void RunRecorder::Refresh() {}
+void RunRecorder::Beep() {}
+
+void RunRecorder::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
+    status_[population] = {step, generations};
+}
+
+void RunRecorder::PublishCharts(int32_t population, int32_t generation, float validationFitness,
+                                float trainingFitness, int32_t averageLength, int32_t bestLength) {
+    history_[population].push_back(
+        {generation, validationFitness, trainingFitness, averageLength, bestLength});
+    const StatusLine& status = status_[population];
+    progress_.Step(population, status.step, status.generations, trainingFitness, validationFitness);
+}
+
+void RunRecorder::SetBestText(const std::string& text) {
+    memo_ = text;
+}
+
+void RunRecorder::SetBestPictures(const OutputGrid& training, const OutputGrid&) {
+    trainingPicture_ = training;
+}
+
+bool RunRecorder::ProcessPendingMessages() {
+    return !stopRequested_();
+}
+
+std::string RunRecorder::OutputName() const {
+    return outputName_;
+}
+
+void RunRecorder::ShowFatalMessage(const std::string& message) {
+    progress_.Finish();
+    messages_ << message << std::endl;
+}

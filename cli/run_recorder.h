@@ -1,0 +1,77 @@
+// The display of a headless run: it keeps what the GUI's results page would
+// show (curves, best-program text, last best picture) and reports progress.
+#pragma once
+
+#include "cli/progress_reporter.h"
+#include "engine/display.h"
+#include "engine/gp.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The values one generation step published.
+struct StepRecord {
+    int32_t generation = 0;
+    float validation = 0;
+    float training = 0;
+    int32_t averageLength = 0;
+    int32_t bestLength = 0;
+};
+
+class RunRecorder final : public RunDisplay {
+public:
+    // `stopRequested` is asked at every message processing; true ends the run there.
+    RunRecorder(std::string outputName, ProgressReporter& progress, std::ostream& messages,
+                std::function<bool()> stopRequested);
+
+    // The seed of every population: `seed` when given, else the calendar time;
+    // each value handed out is noted in Seeds().
+    SeedClock RecordingClock(std::optional<uint32_t> seed);
+
+    [[nodiscard]] const std::vector<StepRecord>& History(int32_t population) const {
+        return history_[population];
+    }
+    [[nodiscard]] const std::vector<uint32_t>& Seeds() const { return seeds_; }
+    [[nodiscard]] const std::string& Memo() const { return memo_; }
+    // The best program's output on the training grid at the last step.
+    [[nodiscard]] const std::optional<OutputGrid>& LastTrainingPicture() const {
+        return trainingPicture_;
+    }
+
+    void SetRunning(bool running) override;
+    void ClearCurves() override;
+    void ShowStatusLines(int32_t populationCount) override;
+    void SetStatusLine(int32_t population, int32_t step, int32_t generations) override;
+    void SetProgressMaximum(int32_t maximum) override;
+    void SetProgressPosition(int32_t position) override;
+    void PublishCharts(int32_t population, int32_t generation, float validationFitness,
+                       float trainingFitness, int32_t averageLength, int32_t bestLength) override;
+    void SetBestText(const std::string& text) override;
+    void SetBestPictures(const OutputGrid& training, const OutputGrid& validation) override;
+    void Refresh() override;
+    bool ProcessPendingMessages() override;
+    void Beep() override;
+    [[nodiscard]] std::string OutputName() const override;
+    void ShowFatalMessage(const std::string& message) override;
+
+private:
+    struct StatusLine {
+        int32_t step = 0;
+        int32_t generations = 0;
+    };
+
+    std::string outputName_;
+    ProgressReporter& progress_;
+    std::ostream& messages_;
+    std::function<bool()> stopRequested_;
+    std::array<std::vector<StepRecord>, 4> history_;
+    std::array<StatusLine, 4> status_{};
+    std::vector<uint32_t> seeds_;
+    std::string memo_;
+    std::optional<OutputGrid> trainingPicture_;
+};

@@ -1,0 +1,173 @@
+#include "cli/value_parsers.h"
+
+#include "data/patterns.h"
+#include "engine/settings.h"
+
+#include <QFileInfo>
+#include <QString>
+
+#include <charconv>
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (size_t comma = text.find(separator); comma != std::string::npos;
+         comma = text.find(separator, start)) {
+        items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    items.push_back(text.substr(start));
+    return items;
+}
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The names the function list is given by, in check-list order.
+constexpr std::array<const char*, kFunctionCount> kFunctionNames = {
+    "+", "-", "*", "/", "sin", "cos", "tan", "ln", "log10", "sqrt", "if>", "if<"};
+
+constexpr std::array<const char*, 3> kSelectionNames = {"proportional", "tournament", "random"};
+
+} // namespace
+
+std::string IntegerText(const std::string& option, const std::string& text) {
+    try {
+        TextToInteger(text);
+    } catch (const ConversionError&) {
+        throw OptionError(option, "not an integer: " + Quoted(text));
+    }
+    return text;
+}
+
+int32_t IntegerInRange(const std::string& option, const std::string& text, int32_t lowest,
+                       int32_t highest) {
+    const std::string accepted =
+        "not an integer from " + std::to_string(lowest) + " to " + std::to_string(highest) + ": ";
+    int32_t value = 0;
+    try {
+        value = TextToInteger(text);
+    } catch (const ConversionError&) {
+        throw OptionError(option, accepted + Quoted(text));
+    }
+    if (value < lowest || value > highest) throw OptionError(option, accepted + Quoted(text));
+    return value;
+}
+
+std::string DecimalText(const std::string& option, const std::string& text) {
+    DecimalValue(option, text);
+    return text;
+}
+
+float DecimalValue(const std::string& option, const std::string& text) {
+    if (!IsDecimalText(text)) throw OptionError(option, "not a number: " + Quoted(text));
+    try {
+        return TextToFloat(text);
+    } catch (const ConversionError&) {
+        throw OptionError(option, "not a number within the 32-bit float range: " + Quoted(text));
+    }
+}
+
+uint32_t SeedValue(const std::string& option, const std::string& text) {
+    const char* first = text.c_str() + (!text.empty() && text[0] == '+' ? 1 : 0);
+    const char* last = text.c_str() + text.size();
+    uint32_t value = 0;
+    const auto result = std::from_chars(first, last, value);
+    if (first == last || result.ec != std::errc() || result.ptr != last)
+        throw OptionError(option, "not an integer from 0 to 4294967295: " + Quoted(text));
+    return value;
+}
+
+int32_t PatternIndexOf(const std::string& option, const std::string& text) {
+    const int32_t index = PatternIndex(text.c_str());
+    if (index < 0)
+        throw OptionError(option, "not a pattern (circle, circle2, cup, line, line2, line3, "
+                                  "\"S curve\"): " +
+                                      Quoted(text));
+    return index;
+}
+
+int32_t SelectionMethodOf(const std::string& option, const std::string& text) {
+    for (size_t i = 0; i < kSelectionNames.size(); ++i)
+        if (text == kSelectionNames[i]) return static_cast<int32_t>(i);
+    throw OptionError(option,
+                      "not a selection method (proportional, tournament, random): " + Quoted(text));
+}
+
+EliteSetting EliteOf(const std::string& option, const std::string& text) {
+    if (text == "off") return {false, "10"};
+    if (!IsDecimalText(text)) throw OptionError(option, "not a percentage or off: " + Quoted(text));
+    try {
+        TextToExtended(text);
+    } catch (const ConversionError&) {
+        throw OptionError(option, "not a percentage within range: " + Quoted(text));
+    }
+    return {true, text};
+}
+
+std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const std::string& text) {
+    std::array<bool, kFunctionCount> checked{};
+    if (Trimmed(text).empty()) return checked;
+    for (const std::string& item : Split(text, ',')) {
+        const std::string name = Trimmed(item);
+        size_t k = 0;
+        while (k < kFunctionNames.size() && name != kFunctionNames[k])
+            ++k;
+        if (k == kFunctionNames.size())
+            throw OptionError(option, "not a function (+ - * / sin cos tan ln log10 sqrt if> "
+                                      "if<): " +
+                                          Quoted(name));
+        checked[k] = true;
+    }
+    return checked;
+}
+
+RangeTexts RangeOf(const std::string& option, const std::string& text) {
+    const std::vector<std::string> bounds = Split(text, ',');
+    if (bounds.size() != 2 || !IsDecimalText(bounds[0]) || !IsDecimalText(bounds[1]))
+        throw OptionError(option, "not two numbers LO,HI: " + Quoted(text));
+    RangeTexts range{DecimalText(option, bounds[0]), DecimalText(option, bounds[1])};
+    if (TextToExtended(range.lower) >= TextToExtended(range.upper))
+        throw OptionError(option, kRangeMessage);
+    return range;
+}
+
+std::string InputFileName(const std::string& option, const std::string& text) {
+    if (text.empty()) throw OptionError(option, "needs a file name");
+    return text;
+}
+
+std::string OutputFileName(const std::string& option, const std::string& text) {
+    InputFileName(option, text);
+    const QFileInfo file(QString::fromStdString(text));
+    const QFileInfo folder(file.absolutePath());
+    const bool writable =
+        file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
+    if (!writable) throw OptionError(option, "cannot write to " + Quoted(text));
+    return text;
+}
+
+std::vector<std::string> PerPopulationItems(const std::string& option, const std::string& text,
+                                            int32_t count) {
+    std::vector<std::string> items;
+    for (const std::string& item : Split(text, ','))
+        items.push_back(Trimmed(item));
+    if (items.size() == 1) return std::vector<std::string>(static_cast<size_t>(count), items[0]);
+    if (items.size() != static_cast<size_t>(count)) {
+        const std::string expected =
+            count == 1 ? "1 value" : "1 or " + std::to_string(count) + " comma-separated values";
+        throw OptionError(option, "expected " + expected + " (--populations " +
+                                      std::to_string(count) + "), got " +
+                                      std::to_string(items.size()) + ": " + Quoted(text));
+    }
+    return items;
+}

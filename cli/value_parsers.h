@@ -1,0 +1,58 @@
+// One reader per kind of option value. Each returns the value in the form the
+// engine takes (texts stay texts, so that they convert exactly as the GUI's
+// fields do) or throws OptionError naming the option and what it accepts.
+#pragma once
+
+#include "engine/functions.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// What() is the whole line to print: "--option: description".
+class OptionError : public std::runtime_error {
+public:
+    OptionError(const std::string& option, const std::string& description)
+        : std::runtime_error("--" + option + ": " + description) {}
+};
+
+// "[+-]digits" within 32 bits, as the GUI's integer fields read it.
+std::string IntegerText(const std::string& option, const std::string& text);
+int32_t IntegerInRange(const std::string& option, const std::string& text, int32_t lowest,
+                       int32_t highest);
+// "[+-]digits[.digits][e[+-]digits]" within the 32-bit float range.
+std::string DecimalText(const std::string& option, const std::string& text);
+float DecimalValue(const std::string& option, const std::string& text);
+uint32_t SeedValue(const std::string& option, const std::string& text);
+// Index in the pattern list.
+int32_t PatternIndexOf(const std::string& option, const std::string& text);
+// 0 proportional, 1 tournament, 2 random.
+int32_t SelectionMethodOf(const std::string& option, const std::string& text);
+
+// The elite share as the GUI holds it: the check box and the percentage text.
+struct EliteSetting {
+    bool checked = true;
+    std::string percentText = "10";
+};
+EliteSetting EliteOf(const std::string& option, const std::string& text);
+
+// Check states of the function list; an empty list checks nothing.
+std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const std::string& text);
+
+// "LO,HI": the two bound texts; refused unless LO is below HI read in extended.
+struct RangeTexts {
+    std::string lower;
+    std::string upper;
+};
+RangeTexts RangeOf(const std::string& option, const std::string& text);
+
+// A file name to read from: not empty.
+std::string InputFileName(const std::string& option, const std::string& text);
+// A file name that can be written: its folder exists and it is no folder itself.
+std::string OutputFileName(const std::string& option, const std::string& text);
+
+// One item for every population, or exactly `count` comma-separated items.
+std::vector<std::string> PerPopulationItems(const std::string& option, const std::string& text,
+                                            int32_t count);
