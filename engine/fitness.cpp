@@ -1,6 +1,7 @@
 #include "engine/fitness.h"
 
 #include "engine/gp_pop.h"
+#include "engine/primitive_rules.h"
 #include "engine/problem.h"
 
 #include <cmath>

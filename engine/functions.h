@@ -32,17 +32,3 @@ FunctionTable BuildFunctionTable();
 // constant value named by the node's terminalIndex.
 long double VariableNode(const int32_t* program, int32_t& position);
 long double ConstantNode(const int32_t* program, int32_t& position);
-
-// Value rules of the primitives once their arguments are known, shared by every
-// evaluator so that all give the same bits. A condition that would raise a
-// floating-point error marks the evaluation as failed (MarkEvaluationError).
-
-// "/": both operands already held as 32-bit floats; 1 when the divisor is 0.
-long double DivideValues(float a, float b);
-// sin, cos, tan of the argument converted to a double; a not-a-number or a
-// magnitude of 2^52 or more gives a quiet not-a-number.
-long double TrigonometricValue(double (*function)(double), long double argument);
-// ln, log10, sqrt of the magnitude of the argument's integer part; 0 for 0.
-long double IntegerMagnitudeValue(double (*function)(double), long double argument);
-// "if >" (less = false) and "if <": c rounded to 32 bits when taken, else d.
-long double ConditionalValue(float a, long double b, long double c, long double d, bool less);

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <new>
 
 RunCounters runCounters;
 
@@ -138,6 +139,8 @@ void RunEvolution(RunDisplay& display, const SeedClock& clock) {
         if (RunRounds(display, count, bound)) display.Beep();
     } catch (const MemoryExhausted& failure) {
         ExitOnMemoryError(display, failure.message);
+    } catch (const std::bad_alloc&) {
+        ExitOnMemoryError(display, kMemoryMessage);
     }
     ReleaseRun(count);
     display.SetRunning(false);
