@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <clocale>
 #include <iostream>
 
 namespace {
@@ -32,6 +33,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quba-cli"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(kVersion));
+    // Qt adopts the user's locale; program texts and labels are printed with
+    // the C library and must keep the decimal point whatever the locale says.
+    std::setlocale(LC_NUMERIC, "C");
 
     ParseOutcome parsed = ParseArguments(QCoreApplication::arguments());
     if (parsed.action != ParseOutcome::Action::Run) return ReportInsteadOfRun(parsed);

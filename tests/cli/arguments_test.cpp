@@ -1,0 +1,152 @@
+#include "cli/option_table.h"
+#include "cli/parse_arguments.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+ParseOutcome Parse(QStringList arguments) {
+    arguments.prepend("quba-cli");
+    return ParseArguments(arguments);
+}
+
+CliConfig Config(const QStringList& arguments) {
+    ParseOutcome outcome = Parse(arguments);
+    EXPECT_EQ(outcome.action, ParseOutcome::Action::Run) << outcome.text;
+    return outcome.config;
+}
+
+} // namespace
+
+TEST(Arguments, DefaultsAreTheMainWindowDefaults) {
+    const CliConfig config = Config({"--pattern", "S curve"});
+    EXPECT_EQ(config.training.patternIndex, 6);
+    EXPECT_EQ(config.training.size, 30);
+    EXPECT_FALSE(config.validation.Given());
+    EXPECT_FALSE(config.noise);
+    EXPECT_EQ(config.problem.functionChecked, ProblemSettings().functionChecked);
+    EXPECT_EQ(config.problem.constantCountText, "1000");
+    EXPECT_EQ(config.problem.rangeLowerText, "-1");
+    EXPECT_EQ(config.problem.rangeUpperText, "1");
+    EXPECT_EQ(config.outputName, "C");
+    EXPECT_EQ(config.populationCount, 1);
+    const PopulationSettings gui;
+    const PopulationSettings& p = config.populations[0];
+    EXPECT_EQ(p.populationSizeText, gui.populationSizeText);
+    EXPECT_EQ(p.generationsText, gui.generationsText);
+    EXPECT_EQ(p.crossoverText, gui.crossoverText);
+    EXPECT_EQ(p.mutationText, gui.mutationText);
+    EXPECT_EQ(p.onePointText, gui.onePointText);
+    EXPECT_EQ(p.eliteText, gui.eliteText);
+    EXPECT_TRUE(p.eliteChecked);
+    EXPECT_EQ(p.maxLengthText, gui.maxLengthText);
+    EXPECT_EQ(p.functionRatioText, gui.functionRatioText);
+    EXPECT_EQ(p.variableRatioText, gui.variableRatioText);
+    EXPECT_FALSE(config.seed);
+    EXPECT_EQ(config.imageSize, 120);
+}
+
+TEST(Arguments, ListsGiveOneValueToEveryPopulationOrOneEach) {
+    const CliConfig config = Config({"--pattern", "cup", "--populations", "3", "--crossover",
+                                     "0.5,0.6,0.7", "--generations", "9", "--selection",
+                                     "random, tournament ,proportional", "--elite", "off,5,10"});
+    EXPECT_EQ(config.populationCount, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(config.populations[i].generationsText, "9");
+    EXPECT_EQ(config.populations[2].crossoverText, "0.7");
+    EXPECT_EQ(config.populations[0].selectionMethod, 2);
+    EXPECT_EQ(config.populations[1].selectionMethod, 1);
+    EXPECT_FALSE(config.populations[0].eliteChecked);
+    EXPECT_EQ(config.populations[1].eliteText, "5");
+}
+
+TEST(Arguments, FunctionsFollowTheCheckListWhateverTheirOrder) {
+    auto checked =
+        Config({"--pattern", "line", "--functions", "if<,sqrt,-,sin"}).problem.functionChecked;
+    EXPECT_EQ(checked, (std::array<bool, 12>{false, true, false, false, true, false, false, false,
+                                             false, true, false, true}));
+    checked = Config({"--pattern", "line", "--functions", ""}).problem.functionChecked;
+    EXPECT_EQ(checked, (std::array<bool, 12>{}));
+}
+
+TEST(Arguments, RangeBoundsAreComparedAsReadInExtended) {
+    // Both bounds round to the float 0, yet 0 is below 1e-50.
+    const CliConfig config = Config({"--pattern", "line", "--range", "0,1e-50"});
+    EXPECT_EQ(config.problem.rangeUpperText, "1e-50");
+    EXPECT_EQ(Parse({"--pattern", "line", "--range", "1e-50,0"}).text,
+              "--range: Please set the range of constants proparly");
+}
+
+TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
+    const std::vector<std::pair<QStringList, std::string>> cases = {
+        {{"--crossover", "abc"}, "--crossover: not a number: 'abc'"},
+        {{"--mutation", "1e39"}, "--mutation: not a number within the 32-bit float range: '1e39'"},
+        {{"--noise", "nan"}, "--noise: not a number: 'nan'"},
+        {{"--size", "51"}, "--size: not an integer from 2 to 50: '51'"},
+        {{"--validation-size", "1"}, "--validation-size: not an integer from 2 to 50: '1'"},
+        {{"--populations", "5"}, "--populations: not an integer from 1 to 4: '5'"},
+        {{"--population-size", "2147483648"}, "--population-size: not an integer: '2147483648'"},
+        {{"--generations", "0x10"}, "--generations: not an integer: '0x10'"},
+        {{"--seed", "4294967296"}, "--seed: not an integer from 0 to 4294967295: '4294967296'"},
+        {{"--seed", "-1"}, "--seed: not an integer from 0 to 4294967295: '-1'"},
+        {{"--selection", "best"},
+         "--selection: not a selection method (proportional, tournament, random): 'best'"},
+        {{"--elite", "inf"}, "--elite: not a percentage or off: 'inf'"},
+        {{"--functions", "+,exp"},
+         "--functions: not a function (+ - * / sin cos tan ln log10 sqrt if> if<): 'exp'"},
+        {{"--range", "1,1"}, "--range: Please set the range of constants proparly"},
+        {{"--range", "-1"}, "--range: not two numbers LO,HI: '-1'"},
+        {{"--crossover", "0.7,0.2"},
+         "--crossover: expected 1 value (--populations 1), got 2: '0.7,0.2'"},
+        {{"--populations", "2", "--max-length", "1,2,3"},
+         "--max-length: expected 1 or 2 comma-separated values (--populations 2), got 3: "
+         "'1,2,3'"},
+        {{"--image-size", "0"}, "--image-size: not an integer from 1 to 4096: '0'"},
+        {{"--data", "a.txt"}, "--data: cannot be combined with --pattern"},
+        {{"--validation-noise", "0.1"},
+         "--validation-noise: needs a validation grid of its own (--validation-pattern or "
+         "--validation-data)"},
+        {{"--json", "/no/such/folder/run.json"},
+         "--json: cannot write to '/no/such/folder/run.json'"},
+        {{"--threads", "2"}, "Unknown option 'threads'."},
+        {{"--size"}, "Missing value after '--size'."},
+        {{"stray"}, "unexpected argument 'stray'"},
+    };
+    for (const auto& [arguments, line] : cases) {
+        const ParseOutcome outcome = Parse(QStringList{"--pattern", "circle"} + arguments);
+        EXPECT_EQ(outcome.action, ParseOutcome::Action::Refuse) << line;
+        EXPECT_EQ(outcome.text, line);
+    }
+}
+
+TEST(Arguments, WithoutATrainingSourceTheRunIsRefused) {
+    EXPECT_EQ(Parse({"--validation-pattern", "cup"}).text,
+              "--pattern/--data: You must load data set for training before GP run.");
+}
+
+TEST(Arguments, OutputFilesMustBeWritable) {
+    QTemporaryDir folder;
+    EXPECT_EQ(Config({"--pattern", "cup", "--best-image", folder.filePath("b.png")}).bestImagePath,
+              folder.filePath("b.png").toStdString());
+    EXPECT_EQ(Parse({"--pattern", "cup", "--save-training", folder.path()}).action,
+              ParseOutcome::Action::Refuse);
+    EXPECT_EQ(Config({"--pattern", "cup", "--json", "-"}).jsonPath, "-");
+}
+
+TEST(Arguments, HelpListsEveryOptionWithItsDefault) {
+    const ParseOutcome outcome = Parse({"--help"});
+    ASSERT_EQ(outcome.action, ParseOutcome::Action::ShowHelp);
+    // The help text is wrapped: compare with single blanks.
+    const std::string help = QString::fromStdString(outcome.text).simplified().toStdString();
+    for (const OptionSpec& spec : OptionTable()) {
+        EXPECT_NE(help.find(std::string("--") + spec.name), std::string::npos) << spec.name;
+        if (spec.defaultValue) {
+            EXPECT_NE(help.find(std::string("(default: ") + spec.defaultValue), std::string::npos)
+                << spec.name;
+        }
+    }
+    EXPECT_EQ(Parse({"--version"}).text, "quba-cli 1.0.0\n");
+}

@@ -1,0 +1,290 @@
+#include "cli_process.h"
+
+#include "data/noise.h"
+#include "data/patterns.h"
+#include "engine/misc.h"
+
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <csignal>
+#include <ctime>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<float> ReadValues(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    std::istringstream in(file.readAll().toStdString());
+    std::vector<float> values;
+    for (std::string token; in >> token;)
+        values.push_back(std::strtof(token.c_str(), nullptr));
+    return values;
+}
+
+void WriteText(const QString& path, const std::string& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.c_str());
+}
+
+QJsonObject Json(const std::string& text) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+}
+
+class EndToEnd : public testing::Test {
+protected:
+    QString Path(const char* name) const { return folder_.filePath(name); }
+    // The training grid the program saved, for `arguments` on top of a 0-generation run.
+    std::vector<float> SavedTraining(const QStringList& arguments) const {
+        const CliResult result = RunCli(arguments + QStringList{"--generations", "0", "--quiet",
+                                                                "--save-training", Path("t.txt")});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return ReadValues(Path("t.txt"));
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, PatternsOfSizeTwoAreSavedAsTheirFloats) {
+    const float sinMinus2 = static_cast<float>(std::sin(-2.0) + 0.5);
+    const std::vector<std::pair<QString, std::vector<float>>> cases = {
+        {"circle", {0.3f, 0.3f, 0.3f, 0.3f}},
+        {"circle2", {-0.4f, -0.4f, -0.4f, -0.4f}},
+        {"cup", {0.375f, 0.125f, 0.375f, 0.125f}},
+        {"line", {-0.15f, 0.85f, -0.65f, 0.35f}},
+        {"line2", {-0.1f, -0.25f, 0.9f, -0.1f}},
+        {"line3", {-0.5f, 0.5f, 0.85f, -0.15f}},
+        {"S curve",
+         {sinMinus2, static_cast<float>(std::sin(2.0) + 0.5),
+          static_cast<float>(std::sin(-2.0) - 0.5), static_cast<float>(std::sin(2.0) - 0.5)}},
+    };
+    for (const auto& [pattern, values] : cases)
+        EXPECT_EQ(SavedTraining({"--pattern", pattern, "--size", "2"}), values)
+            << pattern.toStdString();
+}
+
+TEST_F(EndToEnd, DataFilesAreReadInReadingOrderOrRefused) {
+    WriteText(Path("line.txt"), "1 2\t3 4\n");
+    EXPECT_EQ(SavedTraining({"--data", Path("line.txt"), "--size", "2"}),
+              (std::vector<float>{1, 2, 3, 4}));
+    WriteText(Path("more.txt"), "1\t2\t3\n4\t5\t6\n7\t8\t9\n");
+    EXPECT_EQ(SavedTraining({"--data", Path("more.txt"), "--size", "2"}),
+              (std::vector<float>{1, 2, 3, 4}));
+
+    const std::string format = "Illegal file format!\nMaybe the number of the data is not "
+                               "enough,\nor the data are not separated by tab and return "
+                               "properly!!\n";
+    for (const std::string text :
+         {"1\t2\n3\n", "1\t2\n3\t0\n", "1\tnan\n3\t4\n", "1\t2\n1e39\t4\n"}) {
+        WriteText(Path("bad.txt"), text);
+        const CliResult result = RunCli({"--data", Path("bad.txt"), "--size", "2"});
+        EXPECT_EQ(result.exitCode, 1) << text;
+        EXPECT_EQ(result.err, "--data: " + format) << text;
+    }
+    WriteText(Path("bad.txt"), "1 0 1 1");
+    const CliResult validation = RunCli(
+        {"--pattern", "cup", "--validation-data", Path("bad.txt"), "--validation-size", "2"});
+    EXPECT_EQ(validation.exitCode, 1);
+    EXPECT_EQ(validation.err, "--validation-data: " + format);
+
+    const CliResult missing = RunCli({"--data", Path("missing.txt")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "--data: Cannot open file " + Path("missing.txt").toStdString() + "\n");
+}
+
+TEST_F(EndToEnd, NoiseIsDrawnFromTheGeneratorAsItIsAtStart) {
+    const std::vector<float> saved =
+        SavedTraining({"--pattern", "line", "--size", "6", "--noise", "0.5", "--seed", "3"});
+    const RandomState before = GetRandomState();
+    SeedRandom(1);
+    DataGrid expected = GeneratePattern(PatternIndex("line"), 6);
+    AddNoise(expected, 0.5f);
+    SetRandomState(before);
+    EXPECT_EQ(saved, expected.Cells());
+    EXPECT_NE(saved, GeneratePattern(PatternIndex("line"), 6).Cells());
+}
+
+TEST_F(EndToEnd, ValidationFollowsTheNoisyTrainingGrid) {
+    const CliResult result =
+        RunCli(SmallRun() + QStringList{"--pattern", "circle", "--noise", "1", "--json", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const QJsonArray history = Json(result.out)["populations"][0]["history"].toArray();
+    ASSERT_EQ(history.size(), 3);
+    for (const QJsonValue& step : history)
+        EXPECT_EQ(step["validation"], step["training"]);
+
+    const CliResult separate =
+        RunCli(SmallRun() + QStringList{"--pattern", "circle", "--validation-pattern", "cup",
+                                        "--validation-noise", "0.3", "--json", "-"});
+    ASSERT_EQ(separate.exitCode, 0) << separate.err;
+    const QJsonValue step = Json(separate.out)["populations"][0]["history"][0];
+    EXPECT_NE(step["validation"], step["training"]);
+}
+
+TEST_F(EndToEnd, SeededRunsAreReproducibleAndPrintTheMemo) {
+    const QStringList arguments =
+        SmallRun() + QStringList{"--pattern",     "cup", "--populations", "2",
+                                 "--generations", "3,5", "--output-name", "Out"};
+    const CliResult first = RunCli(arguments + QStringList{"--json", Path("run.json")});
+    const CliResult again = RunCli(arguments + QStringList{"--json", "-"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    QFile saved(Path("run.json"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toStdString(), again.out);
+
+    const QJsonObject run = Json(again.out);
+    const QJsonArray populations = run["populations"].toArray();
+    ASSERT_EQ(populations.size(), 2);
+    const std::string best1 = populations[0]["best"].toString().toStdString();
+    const std::string best2 = populations[1]["best"].toString().toStdString();
+    EXPECT_EQ(populations[0]["history"].toArray().size(), 3);
+    EXPECT_EQ(populations[1]["history"].toArray().size(), 5);
+    EXPECT_EQ(populations[1]["history"][4]["generation"].toInt(), 4);
+    EXPECT_EQ(populations[1]["seed"].toInteger(), 7);
+    EXPECT_EQ(populations[1]["generations"].toInt(), 5);
+    EXPECT_EQ(best1.rfind("Out=", 0), 0u);
+    const std::string memo = "[Population No1]\r\n" + best1 + "\r\n\r\n[Population No2]\r\n" +
+                             best2 + "\r\n\r\n\r\n\r\n";
+    EXPECT_EQ(run["memo"].toString().toStdString(), memo);
+    EXPECT_EQ(first.out, memo);
+}
+
+TEST_F(EndToEnd, EquivalentSettingsGiveTheSameRun) {
+    const QStringList base = SmallRun() + QStringList{"--pattern", "line2", "--json", "-"};
+    auto run = [&](const QStringList& extra) { return RunCli(base + extra).out; };
+    EXPECT_EQ(run({"--functions", "/,*,-,+"}), run({}));
+    EXPECT_EQ(run({"--elite", "off"}), run({"--elite", "0"}));
+    EXPECT_EQ(run({"--crossover", "0.7"}), run({"--crossover", "0.70000001"}));
+    const CliResult none = RunCli(base + QStringList{"--functions", ""});
+    EXPECT_EQ(none.err, "You must use 1 function at least.\n");
+    EXPECT_EQ(none.out, run({"--functions", "+"}));
+}
+
+TEST_F(EndToEnd, WithoutAStepNothingIsBest) {
+    const CliResult result =
+        RunCli(SmallRun() + QStringList{"--pattern", "line", "--generations", "0", "--json", "-",
+                                        "--best-image", Path("b.png")});
+    EXPECT_EQ(result.exitCode, 0);
+    const QJsonObject run = Json(result.out);
+    EXPECT_EQ(run["memo"].toString(), "");
+    EXPECT_EQ(run["populations"][0]["history"].toArray().size(), 0);
+    EXPECT_EQ(run["populations"][0]["best"].toString(), "");
+    EXPECT_FALSE(QFile::exists(Path("b.png")));
+    EXPECT_NE(result.err.find("--best-image"), std::string::npos);
+}
+
+TEST_F(EndToEnd, RefusalsExitWithStatusTwoAndOneLine) {
+    const std::vector<std::pair<QStringList, std::string>> cases = {
+        {{"--pattern", "cup", "--crossover", "abc"}, "--crossover: not a number: 'abc'\n"},
+        {{"--pattern", "cup", "--crossover", "0.8", "--mutation", "0.3"},
+         "--crossover: The sum of operation rate must be 1.0\n"},
+        {{"--pattern", "cup", "--max-length", "50"},
+         "--max-length: Maximum length must be at least 70.\n"},
+        {{"--size", "4"}, "--pattern/--data: You must load data set for training before GP run.\n"},
+    };
+    for (const auto& [arguments, line] : cases) {
+        const CliResult result = RunCli(arguments);
+        EXPECT_EQ(result.exitCode, 2) << line;
+        EXPECT_EQ(result.err, line);
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(EndToEnd, TheTrainingGridIsSavedBeforeTheSettingsAreChecked) {
+    const CliResult result = RunCli({"--pattern", "cup", "--size", "2", "--save-training",
+                                     Path("t.txt"), "--function-ratio", "0.9"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(ReadValues(Path("t.txt")).size(), 4u);
+}
+
+TEST_F(EndToEnd, BestImageIsAPngOfTheColourMap) {
+    const CliResult result = RunCli(SmallRun() + QStringList{"--pattern", "S curve", "--best-image",
+                                                             Path("b.png"), "--image-size", "64"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const QImage image(Path("b.png"), "PNG");
+    ASSERT_EQ(image.size(), QSize(64, 64));
+    // 8 cells on 64 pixels: 8 x 8 squares of one colour each, red-green or green-blue.
+    for (int x = 0; x < 64; ++x)
+        for (int y = 0; y < 64; ++y) {
+            const QRgb pixel = image.pixel(x, y);
+            EXPECT_EQ(pixel, image.pixel(x / 8 * 8, y / 8 * 8));
+            const bool redGreen = qBlue(pixel) == 0 && qRed(pixel) + qGreen(pixel) == 255;
+            const bool greenBlue = qRed(pixel) == 0 && qGreen(pixel) + qBlue(pixel) == 255;
+            EXPECT_TRUE(redGreen || greenBlue || pixel == qRgb(0, 0, 0));
+        }
+}
+
+TEST_F(EndToEnd, ProgressGoesToStandardErrorOnceAStep) {
+    QStringList arguments = SmallRun();
+    arguments.removeAll("--quiet");
+    const CliResult result = RunCli(arguments + QStringList{"--pattern", "cup"});
+    ASSERT_EQ(result.exitCode, 0);
+    std::istringstream lines(result.err);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count)
+        EXPECT_EQ(line.rfind("No1: " + std::to_string(count + 1) + " / 3  training ", 0), 0u)
+            << line;
+    EXPECT_EQ(count, 3);
+}
+
+TEST_F(EndToEnd, WithoutSeedEveryPopulationGetsTheCalendarTime) {
+    const auto before = static_cast<qint64>(std::time(nullptr));
+    const CliResult result = RunCli({"--pattern", "cup", "--size", "4", "--population-size", "20",
+                                     "--generations", "1", "--populations", "2", "--json", "-"});
+    const auto after = static_cast<qint64>(std::time(nullptr));
+    for (const QJsonValue population : Json(result.out)["populations"].toArray()) {
+        EXPECT_GE(population["seed"].toInteger(), before);
+        EXPECT_LE(population["seed"].toInteger(), after);
+    }
+}
+
+TEST_F(EndToEnd, InterruptEndsTheRunAndKeepsWhatWasRecorded) {
+    QProcess process;
+    process.start(QStringLiteral(QUBA_CLI_PATH),
+                  {"--pattern", "circle", "--population-size", "500", "--generations", "100000",
+                   "--seed", "1", "--json", Path("run.json"), "--best-image", Path("b.png")});
+    process.setReadChannel(QProcess::StandardError);
+    ASSERT_TRUE(process.waitForReadyRead(30000));
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 130);
+    QFile saved(Path("run.json"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QJsonObject run = QJsonDocument::fromJson(saved.readAll()).object();
+    const qsizetype steps = run["populations"][0]["history"].toArray().size();
+    EXPECT_GE(steps, 1);
+    EXPECT_LT(steps, 100000);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(), run["memo"].toString().toStdString());
+    EXPECT_TRUE(QFile::exists(Path("b.png")));
+}
+
+TEST_F(EndToEnd, TheUsersLocaleDoesNotChangeTheNumbers) {
+    // A locale with a decimal comma, built here when the system has none installed.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcess localedef;
+    localedef.start("localedef", {"-i", "de_DE", "-f", "UTF-8", Path("de_DE.UTF-8")});
+    if (!localedef.waitForFinished(30000) || localedef.exitCode() != 0)
+        GTEST_SKIP() << "no localedef to build a decimal-comma locale";
+    environment.insert("LOCPATH", Path(""));
+    environment.insert("LC_ALL", "de_DE.UTF-8");
+
+    const QStringList arguments = SmallRun() + QStringList{"--pattern", "cup", "--json", "-"};
+    QProcess german;
+    german.setProcessEnvironment(environment);
+    german.start(QStringLiteral(QUBA_CLI_PATH), arguments);
+    ASSERT_TRUE(german.waitForFinished(60000));
+    EXPECT_EQ(german.readAllStandardOutput().toStdString(), RunCli(arguments).out);
+}

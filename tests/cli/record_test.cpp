@@ -1,0 +1,131 @@
+#include "cli/best_image.h"
+#include "cli/parse_arguments.h"
+#include "cli/progress_reporter.h"
+#include "cli/run_record.h"
+#include "cli/run_recorder.h"
+#include "data/rendering.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonValue ReadBack(const QJsonValue& value) {
+    const QByteArray text = QJsonDocument(QJsonArray{value}).toJson();
+    return QJsonDocument::fromJson(text).array()[0];
+}
+
+} // namespace
+
+TEST(RunRecord, FloatsReadBackAsTheSameFloat) {
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float value : {0.1f, 1.0f / 3.0f, 0.0119f, -2.5e-7f, std::numeric_limits<float>::max(),
+                        std::numeric_limits<float>::denorm_min(), 0.0f})
+        EXPECT_EQ(static_cast<float>(ReadBack(FloatJson(value)).toDouble()), value) << value;
+    EXPECT_EQ(ReadBack(FloatJson(inf)).toString(), "inf");
+    EXPECT_EQ(ReadBack(FloatJson(-inf)).toString(), "-inf");
+    EXPECT_EQ(ReadBack(FloatJson(std::nanf(""))).toString(), "nan");
+}
+
+TEST(RunRecord, RecorderKeepsWhatEachStepPublished) {
+    std::ostringstream err;
+    ProgressReporter progress(err, ProgressMode::Quiet);
+    RunRecorder recorder("Z", progress, err, [] { return false; });
+    const SeedClock clock = recorder.RecordingClock(42u);
+    EXPECT_EQ(clock(), 42u);
+    EXPECT_EQ(clock(), 42u);
+    recorder.SetStatusLine(1, 1, 5);
+    recorder.PublishCharts(1, 0, 0.5f, 0.25f, 12, 7);
+    recorder.SetBestText("[Population No1]\r\nZ=X");
+    recorder.SetBestPictures({2, {1, -1, 0, 0.5f}}, {1, {0}});
+
+    EXPECT_TRUE(recorder.History(0).empty());
+    ASSERT_EQ(recorder.History(1).size(), 1u);
+    EXPECT_EQ(recorder.History(1)[0].training, 0.25f);
+    EXPECT_EQ(recorder.History(1)[0].bestLength, 7);
+    EXPECT_EQ(recorder.Seeds(), (std::vector<uint32_t>{42, 42}));
+    EXPECT_EQ(recorder.LastTrainingPicture()->cells[3], 0.5f);
+    EXPECT_EQ(recorder.OutputName(), "Z");
+    EXPECT_TRUE(recorder.ProcessPendingMessages());
+    EXPECT_TRUE(err.str().empty());
+}
+
+TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
+    const CliConfig config = ParseArguments({"quba-cli", "--pattern", "cup", "--populations", "2",
+                                             "--generations", "0,2"})
+                                 .config;
+    std::ostringstream err;
+    ProgressReporter progress(err, ProgressMode::Quiet);
+    RunRecorder recorder("C", progress, err, [] { return false; });
+    const SeedClock clock = recorder.RecordingClock(9u);
+    clock();
+    clock();
+    recorder.PublishCharts(1, 0, 0.5f, std::numeric_limits<float>::infinity(), 3, 1);
+    recorder.SetBestText("\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
+    const std::array<std::string, 4> best{"", "[Population No2]\r\nC=X", "", ""};
+
+    const QJsonObject root =
+        QJsonDocument::fromJson(RunRecordJson(CollectRunRecord(config, recorder, best))).object();
+    const QJsonArray populations = root["populations"].toArray();
+    ASSERT_EQ(populations.size(), 2);
+    const QJsonObject first = populations[0].toObject();
+    EXPECT_EQ(first["number"].toInt(), 1);
+    EXPECT_EQ(first["generations"].toInt(), 0);
+    EXPECT_EQ(first["history"].toArray().size(), 0);
+    EXPECT_EQ(first["best"].toString(), "");
+    const QJsonObject second = populations[1].toObject();
+    EXPECT_EQ(second["seed"].toInteger(), 9);
+    EXPECT_EQ(second["best"].toString(), "C=X");
+    const QJsonObject step = second["history"].toArray()[0].toObject();
+    EXPECT_EQ(step["training"].toString(), "inf");
+    EXPECT_EQ(step["validation"].toDouble(), 0.5);
+    EXPECT_EQ(step["averageLength"].toInt(), 3);
+    EXPECT_EQ(root["memo"].toString(), "\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
+}
+
+TEST(Progress, LinesPerStepOrOneRewritingLine) {
+    std::ostringstream lines;
+    ProgressReporter perStep(lines, ProgressMode::Lines);
+    perStep.Step(0, 1, 20, 0.5f, 0.25f);
+    perStep.Step(1, 12, 20, 0.125f, 0.0625f);
+    perStep.Finish();
+    EXPECT_EQ(lines.str(), "No1: 1 / 20  training 0.5  validation 0.25\n"
+                           "No2: 12 / 20  training 0.125  validation 0.0625\n");
+
+    std::ostringstream terminal;
+    ProgressReporter rewriting(terminal, ProgressMode::SelfUpdating);
+    rewriting.Step(0, 10, 10, 0.125f, 0.125f);
+    rewriting.Step(0, 1, 10, 0.5f, 0.5f);
+    rewriting.Finish();
+    EXPECT_EQ(terminal.str(), "\rNo1: 10 / 10  training 0.125  validation 0.125"
+                              "\rNo1: 1 / 10  training 0.5  validation 0.5     \n");
+}
+
+TEST(BestImage, CellsArePaintedWithTheColourMap) {
+    // Row r runs along x, column c along y: cell [0][1] is the lower-left quarter.
+    const OutputGrid grid{2, {-1.0f, 0.5f, std::nanf(""), 3.85f}};
+    const QImage image = BestPictureImage(grid, 120);
+    ASSERT_EQ(image.size(), QSize(120, 120));
+    auto colour = [](float v) {
+        const Rgb rgb = ColourOfValue(v);
+        return qRgb(rgb.red, rgb.green, rgb.blue);
+    };
+    for (int x : {0, 59})
+        for (int y : {0, 59}) {
+            EXPECT_EQ(image.pixel(x, y), colour(-1.0f));
+            EXPECT_EQ(image.pixel(x, y + 60), qRgb(0, 127, 128));
+            EXPECT_EQ(image.pixel(x + 60, y), qRgb(0, 0, 0));
+            EXPECT_EQ(image.pixel(x + 60, y + 60), qRgb(0, 0, 255));
+        }
+    // 30 cells do not quite fill 145 pixels: the last column stays white.
+    const OutputGrid wide{30, std::vector<float>(900, 0.0f)};
+    EXPECT_EQ(BestPictureImage(wide, 145).pixel(144, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(BestPictureImage(wide, 145).pixel(143, 0), qRgb(0, 255, 0));
+}
