@@ -38,7 +38,8 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
 
     ParseOutcome parsed = ParseArguments(QCoreApplication::arguments());
-    if (parsed.action != ParseOutcome::Action::Run) return ReportInsteadOfRun(parsed);
+    if (parsed.action != ParseOutcome::Action::Run)
+        return ReportInsteadOfRun(parsed);
     CliConfig& config = parsed.config;
 
     RunGridsOutcome built = BuildRunGrids(config);
@@ -59,7 +60,8 @@ int main(int argc, char* argv[]) {
         std::cerr << *refusal << '\n';
         return kExitRefused;
     }
-    if (EnsureOneFunction(config.problem.functionChecked)) std::cerr << kNoFunctionMessage << '\n';
+    if (EnsureOneFunction(config.problem.functionChecked))
+        std::cerr << kNoFunctionMessage << '\n';
 
     ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
     RunRecorder recorder(config.outputName, progress, std::cerr, InterruptRequested);
@@ -70,6 +72,7 @@ int main(int argc, char* argv[]) {
     RunEvolution(recorder, recorder.RecordingClock(config.seed));
 
     const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
-    if (InterruptRequested()) return kExitInterrupted;
+    if (InterruptRequested())
+        return kExitInterrupted;
     return written ? kExitDone : kExitFileError;
 }

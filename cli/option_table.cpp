@@ -92,24 +92,28 @@ std::span<const OptionSpec> OptionTable() {
 
 const OptionSpec& FindOption(std::string_view name) {
     for (const OptionSpec& spec : kOptions)
-        if (name == spec.name) return spec;
+        if (name == spec.name)
+            return spec;
     throw std::logic_error("no option --" + std::string(name));
 }
 
 void AddOptions(QCommandLineParser& parser) {
     for (const OptionSpec& spec : kOptions) {
         QStringList names;
-        if (spec.shortName) names << QString::fromUtf8(spec.shortName);
+        if (spec.shortName)
+            names << QString::fromUtf8(spec.shortName);
         names << QString::fromUtf8(spec.name);
         QCommandLineOption option(names, HelpText(spec));
-        if (spec.valueName) option.setValueName(QString::fromUtf8(spec.valueName));
+        if (spec.valueName)
+            option.setValueName(QString::fromUtf8(spec.valueName));
         parser.addOption(option);
     }
 }
 
 QString OptionValue(const QCommandLineParser& parser, const char* name) {
     const QString key = QString::fromUtf8(name);
-    if (parser.isSet(key)) return parser.value(key);
+    if (parser.isSet(key))
+        return parser.value(key);
     const char* fallback = FindOption(name).defaultValue;
     return fallback ? QString::fromUtf8(fallback) : QString();
 }

@@ -39,7 +39,8 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
     config.training = ReadGridSource(options, "pattern", "data", "size");
     config.validation =
         ReadGridSource(options, "validation-pattern", "validation-data", "validation-size");
-    if (options.IsSet("noise")) config.noise = DecimalValue("noise", options.Text("noise"));
+    if (options.IsSet("noise"))
+        config.noise = DecimalValue("noise", options.Text("noise"));
     if (options.IsSet("validation-noise")) {
         if (!config.validation.Given())
             throw OptionError("validation-noise",
@@ -47,7 +48,8 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
                               "--validation-data)");
         config.validationNoise = DecimalValue("validation-noise", options.Text("validation-noise"));
     }
-    if (!config.training.Given()) throw OptionError("pattern/--data", kTrainingMissingMessage);
+    if (!config.training.Given())
+        throw OptionError("pattern/--data", kTrainingMissingMessage);
 }
 
 void ReadProblem(const OptionReader& options, CliConfig& config) {
@@ -105,7 +107,8 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
 }
 
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
-    if (options.IsSet("seed")) config.seed = SeedValue("seed", options.Text("seed"));
+    if (options.IsSet("seed"))
+        config.seed = SeedValue("seed", options.Text("seed"));
     if (options.IsSet("json")) {
         const std::string path = options.Text("json");
         config.jsonPath = path == "-" ? path : OutputFileName("json", path);
@@ -135,7 +138,8 @@ ParseOutcome ParseArguments(const QStringList& arguments) {
                        "A LIST takes one value for every population, or one per population, "
                        "comma-separated."));
     AddOptions(parser);
-    if (!parser.parse(arguments)) return Refused(parser.errorText().toStdString());
+    if (!parser.parse(arguments))
+        return Refused(parser.errorText().toStdString());
 
     ParseOutcome outcome;
     if (parser.isSet(QStringLiteral("help"))) {

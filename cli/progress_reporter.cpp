@@ -14,7 +14,8 @@ std::string ProgressLine(int32_t population, int32_t step, int32_t generations, 
 
 void ProgressReporter::Step(int32_t population, int32_t step, int32_t generations, float training,
                             float validation) {
-    if (mode_ == ProgressMode::Quiet) return;
+    if (mode_ == ProgressMode::Quiet)
+        return;
     const std::string line = ProgressLine(population, step, generations, training, validation);
     if (mode_ == ProgressMode::Lines) {
         out_ << line << '\n' << std::flush;
@@ -27,11 +28,13 @@ void ProgressReporter::Step(int32_t population, int32_t step, int32_t generation
 }
 
 void ProgressReporter::Finish() {
-    if (mode_ == ProgressMode::SelfUpdating && shownLength_ > 0) out_ << '\n' << std::flush;
+    if (mode_ == ProgressMode::SelfUpdating && shownLength_ > 0)
+        out_ << '\n' << std::flush;
     shownLength_ = 0;
 }
 
 ProgressMode ChooseProgressMode(bool quiet) {
-    if (quiet) return ProgressMode::Quiet;
+    if (quiet)
+        return ProgressMode::Quiet;
     return isatty(STDERR_FILENO) ? ProgressMode::SelfUpdating : ProgressMode::Lines;
 }

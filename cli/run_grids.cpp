@@ -7,7 +7,8 @@
 namespace {
 
 DataFileResult BuildGrid(const GridSource& source) {
-    if (source.patternIndex >= 0) return {GeneratePattern(source.patternIndex, source.size), ""};
+    if (source.patternIndex >= 0)
+        return {GeneratePattern(source.patternIndex, source.size), ""};
     return ReadDataFile(source.dataFile, source.size);
 }
 
@@ -15,7 +16,8 @@ DataFileResult BuildGrid(const GridSource& source) {
 
 RunGridsOutcome BuildRunGrids(const CliConfig& config) {
     DataFileResult training = BuildGrid(config.training);
-    if (!training.grid) return {std::nullopt, "--data: " + training.message};
+    if (!training.grid)
+        return {std::nullopt, "--data: " + training.message};
 
     RunGrids grids;
     grids.training = std::move(*training.grid);
@@ -25,7 +27,8 @@ RunGridsOutcome BuildRunGrids(const CliConfig& config) {
         return {std::move(grids), ""};
     }
     DataFileResult validation = BuildGrid(config.validation);
-    if (!validation.grid) return {std::nullopt, "--validation-data: " + validation.message};
+    if (!validation.grid)
+        return {std::nullopt, "--validation-data: " + validation.message};
     grids.validation = std::move(*validation.grid);
     return {std::move(grids), ""};
 }

@@ -11,7 +11,8 @@ namespace {
 
 bool WriteJsonFile(const std::string& path, const QByteArray& json) {
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
     file.write(json);
     return file.commit();
 }
@@ -24,7 +25,8 @@ bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::
                     "nothing written\n";
         return true;
     }
-    if (WriteBestImage(config.bestImagePath, *picture, config.imageSize)) return true;
+    if (WriteBestImage(config.bestImagePath, *picture, config.imageSize))
+        return true;
     messages << "--best-image: cannot write '" << config.bestImagePath << "'\n";
     return false;
 }
@@ -44,7 +46,8 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
             written = false;
         }
     }
-    if (!config.JsonToStdout()) out << recorder.Memo();
+    if (!config.JsonToStdout())
+        out << recorder.Memo();
     out.flush();
     if (!config.bestImagePath.empty())
         written = WriteImageIfAny(config, recorder, messages) && written;

@@ -55,8 +55,10 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
 }
 
 QJsonValue FloatJson(float value) {
-    if (std::isnan(value)) return QStringLiteral("nan");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    if (std::isnan(value))
+        return QStringLiteral("nan");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     // Written shortest, the double of a float reads back as that float.
     return static_cast<double>(value);
 }

@@ -16,7 +16,8 @@ SeedClock RunRecorder::RecordingClock(std::optional<uint32_t> seed) {
 }
 
 void RunRecorder::SetRunning(bool running) {
-    if (!running) progress_.Finish();
+    if (!running)
+        progress_.Finish();
 }
 
 void RunRecorder::ClearCurves() {

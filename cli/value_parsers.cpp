@@ -28,7 +28,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 
 std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
+    if (first == std::string::npos)
+        return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
@@ -59,7 +60,8 @@ int32_t IntegerInRange(const std::string& option, const std::string& text, int32
     } catch (const ConversionError&) {
         throw OptionError(option, accepted + Quoted(text));
     }
-    if (value < lowest || value > highest) throw OptionError(option, accepted + Quoted(text));
+    if (value < lowest || value > highest)
+        throw OptionError(option, accepted + Quoted(text));
     return value;
 }
 
@@ -69,7 +71,8 @@ std::string DecimalText(const std::string& option, const std::string& text) {
 }
 
 float DecimalValue(const std::string& option, const std::string& text) {
-    if (!IsDecimalText(text)) throw OptionError(option, "not a number: " + Quoted(text));
+    if (!IsDecimalText(text))
+        throw OptionError(option, "not a number: " + Quoted(text));
     try {
         return TextToFloat(text);
     } catch (const ConversionError&) {
@@ -98,14 +101,17 @@ int32_t PatternIndexOf(const std::string& option, const std::string& text) {
 
 int32_t SelectionMethodOf(const std::string& option, const std::string& text) {
     for (size_t i = 0; i < kSelectionNames.size(); ++i)
-        if (text == kSelectionNames[i]) return static_cast<int32_t>(i);
+        if (text == kSelectionNames[i])
+            return static_cast<int32_t>(i);
     throw OptionError(option,
                       "not a selection method (proportional, tournament, random): " + Quoted(text));
 }
 
 EliteSetting EliteOf(const std::string& option, const std::string& text) {
-    if (text == "off") return {false, "10"};
-    if (!IsDecimalText(text)) throw OptionError(option, "not a percentage or off: " + Quoted(text));
+    if (text == "off")
+        return {false, "10"};
+    if (!IsDecimalText(text))
+        throw OptionError(option, "not a percentage or off: " + Quoted(text));
     try {
         TextToExtended(text);
     } catch (const ConversionError&) {
@@ -116,7 +122,8 @@ EliteSetting EliteOf(const std::string& option, const std::string& text) {
 
 std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const std::string& text) {
     std::array<bool, kFunctionCount> checked{};
-    if (Trimmed(text).empty()) return checked;
+    if (Trimmed(text).empty())
+        return checked;
     for (const std::string& item : Split(text, ',')) {
         const std::string name = Trimmed(item);
         size_t k = 0;
@@ -142,7 +149,8 @@ RangeTexts RangeOf(const std::string& option, const std::string& text) {
 }
 
 std::string InputFileName(const std::string& option, const std::string& text) {
-    if (text.empty()) throw OptionError(option, "needs a file name");
+    if (text.empty())
+        throw OptionError(option, "needs a file name");
     return text;
 }
 
@@ -152,7 +160,8 @@ std::string OutputFileName(const std::string& option, const std::string& text) {
     const QFileInfo folder(file.absolutePath());
     const bool writable =
         file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
-    if (!writable) throw OptionError(option, "cannot write to " + Quoted(text));
+    if (!writable)
+        throw OptionError(option, "cannot write to " + Quoted(text));
     return text;
 }
 
@@ -161,7 +170,8 @@ std::vector<std::string> PerPopulationItems(const std::string& option, const std
     std::vector<std::string> items;
     for (const std::string& item : Split(text, ','))
         items.push_back(Trimmed(item));
-    if (items.size() == 1) return std::vector<std::string>(static_cast<size_t>(count), items[0]);
+    if (items.size() == 1)
+        return std::vector<std::string>(static_cast<size_t>(count), items[0]);
     if (items.size() != static_cast<size_t>(count)) {
         const std::string expected =
             count == 1 ? "1 value" : "1 or " + std::to_string(count) + " comma-separated values";
