@@ -1,0 +1,188 @@
+#include "ui/unit1.h"
+
+#include "engine/gp.h"
+#include "ui/controls.h"
+#include "ui/unit5.h"
+#include "ui/unit6.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QAction* AddItem(QMenu* menu, const char* name, const char* caption,
+                 const QKeySequence& shortcut = {}) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    item->setShortcut(shortcut);
+    return item;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), functionTable_(BuildFunctionTable()) {
+    setObjectName("Form1");
+    setWindowTitle(kWindowCaption);
+    UseInterfaceFont(this);
+    BuildMenu();
+
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName("PageControl1");
+    problemPage_ = BuildTabSheet1();
+    populationsPage_ = BuildTabSheet3();
+    resultsPage_ = BuildTabSheet4();
+    pages_->addTab(problemPage_, "Problem Configration");
+    pages_->addTab(populationsPage_, "Populations");
+    pages_->addTab(resultsPage_, "Results");
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(10, 4, 10, 10);
+    layout->addWidget(pages_);
+    setCentralWidget(central);
+
+    fitnessWindow_ = new TForm5(this);
+    lengthWindow_ = new TForm6(this);
+
+    FormCreate();
+    ConnectMenu();
+    ConnectProblemPage();
+    ConnectPopulationsPage();
+    ConnectResultsPage();
+
+    resize(637, 614);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    runCounters.populationCount = 1;
+    runCounters.generationBound = 50;
+    runCounters.labelPopulation = 0;
+    // The four arithmetic functions are the default function set.
+    for (int i = 0; i < 4; ++i)
+        functionList_->item(i)->setCheckState(Qt::Checked);
+    pauseWake_.setSingleShot(true);
+}
+
+void TForm1::BuildMenu() {
+    QMenu* file = menuBar()->addMenu("File (&F)");
+    file->setObjectName("File1");
+    loadTrainingItem_ = AddItem(file, "Loadtrainingdata1", "Load training data (&T)",
+                                QKeySequence(Qt::CTRL | Qt::Key_T));
+    loadValidationItem_ = AddItem(file, "Loadvalidationdata1", "Load validation data (&V)",
+                                  QKeySequence(Qt::CTRL | Qt::Key_V));
+    noiseTrainingItem_ =
+        AddItem(file, "Addnoisefortrainingdata1", "Add noise (for training data)(&A)",
+                QKeySequence(Qt::CTRL | Qt::Key_A));
+    noiseValidationItem_ =
+        AddItem(file, "Addnoiseforvalidationdata1", "Add noise (for validation data)(&B)",
+                QKeySequence(Qt::CTRL | Qt::Key_B));
+    loadValidationItem_->setEnabled(false);
+    noiseValidationItem_->setEnabled(false);
+    file->addSeparator();
+    exitItem_ = AddItem(file, "Exit1", "Exit (&X)");
+
+    // The "GP Run" menu is never shown. Its Start item stays visible inside
+    // the hidden menu and is added to the window too, so that Ctrl+S works.
+    QMenu* run = menuBar()->addMenu("GP Run (&R)");
+    run->setObjectName("GPRun1");
+    run->menuAction()->setVisible(false);
+    QMenu* panels = run->addMenu("Panels");
+    panels->setObjectName("Panels1");
+    panels->menuAction()->setVisible(false);
+    problemPanelItem_ = AddItem(panels, "ProblemConfiguration1", "Problem Configuration");
+    parametersPanelItem_ = AddItem(panels, "GPParameters1", "GP Parameters");
+    resultsPanelItem_ = AddItem(panels, "Results1", "Results");
+    startRunItem_ = AddItem(run, "StartGPrun1", "Start GP run", QKeySequence(Qt::CTRL | Qt::Key_S));
+    addAction(startRunItem_);
+
+    QMenu* help = menuBar()->addMenu("Help (&H)");
+    help->setObjectName("Help1");
+    aboutItem_ = AddItem(help, "AboutQUBA1", "About QUBA (&A)");
+    webSiteItem_ = AddItem(help, "QUBAWebSite1", "QUBA Web Site");
+    AddItem(help, "Help2", "Help (&H)")->setVisible(false);
+}
+
+void TForm1::ConnectMenu() {
+    connect(problemPanelItem_, &QAction::triggered, this, &TForm1::ProblemConfiguration1Click);
+    connect(parametersPanelItem_, &QAction::triggered, this, &TForm1::GPParameters1Click);
+    connect(resultsPanelItem_, &QAction::triggered, this, &TForm1::Results1Click);
+    connect(startRunItem_, &QAction::triggered, this, &TForm1::StartGPrun1Click);
+    connect(pages_, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+}
+
+void TForm1::ShowMessage(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle, text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::PageControl1Change(int index) {
+    QWidget* left = pages_->widget(shownPage_);
+    shownPage_ = index;
+    if (returningToPage_)
+        return;
+    if (left == populationsPage_)
+        TabSheet3Hide();
+    else if (left == problemPage_)
+        TabSheet1Hide();
+}
+
+void TForm1::ReturnToPage(QWidget* page) {
+    // The user never reached the page being left, so its own check stays quiet.
+    const QScopedValueRollback<bool> returning(returningToPage_, true);
+    pages_->setCurrentWidget(page);
+}
+
+void TForm1::ProblemConfiguration1Click() {
+    pages_->setCurrentWidget(problemPage_);
+}
+
+void TForm1::GPParameters1Click() {
+    pages_->setCurrentWidget(populationsPage_);
+}
+
+void TForm1::Results1Click() {
+    pages_->setCurrentWidget(resultsPage_);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // A run in progress ends at its next message processing.
+    if (running_)
+        closeRequested_ = true;
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    const bool plainKey =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plainKey && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
+            focused && focused->isEnabled())
+            focused->click();
+        else
+            PressIfShown(stopButtonIsDefault_ ? stopButton_ : startButton_);
+        return;
+    }
+    if (plainKey && event->key() == Qt::Key_Escape && !stopButtonIsDefault_) {
+        PressIfShown(stopButton_);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::PressIfShown(QPushButton* button) {
+    if (button->isVisible() && button->isEnabled())
+        button->click();
+}

@@ -1,0 +1,243 @@
+// The "Results" page: the charts, the best programs, the pictures, the
+// progress of a run, and the display operations the run reports through.
+#include "ui/unit1.h"
+
+#include "engine/gp.h"
+#include "ui/controls.h"
+#include "ui/curve_chart.h"
+#include "ui/unit5.h"
+#include "ui/unit6.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kResultPictureSide = 120;
+constexpr std::array<const char*, 4> kStatusLineNames = {"Label31", "Label48", "Label82",
+                                                         "Label83"};
+
+QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+GridPicture* NewPicture(const char* name, QWidget* parent) {
+    auto* picture = new GridPicture(kResultPictureSide, parent);
+    picture->setObjectName(name);
+    return picture;
+}
+
+// Curve of population k in a chart: 2k validation (or best), 2k + 1 training
+// (or average).
+int SolidCurve(int population) {
+    return 2 * population;
+}
+int DottedCurve(int population) {
+    return 2 * population + 1;
+}
+
+} // namespace
+
+QWidget* TForm1::BuildTabSheet4() {
+    auto* page = new QWidget(this);
+    page->setObjectName("TabSheet4");
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(BuildChartColumn());
+    columns->addSpacing(12);
+    columns->addWidget(BuildPictureColumn());
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(columns);
+    layout->addStretch();
+    layout->addWidget(BuildRunRow());
+    return page;
+}
+
+QWidget* TForm1::BuildChartColumn() {
+    auto* column = new QWidget(this);
+    trainingFitnessBox_ = new QCheckBox("Training fitness", column);
+    trainingFitnessBox_->setObjectName("CheckBox6");
+    trainingFitnessBox_->setChecked(true);
+
+    fitnessChart_ = new CurveChart("Fitness of best indv.", Qt::AlignTop, column);
+    fitnessChart_->setObjectName("Chart2");
+    fitnessChart_->setFixedSize(249, 185);
+    fitnessChart_->AddPopulationCurves("Validation", "Training", PanelColour, false);
+    fitnessChart_->AddKeyEntry("Validation", Qt::SolidLine);
+    fitnessChart_->AddKeyEntry("Training", Qt::DotLine);
+
+    lengthChart_ = new CurveChart("Length of gene", Qt::AlignTop, column);
+    lengthChart_->setObjectName("Chart3");
+    lengthChart_->setFixedSize(249, 201);
+    lengthChart_->AddPopulationCurves("Best indv. ", "Average ", PanelColour, false);
+    lengthChart_->AddKeyEntry("Best Indv.", Qt::SolidLine);
+    lengthChart_->AddKeyEntry("Average", Qt::DotLine);
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(trainingFitnessBox_);
+    layout->addWidget(fitnessChart_);
+    layout->addWidget(lengthChart_);
+    return column;
+}
+
+QWidget* TForm1::BuildPictureColumn() {
+    auto* column = new QWidget(this);
+    bestText_ = new QPlainTextEdit(column);
+    bestText_->setObjectName("Memo1");
+    bestText_->setReadOnly(true);
+    bestText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    bestText_->setFixedSize(225, 89);
+
+    trainingDataPicture_ = NewPicture("Image2", column);
+    bestTrainingPicture_ = NewPicture("Image3", column);
+    validationDataPicture_ = NewPicture("Image5", column);
+    bestValidationPicture_ = NewPicture("Image6", column);
+
+    auto* pictures = new QGridLayout;
+    pictures->setHorizontalSpacing(12);
+    pictures->addWidget(NewLabel("Label24", "training data", column), 0, 0);
+    pictures->addWidget(NewLabel("Label84", "best individual", column), 0, 1);
+    pictures->addWidget(trainingDataPicture_, 1, 0);
+    pictures->addWidget(bestTrainingPicture_, 1, 1);
+    pictures->addWidget(NewLabel("Label26", "validation data", column), 2, 0);
+    pictures->addWidget(NewLabel("Label85", "best individual", column), 2, 1);
+    pictures->addWidget(validationDataPicture_, 3, 0);
+    pictures->addWidget(bestValidationPicture_, 3, 1);
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(NewLabel("Label28", "Best Individual", column));
+    layout->addWidget(bestText_);
+    layout->addSpacing(4);
+    layout->addLayout(pictures);
+    layout->addStretch();
+    return column;
+}
+
+QWidget* TForm1::BuildRunRow() {
+    auto* row = new QWidget(this);
+    progress_ = new QProgressBar(row);
+    progress_->setObjectName("ProgressBar1");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+    progress_->setFixedWidth(300);
+
+    auto* statusGrid = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        statusLines_[i] = NewLabel(kStatusLineNames[i], "Not running", row);
+        statusLines_[i]->setMinimumWidth(140);
+        statusLines_[i]->setVisible(i == 0);
+        statusGrid->addWidget(statusLines_[i], i / 2, i % 2);
+    }
+    auto* progressColumn = new QVBoxLayout;
+    progressColumn->addWidget(progress_);
+    progressColumn->addLayout(statusGrid);
+
+    startButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "Start", row);
+    startButton_->setObjectName("BitBtn2");
+    stopButton_ = new QPushButton("Stop", row);
+    stopButton_->setObjectName("BitBtn1");
+    stopButton_->setEnabled(false);
+    SetStopButtonRole(false);
+
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addStretch();
+    layout->addLayout(progressColumn);
+    layout->addStretch();
+    layout->addWidget(startButton_, 0, Qt::AlignBottom);
+    layout->addWidget(stopButton_, 0, Qt::AlignBottom);
+    return row;
+}
+
+void TForm1::ConnectResultsPage() {
+    connect(startButton_, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(stopButton_, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(fitnessChart_, &CurveChart::doubleClicked, this, &TForm1::Chart2DblClick);
+    connect(lengthChart_, &CurveChart::doubleClicked, this, &TForm1::Chart3DblClick);
+}
+
+void TForm1::Chart2DblClick() {
+    fitnessWindow_->ShowInFront();
+}
+
+void TForm1::Chart3DblClick() {
+    lengthWindow_->ShowInFront();
+}
+
+void TForm1::ClearCurves() {
+    for (CurveChart* chart :
+         {fitnessChart_, lengthChart_, fitnessWindow_->Chart(), lengthWindow_->Chart()})
+        chart->ClearCurves();
+    // The run has fixed its label population by now; later changes of a
+    // "Generation" field must not renumber its axis.
+    runLabelPopulation_ = runCounters.labelPopulation;
+}
+
+void TForm1::ShowStatusLines(int32_t populationCount) {
+    for (int i = 0; i < 4; ++i)
+        statusLines_[i]->setVisible(i == 0 || i < populationCount);
+}
+
+void TForm1::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
+    const QChar ideographicSpace(0x3000);
+    statusLines_[population]->setText(QString("No%1:").arg(population + 1) + ideographicSpace +
+                                      QString("%1 / %2").arg(step).arg(generations));
+}
+
+void TForm1::SetProgressMaximum(int32_t maximum) {
+    // A range of 0 to 0 would turn the bar into a busy indicator.
+    progress_->setRange(0, std::max(maximum, 1));
+}
+
+void TForm1::SetProgressPosition(int32_t position) {
+    progress_->setValue(position);
+}
+
+void TForm1::PublishCharts(int32_t population, int32_t generation, float validationFitness,
+                           float trainingFitness, int32_t averageLength, int32_t bestLength) {
+    const bool showTraining = trainingFitnessBox_->isChecked();
+    const QString label =
+        population == runLabelPopulation_ ? QString::number(generation) : QString();
+    const int solid = SolidCurve(population);
+    const int dotted = DottedCurve(population);
+    for (CurveChart* chart : {fitnessChart_, fitnessWindow_->Chart()}) {
+        chart->SetCurveVisible(dotted, showTraining);
+        chart->AppendPoint(solid, generation, validationFitness, label);
+        chart->AppendPoint(dotted, generation, trainingFitness, label);
+    }
+    for (CurveChart* chart : {lengthChart_, lengthWindow_->Chart()}) {
+        chart->AppendPoint(solid, generation, bestLength, label);
+        chart->AppendPoint(dotted, generation, averageLength, label);
+    }
+}
+
+void TForm1::SetBestText(const std::string& text) {
+    // Keep the reader's place: the text is replaced after every step.
+    QScrollBar* scroll = bestText_->verticalScrollBar();
+    const int position = scroll->value();
+    bestText_->setPlainText(QString::fromStdString(text));
+    scroll->setValue(position);
+}
+
+void TForm1::SetBestPictures(const OutputGrid& training, const OutputGrid& validation) {
+    bestTrainingPicture_->Draw(training.size, training.cells.data());
+    bestValidationPicture_->Draw(validation.size, validation.cells.data());
+}
+
+void TForm1::Refresh() {
+    update();
+}

@@ -1,0 +1,67 @@
+// One population's settings sheet of the "Populations" page. The four sheets
+// are this one class; they differ only in their control names and colour.
+#pragma once
+
+#include "engine/settings.h"
+
+#include <QWidget>
+
+class ColourSwatch;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+class PopulationSheet : public QWidget {
+public:
+    // `population` 0 to 3 picks the names of sheet No1 to No4.
+    PopulationSheet(int population, QWidget* parent);
+
+    [[nodiscard]] int Population() const { return population_; }
+    // The sheet's texts and choices as the user left them.
+    [[nodiscard]] PopulationSettings Settings() const;
+    // The edit that a refused setting is about, or none.
+    [[nodiscard]] QLineEdit* FieldEdit(SettingField field) const;
+
+    // "Tournament Size" is open only while "Tournament" is chosen.
+    void ApplyTournamentRule();
+    // The elite share is open only while "Elite Strategy" is ticked.
+    void ApplyEliteRule();
+    // Crossover, mutation and one-point mutation back to their defaults,
+    // then the Reproduction label.
+    void ResetRates();
+    // Function and variable ratios back to their defaults, then the Constant
+    // label.
+    void ResetRatios();
+
+    ColourSwatch* swatch;
+    QLineEdit* populationSize;
+    QLineEdit* generations;
+    QButtonGroup* selection; // ids 0 proportional, 1 tournament, 2 random
+    QLineEdit* tournamentSize;
+    QCheckBox* elite;
+    QLineEdit* eliteShare;
+    QLineEdit* maxLength;
+    QLineEdit* maxInitialDepth;
+    QLineEdit* crossover;
+    QLineEdit* mutation;
+    QLabel* reproduction;
+    QLineEdit* onePoint;
+    QLineEdit* functionRatio;
+    QLineEdit* variableRatio;
+    QLabel* constant;
+
+private:
+    QWidget* BuildSizeRow();
+    QWidget* BuildSelectionGroup();
+    QWidget* BuildRestrictionsGroup();
+    QWidget* BuildRatesRow();
+    QWidget* BuildRatiosGroup();
+    QLineEdit* NewEdit(const char* name, const char* text);
+
+    int population_;
+};
+
+// An enabled dependent field shows the window colour, a disabled one the
+// button-face colour.
+void SetDependentFieldState(QLineEdit* edit, bool enabled);

@@ -1,0 +1,9 @@
+// The window "Fitness of Vest Indiv.": the fitness curves of the results page.
+#pragma once
+
+#include "ui/chart_window.h"
+
+class TForm5 : public ChartWindow {
+public:
+    explicit TForm5(QWidget* parent);
+};

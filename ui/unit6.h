@@ -1,0 +1,9 @@
+// The window "Length of gene": the program-length curves of the results page.
+#pragma once
+
+#include "ui/chart_window.h"
+
+class TForm6 : public ChartWindow {
+public:
+    explicit TForm6(QWidget* parent);
+};
