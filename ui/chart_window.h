@@ -20,6 +20,7 @@ struct ChartWindowLayout {
 };
 
 class ChartWindow : public QDialog {
+    Q_OBJECT
 public:
     ChartWindow(const ChartWindowLayout& layout, QWidget* parent);
 

@@ -14,6 +14,7 @@
 // colour map. It stays empty until the first grid is drawn; later grids paint
 // over the previous picture, so pixels that no cell covers keep their colour.
 class GridPicture : public QFrame {
+    Q_OBJECT
 public:
     GridPicture(int side, QWidget* parent);
 
@@ -46,6 +47,7 @@ protected:
 
 // A filled square with a thin black outline.
 class ColourSwatch : public QWidget {
+    Q_OBJECT
 public:
     ColourSwatch(const QColor& colour, QWidget* parent);
     [[nodiscard]] QColor Colour() const { return colour_; }

@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 
 class PopulationSheet : public QWidget {
+    Q_OBJECT
 public:
     // `population` 0 to 3 picks the names of sheet No1 to No4.
     PopulationSheet(int population, QWidget* parent);

@@ -4,6 +4,7 @@
 #include "ui/chart_window.h"
 
 class TForm5 : public ChartWindow {
+    Q_OBJECT
 public:
     explicit TForm5(QWidget* parent);
 };

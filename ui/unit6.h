@@ -4,6 +4,7 @@
 #include "ui/chart_window.h"
 
 class TForm6 : public ChartWindow {
+    Q_OBJECT
 public:
     explicit TForm6(QWidget* parent);
 };

@@ -1,0 +1,177 @@
+// Grid pictures, the results page before a run and the chart windows.
+#include "tests/ui/ui_test_support.h"
+
+#include "data/rendering.h"
+#include "ui/controls.h"
+#include "ui/curve_chart.h"
+#include "ui/unit5.h"
+#include "ui/unit6.h"
+
+#include <QCategoryAxis>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QValueAxis>
+
+namespace {
+
+QColor CellColour(float value) {
+    const Rgb colour = ColourOfValue(value);
+    return {colour.red, colour.green, colour.blue};
+}
+
+QStringList VisibleLegend(const CurveChart* chart) {
+    QStringList texts;
+    for (QLegendMarker* marker : chart->chart()->legend()->markers())
+        if (marker->isVisible())
+            texts << marker->label();
+    return texts;
+}
+
+class ResultsTest : public FormTest {};
+
+TEST_F(ResultsTest, PickingAPatternDrawsTheTrainingGridAndItsValidationCopy) {
+    Find<QSpinBox>("CSpinEdit1")->setValue(2);
+    PickPattern("ListBox1", 3); // "line": a different value in every cell
+    ASSERT_TRUE(form->TrainingGrid().has_value());
+    const DataGrid& grid = *form->TrainingGrid();
+    ASSERT_EQ(grid.Size(), 2);
+    ASSERT_TRUE(form->ValidationGrid().has_value());
+    EXPECT_EQ(*form->ValidationGrid(), grid);
+
+    // Grid rows run across the picture, columns down it.
+    struct Probe {
+        const char* picture;
+        int side;
+    };
+    for (const Probe& probe :
+         {Probe{"Image1", 145}, Probe{"Image2", 120}, Probe{"Image4", 145}, Probe{"Image5", 120}}) {
+        const QImage& image = Find<GridPicture>(probe.picture)->Image();
+        ASSERT_EQ(image.size(), QSize(probe.side, probe.side)) << probe.picture;
+        const int near = probe.side / 5;
+        const int far = probe.side - near;
+        EXPECT_EQ(image.pixelColor(near, near), CellColour(grid.At(0, 0))) << probe.picture;
+        EXPECT_EQ(image.pixelColor(near, far), CellColour(grid.At(0, 1))) << probe.picture;
+        EXPECT_EQ(image.pixelColor(far, near), CellColour(grid.At(1, 0))) << probe.picture;
+        EXPECT_EQ(image.pixelColor(far, far), CellColour(grid.At(1, 1))) << probe.picture;
+    }
+    EXPECT_TRUE(Find<GridPicture>("Image3")->Image().isNull());
+}
+
+TEST_F(ResultsTest, SizeOfAxisTakesEffectAtTheNextPick) {
+    PickPattern("ListBox1", 0);
+    ASSERT_EQ(form->TrainingGrid()->Size(), 30);
+    // 30 cells on 145 pixels leave the last pixel column as it was.
+    const QImage& image = Find<GridPicture>("Image1")->Image();
+    EXPECT_EQ(image.pixelColor(144, 0), QColor(Qt::white));
+    EXPECT_NE(image.pixelColor(143, 0), QColor(Qt::white));
+
+    Find<QSpinBox>("CSpinEdit1")->setValue(20);
+    EXPECT_EQ(form->TrainingGrid()->Size(), 30);
+    PickPattern("ListBox1", 6);
+    EXPECT_EQ(form->TrainingGrid()->Size(), 20);
+    EXPECT_EQ(form->ValidationGrid()->Size(), 20);
+}
+
+TEST_F(ResultsTest, ValidationPatternReplacesOnlyTheValidationGrid) {
+    Find<QCheckBox>("CheckBox3")->setChecked(false);
+    auto* list = Find<QListWidget>("ListBox2");
+    list->setEnabled(true);
+    Find<QSpinBox>("CSpinEdit2")->setValue(4);
+    PickPattern("ListBox2", 2);
+    EXPECT_FALSE(form->TrainingGrid().has_value());
+    ASSERT_TRUE(form->ValidationGrid().has_value());
+    EXPECT_EQ(form->ValidationGrid()->Size(), 4);
+    EXPECT_FALSE(Find<GridPicture>("Image5")->Image().isNull());
+
+    PickPattern("ListBox1", 1);
+    EXPECT_EQ(form->ValidationGrid()->Size(), 4) << "the box is unticked: no copy";
+}
+
+TEST_F(ResultsTest, ResultsPageStartsEmpty) {
+    EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
+    EXPECT_EQ(Find<QCheckBox>("CheckBox6")->text(), "Training fitness");
+    EXPECT_TRUE(Find<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
+    EXPECT_EQ(Find<QPlainTextEdit>("Memo1")->size(), QSize(225, 89));
+    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+    EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 100);
+    const std::vector<const char*> status = {"Label31", "Label48", "Label82", "Label83"};
+    for (size_t i = 0; i < status.size(); ++i) {
+        EXPECT_EQ(LabelText(status[i]), "Not running");
+        EXPECT_EQ(Find<QLabel>(status[i])->isHidden(), i != 0) << status[i];
+    }
+    auto* start = Find<QPushButton>("BitBtn2");
+    auto* stop = Find<QPushButton>("BitBtn1");
+    EXPECT_EQ(start->text(), "Start");
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_EQ(stop->text(), "Stop");
+    EXPECT_FALSE(stop->isEnabled());
+    for (const char* name : {"Image2", "Image3", "Image5", "Image6"})
+        EXPECT_EQ(Find<GridPicture>(name)->contentsRect().size(), QSize(120, 120)) << name;
+}
+
+TEST_F(ResultsTest, PanelChartsShowOnlyTheKeyEntriesInTheirLegend) {
+    auto* fitness = Find<CurveChart>("Chart2");
+    auto* length = Find<CurveChart>("Chart3");
+    EXPECT_EQ(fitness->size(), QSize(249, 185));
+    EXPECT_EQ(length->size(), QSize(249, 201));
+    EXPECT_EQ(VisibleLegend(fitness), QStringList({"Validation", "Training"}));
+    EXPECT_EQ(VisibleLegend(length), QStringList({"Best Indv.", "Average"}));
+    EXPECT_EQ(fitness->AxisY()->titleText(), "Fitness of best indv.");
+    EXPECT_EQ(length->AxisY()->titleText(), "Length of gene");
+    EXPECT_EQ(fitness->AxisX()->titleText(), "Generation");
+
+    ASSERT_EQ(fitness->CurveCount(), 8);
+    EXPECT_EQ(fitness->Curve(4)->name(), "Validation3");
+    EXPECT_EQ(fitness->Curve(4)->pen().color(), QColor(0, 128, 0));
+    EXPECT_EQ(fitness->Curve(4)->pen().style(), Qt::SolidLine);
+    EXPECT_EQ(fitness->Curve(7)->name(), "Training4");
+    EXPECT_EQ(fitness->Curve(7)->pen().style(), Qt::DotLine);
+    EXPECT_EQ(length->Curve(1)->name(), "Average 1");
+}
+
+TEST_F(ResultsTest, DoubleClicksOpenTheChartWindows) {
+    auto* fitnessWindow = form->findChild<TForm5*>();
+    auto* lengthWindow = form->findChild<TForm6*>();
+    ASSERT_NE(fitnessWindow, nullptr);
+    ASSERT_NE(lengthWindow, nullptr);
+    EXPECT_FALSE(fitnessWindow->isVisible());
+    ShowPage("TabSheet4");
+
+    QTest::mouseDClick(Find<CurveChart>("Chart2")->viewport(), Qt::LeftButton);
+    ASSERT_TRUE(fitnessWindow->isVisible());
+    EXPECT_EQ(fitnessWindow->windowTitle(), "Fitness of Vest Indiv.");
+    EXPECT_EQ(fitnessWindow->size(), QSize(595, 415));
+    EXPECT_EQ(fitnessWindow->Chart()->size(), QSize(585, 281));
+    EXPECT_EQ(VisibleLegend(fitnessWindow->Chart()),
+              QStringList({"Validation fitness 1", "Training fitness 1", "Validation fitness 2",
+                           "Training fitness 2", "Validation fitness 3", "Training fitness 3",
+                           "Validation fitness 4", "Training fitness 4"}));
+    EXPECT_EQ(fitnessWindow->Chart()->Curve(4)->pen().color(), QColor(0, 255, 0));
+
+    QTest::mouseDClick(Find<CurveChart>("Chart3")->viewport(), Qt::LeftButton);
+    ASSERT_TRUE(lengthWindow->isVisible());
+    EXPECT_EQ(lengthWindow->windowTitle(), "Length of gene");
+    EXPECT_EQ(lengthWindow->size(), QSize(594, 415));
+    EXPECT_EQ(lengthWindow->Chart()->size(), QSize(593, 313));
+    EXPECT_EQ(lengthWindow->Chart()->Curve(2)->name(), "Best indv. 2");
+
+    auto* buttons = fitnessWindow->findChild<QDialogButtonBox*>("CloseButton");
+    ASSERT_NE(buttons, nullptr);
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Close), Qt::LeftButton);
+    EXPECT_FALSE(fitnessWindow->isVisible());
+    EXPECT_EQ(form->findChild<TForm5*>(), fitnessWindow) << "closing only hides it";
+    EXPECT_TRUE(lengthWindow->isVisible());
+    EXPECT_TRUE(form->isEnabled()) << "the chart windows are modeless";
+}
+
+} // namespace
