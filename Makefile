@@ -21,7 +21,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/cli/quba-cli --pattern circle --generations 20 --seed 1
+	$(BUILD_DIR)/ui/quba
 
 clean:
 	rm -rf $(BUILD_DIR)
