@@ -21,6 +21,9 @@ namespace {
 constexpr int kLabelSpacing = 32;   // pixels a generation number needs on the bottom axis
 constexpr int kMinimumZoomSide = 4; // a smaller rectangle is taken for a click
 constexpr int kZoomAnimationMs = 300;
+// Stands in for the numbers while there are none: an axis without any
+// category lays its title out at the top of the chart.
+const QString kNoLabel = QStringLiteral(" ");
 
 QFont PixelFont(const QFont& base, int pixels) {
     QFont font = base;
@@ -76,6 +79,7 @@ CurveChart::CurveChart(const QString& leftTitle, Qt::Alignment legendPlace, QWid
 
     connect(axisX_, &QValueAxis::rangeChanged, this, [this] { UpdateBottomLabels(); });
     connect(view, &QChart::plotAreaChanged, this, [this] { UpdateBottomLabels(); });
+    UpdateBottomLabels();
 }
 
 QLineSeries* CurveChart::NewSeries(const QString& name, const QColor& colour, Qt::PenStyle style) {
@@ -224,17 +228,21 @@ void CurveChart::UpdateBottomLabels() {
     for (const auto& [x, text] : labelled)
         if (onStep(x))
             chosen.push_back(x);
-    if (chosen == shownLabelPositions_)
+    if (chosen == shownLabelPositions_ && !axisX_->categoriesLabels().isEmpty())
         return;
     for (const QString& text : axisX_->categoriesLabels())
         axisX_->remove(text);
     for (double x : chosen)
         axisX_->append(labelled[x], x);
+    if (chosen.isEmpty())
+        axisX_->append(kNoLabel, 0);
     shownLabelPositions_ = chosen;
 }
 
 QStringList CurveChart::BottomLabels() const {
-    return axisX_->categoriesLabels();
+    QStringList labels = axisX_->categoriesLabels();
+    labels.removeAll(kNoLabel);
+    return labels;
 }
 
 void CurveChart::ZoomTo(const QRect& area) {

@@ -115,6 +115,7 @@ QWidget* TForm1::BuildPictureColumn() {
     pictures->addWidget(NewLabel("Label85", "best individual", column), 2, 1);
     pictures->addWidget(validationDataPicture_, 3, 0);
     pictures->addWidget(bestValidationPicture_, 3, 1);
+    pictures->setColumnStretch(2, 1);
 
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
