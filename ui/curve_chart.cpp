@@ -101,7 +101,7 @@ int CurveChart::AddCurve(const QString& name, const QColor& colour, Qt::PenStyle
     curve.series = NewSeries(name, colour, style);
     curve.inLegend = inLegend;
     curves_.push_back(std::move(curve));
-    HideLegendEntries();
+    ApplyLegendEntries();
     return CurveCount() - 1;
 }
 
@@ -118,11 +118,12 @@ void CurveChart::AddPopulationCurves(const QString& solidName, const QString& do
     }
 }
 
-void CurveChart::HideLegendEntries() {
+void CurveChart::ApplyLegendEntries() {
+    // The chart hides the entry of a hidden curve; the legend lists every
+    // curve that belongs to it all the same.
     for (const CurveData& curve : curves_)
-        if (!curve.inLegend)
-            for (QLegendMarker* marker : chart()->legend()->markers(curve.series))
-                marker->setVisible(false);
+        for (QLegendMarker* marker : chart()->legend()->markers(curve.series))
+            marker->setVisible(curve.inLegend);
 }
 
 void CurveChart::AppendPoint(int curve, double x, double y, const QString& label) {
@@ -145,7 +146,7 @@ void CurveChart::SetCurveVisible(int curve, bool visible) {
     if (series->isVisible() == visible)
         return;
     series->setVisible(visible);
-    HideLegendEntries();
+    ApplyLegendEntries();
     FitAxes();
     UpdateBottomLabels();
 }

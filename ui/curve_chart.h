@@ -76,7 +76,7 @@ private:
     };
 
     QLineSeries* NewSeries(const QString& name, const QColor& colour, Qt::PenStyle style);
-    void HideLegendEntries();
+    void ApplyLegendEntries();
     // Fits both axes to the visible curves, unless the user has zoomed in.
     void FitAxes();
     // Picks the labelled points inside the shown range, thinned so that the

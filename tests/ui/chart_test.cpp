@@ -171,4 +171,16 @@ TEST(ChartLegend, CurvesLeftOutOfTheLegendStayOutWhenShownAgain) {
     EXPECT_EQ(legendTexts(), QStringList({"Validation", "Training"}));
 }
 
+TEST(ChartLegend, AHiddenCurveKeepsItsLegendEntry) {
+    CurveChart chart("Fitness of best indv.", Qt::AlignRight, nullptr);
+    chart.AddPopulationCurves("Validation fitness ", "Training fitness ", WindowColour, true);
+    chart.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+    chart.SetCurveVisible(1, false);
+    int shown = 0;
+    for (QLegendMarker* marker : chart.chart()->legend()->markers())
+        shown += marker->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 8);
+}
+
 } // namespace
