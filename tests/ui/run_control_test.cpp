@@ -215,6 +215,18 @@ TEST_F(RunControlTest, SmallRunFillsTheResultsPage) {
     EXPECT_FALSE(runTable.problem);
 }
 
+TEST_F(RunControlTest, RunWithoutGenerationsEndsAtOnceWithAnIdleProgressBar) {
+    PrepareSmallRun({0});
+    PressStart();
+    EXPECT_TRUE(form->messages.isEmpty());
+    EXPECT_EQ(form->processCalls, 0);
+    auto* progress = Find<QProgressBar>("ProgressBar1");
+    EXPECT_GT(progress->maximum(), progress->minimum()) << "not a busy indicator";
+    EXPECT_EQ(Find<CurveChart>("Chart2")->Curve(0)->count(), 0);
+    EXPECT_TRUE(Find<QPushButton>("BitBtn2")->isEnabled());
+    EXPECT_FALSE(runTable.problem);
+}
+
 TEST_F(RunControlTest, SecondRunClearsTheChartsAndHidesSurplusStatusLines) {
     PrepareSmallRun({3, 3});
     PressStart();
