@@ -64,8 +64,7 @@ public:
                                  const CaseSet& cases);
     // The program's value at every case rounded to float, a not-a-number
     // where the evaluation fails.
-    void Outputs(const Problem& problem, const int32_t* program, const CaseSet& cases,
-                 float* out);
+    void Outputs(const Problem& problem, const int32_t* program, const CaseSet& cases, float* out);
 
 private:
     void Compile(const Problem& problem, const int32_t* program);
@@ -84,6 +83,7 @@ private:
     std::vector<uint8_t> failed_;
     // Scratch of Compile.
     std::vector<Store> stores_;
+    std::vector<Store> pendingStores_;
     std::vector<ColumnSource> stack_;
     std::vector<int32_t> freeSlots_[3];
     int32_t slotCount_[3] = {0, 0, 0};

@@ -1,11 +1,14 @@
 #include "engine/fitness.h"
 
+#include "engine/batch_evaluator.h"
 #include "engine/gp_pop.h"
 #include "engine/primitive_rules.h"
 #include "engine/problem.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <omp.h>
 
 namespace {
 
@@ -40,13 +43,17 @@ long double MeanSquaredError(const int32_t* program, const std::vector<float>& x
         SetVariables(xs[k], ys[k]);
         int32_t position = 0;
         const long double out = Evaluate(program, position);
-        if (problem.evaluationError) return kInfinity;
+        if (problem.evaluationError)
+            return kInfinity;
         const auto diff = static_cast<double>(targets[k] - out);
-        if (std::isnan(diff) || std::isinf(diff)) return kInfinity;
+        if (std::isnan(diff) || std::isinf(diff))
+            return kInfinity;
         const double square = diff * diff;
-        if (std::isinf(square)) return kInfinity;
+        if (std::isinf(square))
+            return kInfinity;
         sum = static_cast<float>(static_cast<long double>(sum) + square);
-        if (std::isinf(sum)) return kInfinity;
+        if (std::isinf(sum))
+            return kInfinity;
     }
     return static_cast<long double>(sum) / count;
 }
@@ -83,7 +90,8 @@ long double Evaluate(const int32_t* program, int32_t& position) {
 
 float StoreFloat(long double value) {
     const auto stored = static_cast<float>(value);
-    if (std::isinf(stored)) MarkEvaluationError();
+    if (std::isinf(stored))
+        MarkEvaluationError();
     return stored;
 }
 
@@ -91,22 +99,88 @@ void MarkEvaluationError() {
     CurrentProblem().evaluationError = true;
 }
 
+namespace {
+
+// The recursive evaluator's picture value at one case.
+float ReferenceOutput(const int32_t* program, float x, float y) {
+    Problem& problem = CurrentProblem();
+    problem.evaluationError = false;
+    SetVariables(x, y);
+    int32_t position = 0;
+    const float value = StoreFloat(Evaluate(program, position));
+    return problem.evaluationError ? std::numeric_limits<float>::quiet_NaN() : value;
+}
+
+bool UsesReference(const Problem& problem) {
+    return problem.evaluation.evaluator == EvaluatorKind::Reference;
+}
+
+} // namespace
+
+int32_t WorkerThreads(const EvaluationOptions& options) {
+    if (options.evaluator == EvaluatorKind::Reference)
+        return 1;
+    return options.threads > 0 ? options.threads : std::max(1, omp_get_max_threads());
+}
+
 long double TrainingFitness(const int32_t* program) {
-    const Problem& problem = CurrentProblem();
-    return MeanSquaredError(program, problem.trainingX, problem.trainingY, problem.trainingTargets);
+    Problem& problem = CurrentProblem();
+    if (UsesReference(problem))
+        return MeanSquaredError(program, problem.trainingX, problem.trainingY,
+                                problem.trainingTargets);
+    return problem.evaluators[0].MeanSquaredError(problem, program, problem.TrainingCases());
 }
 
 long double ValidationFitness(const int32_t* program) {
-    const Problem& problem = CurrentProblem();
-    return MeanSquaredError(program, problem.validationX, problem.validationY,
-                            problem.validationTargets);
+    Problem& problem = CurrentProblem();
+    if (UsesReference(problem))
+        return MeanSquaredError(program, problem.validationX, problem.validationY,
+                                problem.validationTargets);
+    return problem.evaluators[0].MeanSquaredError(problem, program, problem.ValidationCases());
 }
+
+void CaseOutputs(const int32_t* program, const CaseSet& cases, float* out) {
+    Problem& problem = CurrentProblem();
+    if (!UsesReference(problem)) {
+        problem.evaluators[0].Outputs(problem, program, cases, out);
+        return;
+    }
+    for (int32_t k = 0; k < cases.count; ++k)
+        out[k] = ReferenceOutput(program, cases.xs[k], cases.ys[k]);
+}
+
+namespace {
+
+// Every program's rawFitness, spread over the worker threads. Each program's
+// error depends on nothing but the program and the cases, so the thread count
+// cannot change a result.
+void AssignRawFitness(std::vector<std::unique_ptr<Individual>>& buffer) {
+    Problem& problem = CurrentProblem();
+    const auto count = static_cast<int32_t>(buffer.size());
+    if (UsesReference(problem)) {
+        for (auto& individual : buffer)
+            individual->rawFitness = static_cast<float>(TrainingFitness(individual->nodes.data()));
+        return;
+    }
+    const CaseSet cases = problem.TrainingCases();
+    const auto threads = static_cast<int32_t>(problem.evaluators.size());
+#pragma omp parallel for schedule(dynamic, 16) num_threads(threads)
+    for (int32_t i = 0; i < count; ++i) {
+        Individual& individual = *buffer[i];
+        if (individual.rawFitnessKnown)
+            continue;
+        BatchEvaluator& evaluator = problem.evaluators[omp_get_thread_num()];
+        individual.rawFitness =
+            static_cast<float>(evaluator.MeanSquaredError(problem, individual.nodes.data(), cases));
+        individual.rawFitnessKnown = true;
+    }
+}
+
+} // namespace
 
 void AssignFitness(Population& population) {
     auto& buffer = population.Current();
-    for (auto& individual : buffer)
-        individual->rawFitness = static_cast<float>(TrainingFitness(individual->nodes.data()));
-
+    AssignRawFitness(buffer);
     float total = 0;
     for (auto& individual : buffer) {
         individual->adjustedFitness =

@@ -6,6 +6,8 @@
 struct Population;
 struct Problem;
 struct GridView;
+struct CaseSet;
+struct EvaluationOptions;
 
 // Fills the problem's fitness cases from the grids. Case k = r * N + c holds
 // X = (c - h + 0.5) / h, Y = (r - h + 0.5) / h with h = N / 2 in integers.
@@ -27,5 +29,14 @@ void MarkEvaluationError();
 long double TrainingFitness(const int32_t* program);
 long double ValidationFitness(const int32_t* program);
 
-// rawFitness, adjustedFitness and normalizedFitness of the current buffer.
+// The program's value at every case of a set rounded to float, a
+// not-a-number where the evaluation fails; `out` holds the case count.
+void CaseOutputs(const int32_t* program, const CaseSet& cases, float* out);
+
+// Worker threads that AssignFitness uses with these options.
+int32_t WorkerThreads(const EvaluationOptions& options);
+
+// rawFitness, adjustedFitness and normalizedFitness of the current buffer. The
+// batch evaluator spreads the programs over the worker threads and keeps the
+// rawFitness of a program copied unchanged from the generation before.
 void AssignFitness(Population& population);

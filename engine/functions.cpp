@@ -32,8 +32,9 @@ template <Arithmetic Op> long double ArithmeticNode(const int32_t* program, int3
     ++position;
     const long double a = FloatArgument(program, position);
     const long double b = Evaluate(program, position);
-    const long double result = Op == Arithmetic::Add ? a + b : Op == Arithmetic::Subtract ? a - b
-                                                                                          : a * b;
+    const long double result = Op == Arithmetic::Add        ? a + b
+                               : Op == Arithmetic::Subtract ? a - b
+                                                            : a * b;
     return Checked([&](bool& failed) { return rules::CheckedResult(result, failed); });
 }
 

@@ -57,7 +57,8 @@ bool GenerationStep(int32_t g, int32_t i, RunDisplay& display) {
     Problem& problem = CurrentProblem();
 
     while (problem.paused)
-        if (!display.ProcessPendingMessages()) return false;
+        if (!display.ProcessPendingMessages())
+            return false;
 
     display.SetProgressPosition(runCounters.stepsDone);
     display.SetStatusLine(i, g + 1, runCounters.generationCounts[i]);
@@ -99,9 +100,11 @@ bool RunRounds(RunDisplay& display, int32_t count, int32_t rounds) {
     int32_t g = 0;
     do {
         for (int32_t i = 0; i < count; ++i) {
-            if (g >= runTable.populations[i]->generations) continue;
+            if (g >= runTable.populations[i]->generations)
+                continue;
             ++runCounters.stepsDone;
-            if (!GenerationStep(g, i, display)) return false;
+            if (!GenerationStep(g, i, display))
+                return false;
         }
         ++g;
     } while (g < rounds);
@@ -136,7 +139,8 @@ void RunEvolution(RunDisplay& display, const SeedClock& clock) {
         const auto& counts = runCounters.generationCounts;
         display.SetProgressMaximum(counts[0] + counts[1] + counts[2] + counts[3]);
 
-        if (RunRounds(display, count, bound)) display.Beep();
+        if (RunRounds(display, count, bound))
+            display.Beep();
     } catch (const MemoryExhausted& failure) {
         ExitOnMemoryError(display, failure.message);
     } catch (const std::bad_alloc&) {

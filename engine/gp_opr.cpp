@@ -15,7 +15,8 @@ int32_t SubtreeEnd(const NodeEntry* nodeTable, const int32_t* nodes, int32_t sta
     int32_t sum = 0;
     for (int32_t e = start; e < length; ++e) {
         sum += nodeTable[nodes[e]].arityMinus1;
-        if (sum == -1) return e;
+        if (sum == -1)
+            return e;
     }
     return -1;
 }
@@ -34,7 +35,8 @@ Range ChooseSubtree(const int32_t* nodes, int32_t length) {
     for (;;) {
         const int32_t start = RandomInt(length);
         const int32_t end = SubtreeEnd(table, nodes, start, length);
-        if (end >= 0) return {start, end};
+        if (end >= 0)
+            return {start, end};
     }
 }
 
@@ -46,6 +48,7 @@ void WriteChild(Individual& child, int32_t length, int32_t maxLength, Fill fill)
     fill(out);
     std::fill(out + length, out + maxLength, 0);
     child.length = length;
+    child.rawFitnessKnown = false;
 }
 
 } // namespace
@@ -93,7 +96,8 @@ void Mutation(Individual& child, const Individual& parent, int32_t maxLength, in
         }
         scratch[n] = ChooseNode(3);
         sum += table[scratch[n]].arityMinus1;
-        if (sum == -1) break;
+        if (sum == -1)
+            break;
         ++n;
     }
     const int32_t grown = n + 1;
@@ -122,7 +126,8 @@ void OnePointCrossover(Individual& child, const Individual& first, const Individ
         const int32_t a = prefixSum(first, j);
         i = RandomInt(second.length);
         const int32_t b = prefixSum(second, i);
-        if (a == b && j + second.length - i <= maxLength) break;
+        if (a == b && j + second.length - i <= maxLength)
+            break;
     }
     const int32_t* f = first.nodes.data();
     const int32_t* s = second.nodes.data();
@@ -139,4 +144,5 @@ void CopyIndividual(Individual& child, const Individual& parent, int32_t maxLeng
     const int32_t* p = parent.nodes.data();
     WriteChild(child, parent.length, maxLength,
                [&](int32_t* out) { std::copy(p, p + parent.length, out); });
+    child.rawFitnessKnown = parent.rawFitnessKnown;
 }

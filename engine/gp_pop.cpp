@@ -53,12 +53,14 @@ std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
 }
 
 void ReleasePopulation(std::unique_ptr<Population>& population, bool releaseRecord) {
-    if (!population) return;
+    if (!population)
+        return;
     population->validationHistory = {};
     population->averageLengthHistory = {};
     for (auto& buffer : population->buffers)
         std::vector<std::unique_ptr<Individual>>().swap(buffer);
-    if (releaseRecord) population.reset();
+    if (releaseRecord)
+        population.reset();
 }
 
 void RecordGeneration(Population& population, int32_t generation, float validationFitness,
@@ -86,7 +88,8 @@ int32_t SelectProportional(Population& population) {
     float s = 0;
     for (int32_t i = 0; i < population.populationSize; ++i) {
         s = static_cast<float>(static_cast<long double>(s) + buffer[i]->normalizedFitness);
-        if (s > r) return i;
+        if (s > r)
+            return i;
     }
     return 0;
 }
@@ -119,7 +122,8 @@ constexpr int kRedrawBound = 100;
 int32_t SelectOtherParent(Population& population, int32_t p) {
     for (int draw = 0; draw < kRedrawBound; ++draw) {
         const int32_t q = Select(population);
-        if (q != p) return q;
+        if (q != p)
+            return q;
     }
     return (p + 1) % population.populationSize;
 }
@@ -127,8 +131,10 @@ int32_t SelectOtherParent(Population& population, int32_t p) {
 int32_t EliteCount(const Population& population) {
     const long double product =
         static_cast<long double>(population.populationSize) * population.eliteFraction;
-    if (!(product > 0)) return 0;
-    if (product >= population.populationSize) return population.populationSize;
+    if (!(product > 0))
+        return 0;
+    if (product >= population.populationSize)
+        return population.populationSize;
     return static_cast<int32_t>(product);
 }
 
@@ -171,37 +177,20 @@ long double AverageLength(Population& population) {
     return static_cast<long double>(static_cast<int32_t>(sum)) / population.populationSize;
 }
 
-namespace {
-
-// The program's output at every case of one case set; a failed evaluation
-// leaves a not-a-number in its cell.
-void FillOutputGrid(OutputGrid& grid, int32_t side, const int32_t* program,
-                    const std::vector<float>& xs, const std::vector<float>& ys) {
-    Problem& problem = CurrentProblem();
-    grid.size = side;
-    grid.cells.resize(static_cast<size_t>(side) * side);
-    for (int32_t k = 0; k < side * side; ++k) {
-        problem.evaluationError = false;
-        SetVariables(xs[k], ys[k]);
-        int32_t position = 0;
-        const float value = StoreFloat(Evaluate(program, position));
-        grid.cells[k] = problem.evaluationError ? std::numeric_limits<float>::quiet_NaN() : value;
-    }
-}
-
-} // namespace
-
 void DrawBestImages(Population& population, RunDisplay& display) {
     const Problem& problem = CurrentProblem();
     const int32_t* best = population.Current()[0]->nodes.data();
     OutputGrid training;
     OutputGrid validation;
     try {
-        FillOutputGrid(training, problem.trainingSide, best, problem.trainingX, problem.trainingY);
-        FillOutputGrid(validation, problem.validationSide, best, problem.validationX,
-                       problem.validationY);
+        training.size = problem.trainingSide;
+        training.cells.resize(problem.trainingCount);
+        validation.size = problem.validationSide;
+        validation.cells.resize(problem.validationCount);
     } catch (const std::bad_alloc&) {
         throw MemoryExhausted{kRunMemoryMessage};
     }
+    CaseOutputs(best, problem.TrainingCases(), training.cells.data());
+    CaseOutputs(best, problem.ValidationCases(), validation.cells.data());
     display.SetBestPictures(training, validation);
 }

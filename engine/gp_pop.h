@@ -16,6 +16,8 @@ struct Individual {
     float rawFitness = 0;        // mean squared error over the training cases
     float adjustedFitness = 0;   // 1 / (1 + rawFitness)
     float normalizedFitness = 0; // adjustedFitness / sum over the buffer
+    // rawFitness was computed for exactly this program on this run's cases.
+    bool rawFitnessKnown = false;
 };
 
 struct Population {

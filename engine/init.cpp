@@ -20,13 +20,17 @@ int32_t ChooseNode(int32_t kind) {
 
     // The draw is made whatever the kind.
     const auto r = static_cast<float>(RandomUnit());
-    if (kind == kFunctionNode) return RandomInt(f);
+    if (kind == kFunctionNode)
+        return RandomInt(f);
     if (kind == kTerminalNode) {
-        if (variableRatio / (1.0L - functionRatio) > r) return f + RandomInt(v);
+        if (variableRatio / (1.0L - functionRatio) > r)
+            return f + RandomInt(v);
         return f + v + RandomInt(k);
     }
-    if (r < population.functionRatio) return RandomInt(f);
-    if (functionRatio + variableRatio > r) return f + RandomInt(v);
+    if (r < population.functionRatio)
+        return RandomInt(f);
+    if (functionRatio + variableRatio > r)
+        return f + RandomInt(v);
     return f + v + RandomInt(k);
 }
 
@@ -46,7 +50,8 @@ public:
     void Place(int32_t arityMinus1) {
         const int32_t depth = Next();
         maxDepth_ = std::max(maxDepth_, depth);
-        if (!open_.empty()) open_.pop_back();
+        if (!open_.empty())
+            open_.pop_back();
         for (int32_t a = 0; a <= arityMinus1; ++a)
             open_.push_back(depth + 1);
     }
@@ -74,7 +79,8 @@ void InitializePopulation(Population& population) {
         depths.Reset();
         for (;;) {
             if (balance == -1) {
-                if (depths.MaxDepth() > 0 && c > 0) break;
+                if (depths.MaxDepth() > 0 && c > 0)
+                    break;
                 c = 0;
                 balance = 0;
                 depths.Reset();
@@ -99,5 +105,6 @@ void InitializePopulation(Population& population) {
         std::copy(work.begin(), work.begin() + c, individual->nodes.begin());
         std::fill(individual->nodes.begin() + c, individual->nodes.end(), 0);
         individual->length = c;
+        individual->rawFitnessKnown = false;
     }
 }

@@ -42,7 +42,8 @@ long double RandomUnit() {
 }
 
 int32_t RandomInt(int32_t n) {
-    if (n == 0) return 0;
+    if (n == 0)
+        return 0;
     return Rand31() % n;
 }
 
@@ -76,7 +77,8 @@ void QuickSort(Buffer& buffer, int32_t lo, int32_t hi) {
                 --j;
             }
         } while (i <= j);
-        if (lo < j) QuickSort(buffer, lo, j);
+        if (lo < j)
+            QuickSort(buffer, lo, j);
         lo = i;
     } while (i < hi);
 }
@@ -85,7 +87,8 @@ void QuickSort(Buffer& buffer, int32_t lo, int32_t hi) {
 
 void SortByFitness(Population& population) {
     Buffer& buffer = population.buffers[population.currentBuffer];
-    if (buffer.size() < 2) return;
+    if (buffer.size() < 2)
+        return;
     QuickSort(buffer, 0, static_cast<int32_t>(buffer.size()) - 1);
 }
 

@@ -59,7 +59,8 @@ template <double (*Function)(double)> inline long double Trigonometric(double x)
 // bits of the 64-bit truncation as a signed value, whose magnitude is taken as
 // unsigned so that 2^31 stays positive; 0 gives 0. A not-a-number or a
 // magnitude of 2^63 or more fails.
-template <double (*Function)(double)> inline long double IntegerMagnitude(long double x, bool& failed) {
+template <double (*Function)(double)>
+inline long double IntegerMagnitude(long double x, bool& failed) {
     if (std::isnan(x) || std::fabs(x) >= 0x1p63L) {
         failed = true;
         return kNaN;
@@ -91,11 +92,39 @@ inline long double Conditional(float a, long double b, float c, long double d, b
     return d;
 }
 
-inline double Sin(double x) { return std::sin(x); }
-inline double Cos(double x) { return std::cos(x); }
-inline double Tan(double x) { return std::tan(x); }
-inline double Log(double x) { return std::log(x); }
-inline double Log10(double x) { return std::log10(x); }
-inline double Sqrt(double x) { return std::sqrt(x); }
+// Adds one case's squared error to the error sum, which is held as a float:
+// diff = target - out in extended, converted to a double; the square in double;
+// the addition in extended, rounded to float. Returns false when the program
+// fails there (an overflow, or a not-a-number difference, which squares to
+// +infinity and so ends in the same +infinity).
+inline bool AddSquaredError(float& sum, float target, long double out) {
+    const auto diff = static_cast<double>(target - out);
+    if (std::isnan(diff) || std::isinf(diff))
+        return false;
+    const double square = diff * diff;
+    if (std::isinf(square))
+        return false;
+    sum = static_cast<float>(static_cast<long double>(sum) + square);
+    return !std::isinf(sum);
+}
+
+inline double Sin(double x) {
+    return std::sin(x);
+}
+inline double Cos(double x) {
+    return std::cos(x);
+}
+inline double Tan(double x) {
+    return std::tan(x);
+}
+inline double Log(double x) {
+    return std::log(x);
+}
+inline double Log10(double x) {
+    return std::log10(x);
+}
+inline double Sqrt(double x) {
+    return std::sqrt(x);
+}
 
 } // namespace rules

@@ -3,6 +3,7 @@
 #include "engine/fitness.h"
 #include "engine/settings.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +11,8 @@
 
 bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
     for (bool c : checked)
-        if (c) return false;
+        if (c)
+            return false;
     checked[0] = true;
     return true;
 }
@@ -20,13 +22,17 @@ namespace {
 // The exact decimal expansion of a float rounded to one significant digit,
 // ties away from zero, as the nearest double.
 double RoundToOneDigit(float value) {
-    if (value == 0) return value;
+    if (value == 0)
+        return value;
     // A float has at most 112 significant decimal digits, so this is exact.
     char text[160];
-    std::snprintf(text, sizeof text, "%.120e", static_cast<double>(std::fabs(value)));
+    *std::to_chars(text, text + sizeof text - 1, static_cast<double>(std::fabs(value)),
+                   std::chars_format::scientific, 120)
+         .ptr = '\0';
     int digit = text[0] - '0';
     const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    if (text[2] >= '5') ++digit;
+    if (text[2] >= '5')
+        ++digit;
     const double magnitude =
         std::strtod((std::to_string(digit) + "e" + std::to_string(exponent)).c_str(), nullptr);
     return value < 0 ? -magnitude : magnitude;
@@ -37,8 +43,13 @@ double RoundToOneDigit(float value) {
 std::string ConstantName(float value) {
     const double rounded = RoundToOneDigit(value);
     char text[64];
-    std::snprintf(text, sizeof text, std::fabs(rounded) >= 10 ? "%.0e" : "%.3f", rounded);
-    return text;
+    // to_chars writes as printf does in the "C" locale, whatever the user's locale.
+    const auto result = std::fabs(rounded) >= 10
+                            ? std::to_chars(text, text + sizeof text, rounded,
+                                            std::chars_format::scientific, 0)
+                            : std::to_chars(text, text + sizeof text, rounded,
+                                            std::chars_format::fixed, 3);
+    return std::string(text, result.ptr);
 }
 
 std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
@@ -65,8 +76,12 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
                                                                problem->constantCount);
 
     int32_t code = 0;
-    for (int k = 0; k < kFunctionCount; ++k)
-        if (checked[k]) problem->nodeTable[code++] = functions[k];
+    for (int k = 0; k < kFunctionCount; ++k) {
+        if (checked[k]) {
+            problem->functionPositions.push_back(k);
+            problem->nodeTable[code++] = functions[k];
+        }
+    }
     problem->nodeTable[code++] = NodeEntry{-1, settings.horizontalName, VariableNode, 0};
     problem->nodeTable[code++] = NodeEntry{-1, settings.verticalName, VariableNode, 1};
     for (int32_t i = 0; i < problem->constantCount; ++i)
@@ -74,6 +89,8 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
             NodeEntry{-1, ConstantName(problem->constants[i]), ConstantNode, i};
 
     BuildFitnessCases(*problem, settings.training, settings.validation, settings.useTrainingData);
+    problem->evaluation = settings.evaluation;
+    problem->evaluators.resize(WorkerThreads(problem->evaluation));
     problem->paused = false;
     return problem;
 }

@@ -1,6 +1,7 @@
 // The per-run problem record: node table, constants, variables and fitness cases.
 #pragma once
 
+#include "engine/batch_evaluator.h"
 #include "engine/functions.h"
 
 #include <array>
@@ -15,6 +16,15 @@ struct GridView {
     const float* cells = nullptr;
 };
 
+// How fitness is computed. Both evaluators give the same bits; the reference
+// is the plain recursive walk through the node table and runs on one thread.
+enum class EvaluatorKind { Batch, Reference };
+
+struct EvaluationOptions {
+    EvaluatorKind evaluator = EvaluatorKind::Batch;
+    int32_t threads = 0; // worker threads for the batch evaluator; 0 for all cores
+};
+
 // What the problem panel holds when a run starts: texts and check states as
 // typed, and the two grids.
 struct ProblemSettings {
@@ -27,6 +37,7 @@ struct ProblemSettings {
     GridView training;
     GridView validation;
     bool useTrainingData = true; // validation cases are a copy of the training cases
+    EvaluationOptions evaluation;
 };
 
 struct Problem {
@@ -39,6 +50,7 @@ struct Problem {
     float constantLower = 0;
     bool paused = false;
     std::vector<NodeEntry> nodeTable;
+    std::vector<int32_t> functionPositions; // check-list position of each function code
     std::array<float, 2> variableValues{};
     std::vector<float> constants;
     std::vector<float> validationTargets;
@@ -51,6 +63,15 @@ struct Problem {
     int32_t trainingSide = 0;     // N of the training grid at Start
     int32_t validationSide = 0;   // N of the validation cases at Start
     bool evaluationError = false; // set when an evaluation met a floating-point error
+    EvaluationOptions evaluation;
+    std::vector<BatchEvaluator> evaluators; // one per worker thread
+
+    [[nodiscard]] CaseSet TrainingCases() const {
+        return {trainingX.data(), trainingY.data(), trainingTargets.data(), trainingCount};
+    }
+    [[nodiscard]] CaseSet ValidationCases() const {
+        return {validationX.data(), validationY.data(), validationTargets.data(), validationCount};
+    }
 };
 
 inline constexpr const char* kNoFunctionMessage = "You must use 1 function at least.";

@@ -21,11 +21,13 @@ bool IsDigit(char c) {
 
 size_t DecimalPrefixLength(std::string_view text) {
     size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
     const size_t digitsStart = i;
     while (i < text.size() && IsDigit(text[i]))
         ++i;
-    if (i == digitsStart) return 0;
+    if (i == digitsStart)
+        return 0;
     if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) {
         i += 2;
         while (i < text.size() && IsDigit(text[i]))
@@ -33,7 +35,8 @@ size_t DecimalPrefixLength(std::string_view text) {
     }
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
         if (j < text.size() && IsDigit(text[j])) {
             while (j < text.size() && IsDigit(text[j]))
                 ++j;
@@ -61,7 +64,8 @@ long long LeadingDecimalExponent(const std::string& text) {
             found = true;
             position = integerDigits; // counted from the left for now
         }
-    if (found) position = integerDigits - 1 - position;
+    if (found)
+        position = integerDigits - 1 - position;
     if (i < text.size() && text[i] == '.') {
         long long fraction = 0;
         for (++i; i < text.size() && IsDigit(text[i]); ++i) {
@@ -72,15 +76,18 @@ long long LeadingDecimalExponent(const std::string& text) {
             }
         }
     }
-    if (!found) return 0;
+    if (!found)
+        return 0;
     long long exponent = 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         const bool negative = i < text.size() && text[i] == '-';
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
         for (; i < text.size() && IsDigit(text[i]); ++i)
             exponent = std::min(exponent * 10 + (text[i] - '0'), 1000000000LL);
-        if (negative) exponent = -exponent;
+        if (negative)
+            exponent = -exponent;
     }
     return position + exponent;
 }
@@ -95,7 +102,8 @@ const char* NumberStart(const std::string& text) {
 }
 
 template <typename T> T ParseDecimal(const std::string& text) {
-    if (!IsDecimalText(text)) ThrowNotFloat(text);
+    if (!IsDecimalText(text))
+        ThrowNotFloat(text);
     T value{};
     const char* end = text.c_str() + text.size();
     const auto result = std::from_chars(NumberStart(text), end, value);
@@ -149,11 +157,14 @@ PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
 }
 
 std::string DerivedLabelText(long double value) {
-    if (value == 0 || std::isnan(value)) return "0.0000";
+    if (value == 0 || std::isnan(value))
+        return "0.0000";
     // Inputs are 32-bit floats, so the value is a multiple of 2^-149 and 160
     // digits give its exact decimal expansion.
     char text[200];
-    std::snprintf(text, sizeof text, "%.160Le", std::fabs(value));
+    *std::to_chars(text, text + sizeof text - 1, std::fabs(value), std::chars_format::scientific,
+                   160)
+         .ptr = '\0';
     int digit = text[0] - '0';
     int exponent = std::atoi(std::strchr(text, 'e') + 1);
     const bool roundUp = text[2] >= '5';
@@ -217,14 +228,16 @@ std::optional<Refusal> CheckPopulationTexts(const PopulationSettings& s, int32_t
                      {SettingField::Generations, [&] { TextToInteger(s.generationsText); }},
                      {SettingField::TournamentSize,
                       [&] {
-                          if (tournament) TextToInteger(s.tournamentSizeText);
+                          if (tournament)
+                              TextToInteger(s.tournamentSizeText);
                       }},
                      {SettingField::Crossover, [&] { TextToFloat(s.crossoverText); }},
                      {SettingField::Mutation, [&] { TextToFloat(s.mutationText); }},
                      {SettingField::OnePoint, [&] { TextToFloat(s.onePointText); }},
                      {SettingField::Elite,
                       [&] {
-                          if (s.eliteChecked) TextToExtended(s.eliteText);
+                          if (s.eliteChecked)
+                              TextToExtended(s.eliteText);
                       }},
                      {SettingField::MaxLength, [&] { TextToInteger(s.maxLengthText); }},
                      {SettingField::MaxInitialDepth, [&] { TextToInteger(s.maxInitialDepthText); }},
@@ -271,6 +284,7 @@ std::optional<Refusal> CheckRunLimits(const ProblemSettings& problem,
 uint64_t PhysicalMemoryBytes() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
+    if (pages <= 0 || pageSize <= 0)
+        return UINT64_MAX;
     return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
 }

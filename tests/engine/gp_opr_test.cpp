@@ -37,7 +37,8 @@ protected:
 
     bool PaddedWithZeros(const Individual& individual) {
         for (size_t i = individual.length; i < individual.nodes.size(); ++i)
-            if (individual.nodes[i] != 0) return false;
+            if (individual.nodes[i] != 0)
+                return false;
         return true;
     }
 

@@ -114,7 +114,8 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
         SetRandomState(StateBeforeRand15(draw));
         Breed(*population);
         const Individual& child = Child(0);
-        if (child.rawFitness != -1) return "reproduction";
+        if (child.rawFitness != -1)
+            return "reproduction";
         const bool parental = child.nodes[0] == population->Current()[0]->nodes[0] ||
                               child.nodes[0] == population->Current()[1]->nodes[0];
         return parental ? "crossover" : "mutation";
@@ -167,7 +168,8 @@ TEST_F(BreedTest, TournamentPicksTheStrictlyBestAndTheFirstDrawnAmongEquals) {
         int32_t expected = RandomInt(6);
         for (int j = 1; j < 3; ++j) {
             const int32_t candidate = RandomInt(6);
-            if (weights[candidate] > weights[expected]) expected = candidate;
+            if (weights[candidate] > weights[expected])
+                expected = candidate;
         }
         SeedRandom(seed);
         ASSERT_EQ(SelectTournament(*population), expected) << seed;

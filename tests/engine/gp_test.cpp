@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -133,7 +134,8 @@ TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
             publishedAtPause = display.published.size();
         } else if (p.paused) {
             EXPECT_EQ(display.published.size(), publishedAtPause);
-            if (++pausedCalls == 5) p.paused = false;
+            if (++pausedCalls == 5)
+                p.paused = false;
         }
     };
     Run({3, 2});
@@ -189,6 +191,67 @@ TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
         EXPECT_FALSE(std::isnan(p.validation));
     }
     EXPECT_EQ(display.calls.back(), "idle");
+}
+
+} // namespace
+
+namespace {
+
+// Whole runs must not depend on the evaluator or the number of threads.
+class EvaluatorAgreementTest : public RunTest {
+protected:
+    struct Outcome {
+        std::vector<RecordingDisplay::Published> published;
+        std::vector<std::string> texts;
+        std::vector<float> lastPicture;
+    };
+    Outcome RunWith(EvaluationOptions options, const std::vector<int>& generations) {
+        display = RecordingDisplay{};
+        problem.evaluation = options;
+        SetRandomState(saved);
+        Run(generations, 5);
+        return {display.published, display.bestTexts, display.lastTrainingPicture.cells};
+    }
+    void ExpectSame(const Outcome& a, const Outcome& b) {
+        ASSERT_EQ(a.published.size(), b.published.size());
+        for (size_t k = 0; k < a.published.size(); ++k) {
+            const auto& x = a.published[k];
+            const auto& y = b.published[k];
+            EXPECT_EQ(std::memcmp(&x.validation, &y.validation, sizeof(float)), 0) << k;
+            EXPECT_EQ(std::memcmp(&x.training, &y.training, sizeof(float)), 0) << k;
+            EXPECT_EQ(x.averageLength, y.averageLength) << k;
+            EXPECT_EQ(x.bestLength, y.bestLength) << k;
+        }
+        EXPECT_EQ(a.texts, b.texts);
+        ASSERT_EQ(a.lastPicture.size(), b.lastPicture.size());
+        EXPECT_EQ(std::memcmp(a.lastPicture.data(), b.lastPicture.data(),
+                              a.lastPicture.size() * sizeof(float)),
+                  0);
+    }
+    void CompareEvaluators(const std::vector<int>& generations) {
+        const Outcome reference = RunWith({EvaluatorKind::Reference, 1}, generations);
+        ExpectSame(reference, RunWith({EvaluatorKind::Batch, 1}, generations));
+        ExpectSame(reference, RunWith({EvaluatorKind::Batch, 2}, generations));
+        ExpectSame(reference, RunWith({EvaluatorKind::Batch, 3}, generations));
+    }
+};
+
+TEST_F(EvaluatorAgreementTest, DefaultSettings) {
+    CompareEvaluators({6, 4});
+}
+
+TEST_F(EvaluatorAgreementTest, EveryFunctionOverAWideRange) {
+    problem.functionChecked.fill(true);
+    problem.rangeLowerText = "-10";
+    problem.rangeUpperText = "10";
+    for (auto& sheet : sheets) {
+        sheet.populationSizeText = "80";
+        sheet.functionRatioText = "0.8";
+        sheet.variableRatioText = "0.1";
+        sheet.onePointText = "0.05";
+        sheet.selectionMethod = 1;
+    }
+    CompareEvaluators({12, 12, 8});
 }
 
 } // namespace

@@ -55,7 +55,8 @@ int32_t Depth(const Problem& problem, const Individual& individual) {
     std::vector<int32_t> open{0};
     int32_t deepest = 0;
     for (int32_t i = 0; i < individual.length; ++i) {
-        if (open.empty()) return -1;
+        if (open.empty())
+            return -1;
         const int32_t depth = open.back();
         open.pop_back();
         deepest = std::max(deepest, depth);

@@ -129,7 +129,8 @@ protected:
         const auto program = scope.Program(names);
         int32_t position = 0;
         std::string text = ProgramText(scope.problem().nodeTable.data(), program.data(), position);
-        if (endPosition) *endPosition = position;
+        if (endPosition)
+            *endPosition = position;
         return text;
     }
 };

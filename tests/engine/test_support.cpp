@@ -42,7 +42,8 @@ int32_t ScopedProblem::Code(const std::string& name) const {
     if (name.size() > 1 && name[0] == '#')
         return p.functionCount + p.variableCount + std::stoi(name.substr(1));
     for (int32_t code = 0; code < p.functionCount + p.variableCount; ++code)
-        if (p.nodeTable[code].name == name) return code;
+        if (p.nodeTable[code].name == name)
+            return code;
     throw std::invalid_argument("no node named " + name);
 }
 

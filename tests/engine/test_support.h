@@ -91,7 +91,8 @@ public:
     void Refresh() override {}
     bool ProcessPendingMessages() override {
         ++processCalls;
-        if (onProcess) onProcess();
+        if (onProcess)
+            onProcess();
         return stopAfterProcessCalls < 0 || processCalls < stopAfterProcessCalls;
     }
     void Beep() override { calls.push_back("beep"); }
