@@ -1,12 +1,14 @@
 #include "ui/unit1.h"
 
 #include "engine/gp.h"
+#include "ui/about.h"
 #include "ui/controls.h"
+#include "ui/folder_setting.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
+#include "ui/unit9.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
@@ -29,7 +31,7 @@ QAction* AddItem(QMenu* menu, const char* name, const char* caption,
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), functionTable_(BuildFunctionTable()) {
+TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(parent) {
     setObjectName("Form1");
     setWindowTitle(kWindowCaption);
     UseInterfaceFont(this);
@@ -50,14 +52,13 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), functionTable_(BuildFunct
     layout->addWidget(pages_);
     setCentralWidget(central);
 
-    fitnessWindow_ = new TForm5(this);
-    lengthWindow_ = new TForm6(this);
-
-    FormCreate();
+    FormCreate(options);
+    CreateSecondaryWindows();
     ConnectMenu();
     ConnectProblemPage();
     ConnectPopulationsPage();
     ConnectResultsPage();
+    ConnectShell();
 
     resize(637, 614);
     if (const QScreen* screen = this->screen())
@@ -66,14 +67,26 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), functionTable_(BuildFunct
 
 TForm1::~TForm1() = default;
 
-void TForm1::FormCreate() {
+void TForm1::FormCreate(const StartOptions& options) {
+    dataFolder_ = ReadDataFolder();
     runCounters.populationCount = 1;
     runCounters.generationBound = 50;
     runCounters.labelPopulation = 0;
     // The four arithmetic functions are the default function set.
     for (int i = 0; i < 4; ++i)
         functionList_->item(i)->setCheckState(Qt::Checked);
+    aboutBox_ = new TAboutBox(this);
+    connect(aboutBox_, &QDialog::finished, this, &TForm1::AboutBoxClosed);
+    ShowSplash(options.splashMs);
+    functionTable_ = BuildFunctionTable();
     pauseWake_.setSingleShot(true);
+}
+
+void TForm1::CreateSecondaryWindows() {
+    fitnessWindow_ = new TForm5(this);
+    lengthWindow_ = new TForm6(this);
+    noiseDialog_ = new TForm9([this](const QString& text) { ShowMessage(text); }, this);
+    noiseRatio_ = noiseDialog_->Ratio();
 }
 
 void TForm1::BuildMenu() {
@@ -155,13 +168,6 @@ void TForm1::GPParameters1Click() {
 
 void TForm1::Results1Click() {
     pages_->setCurrentWidget(resultsPage_);
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    // A run in progress ends at its next message processing.
-    if (running_)
-        closeRequested_ = true;
-    QMainWindow::closeEvent(event);
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

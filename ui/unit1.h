@@ -31,8 +31,11 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
+class QEventLoop;
+class TAboutBox;
 class TForm5;
 class TForm6;
+class TForm9;
 struct ProblemSettings;
 
 // Caption of every message box; the window's own caption has "ver.1.0".
@@ -42,16 +45,39 @@ inline constexpr const char* kNoTrainingDataMessage =
     "You must load data set for training before GP run.";
 inline constexpr const char* kNoValidationDataMessage =
     "You must load data set for validation before GP run.";
+// The product's web page, opened from the Help menu.
+inline constexpr const char* kProductWebSite = "https://quba.example.org/";
+// How long the About box stands as the splash screen at start-up.
+inline constexpr int kSplashMs = 3000;
+
+// How the main window starts. Tests shorten the splash or leave it out (0).
+struct StartOptions {
+    int splashMs = kSplashMs;
+};
 
 class TForm1 : public QMainWindow, public RunDisplay {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // Reads the kept data folder, shows the splash, then creates the chart
+    // windows and the noise dialog.
+    explicit TForm1(const StartOptions& options = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Every message of the window goes through here: a modal box with an OK
     // button, captioned with the application title.
     virtual void ShowMessage(const QString& text);
+    // The file-open dialog for data files, starting in `startFolder`, with no
+    // filter; empty when cancelled.
+    virtual QString ChooseDataFile(const QString& startFolder);
+    // Ends the program with `status` once the run in progress, if any, has
+    // stopped at its next message processing.
+    virtual void EndProgram(int status);
+
+    // Where the next file-open dialog starts: the kept folder at first, then
+    // the folder of the last file chosen.
+    [[nodiscard]] const QString& DataFolder() const { return dataFolder_; }
+    // The noise ratio shared by both noise commands, clamped after each use.
+    [[nodiscard]] float NoiseRatio() const { return noiseRatio_; }
 
     // The grids; absent until a pattern is picked or a file is loaded.
     [[nodiscard]] const std::optional<DataGrid>& TrainingGrid() const { return trainingGrid_; }
@@ -103,7 +129,9 @@ private:
     void ConnectProblemPage();
     void ConnectPopulationsPage();
     void ConnectResultsPage();
-    void FormCreate();
+    void ConnectShell();
+    void FormCreate(const StartOptions& options);
+    void CreateSecondaryWindows();
 
     // Problem page.
     void ListBox1Click();
@@ -112,6 +140,24 @@ private:
     void DrawTrainingGrid();
     void DrawValidationGrid();
     [[nodiscard]] ProblemSettings ProblemPanelSettings() const;
+
+    // Data files and noise.
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void CheckBox3Click();
+    void Button1Click();
+    void Button2Click();
+    [[nodiscard]] QString AskDataFile();
+    [[nodiscard]] std::optional<DataGrid> ReadGridFile(const QString& path, int32_t size);
+    [[nodiscard]] bool AskNoiseRatio();
+
+    // Start-up, shut-down and the Help menu.
+    void ShowSplash(int milliseconds);
+    void AboutBoxClosed();
+    void Exit1Click();
+    void AboutQUBA1Click();
+    void QUBAWebSite1Click();
+    void KeepDataFolder();
 
     // Populations page.
     [[nodiscard]] PopulationSheet* FrontSheet() const;
@@ -186,6 +232,8 @@ private:
     PatternList* validationPatterns_ = nullptr;
     QPushButton* validationLoad_ = nullptr;
     QPushButton* validationNoise_ = nullptr;
+    QLabel* validationSizeLabel_ = nullptr;
+    QLabel* validationPatternLabel_ = nullptr;
     QListWidget* functionList_ = nullptr;
     QLineEdit* rangeLower_ = nullptr;
     QLineEdit* rangeUpper_ = nullptr;
@@ -215,6 +263,13 @@ private:
 
     TForm5* fitnessWindow_ = nullptr;
     TForm6* lengthWindow_ = nullptr;
+    TForm9* noiseDialog_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+
+    QString dataFolder_;
+    float noiseRatio_ = 0;
+    QEventLoop* splashWait_ = nullptr; // the splash's wait, while it lasts
+    bool folderKept_ = false;          // the folder is written once, when the program ends
 
     bool running_ = false;
     bool closeRequested_ = false; // the window was closed while a run was going on

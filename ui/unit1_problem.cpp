@@ -6,6 +6,7 @@
 #include "engine/problem.h"
 #include "ui/controls.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -101,6 +102,8 @@ QGroupBox* TForm1::BuildDataGroup(bool validation) {
         // controls are closed.
         sizeLabel->setObjectName("validationSizeLabel");
         patternLabel->setObjectName("validationPatternLabel");
+        validationSizeLabel_ = sizeLabel;
+        validationPatternLabel_ = patternLabel;
         for (QWidget* control :
              std::initializer_list<QWidget*>{sizeLabel, size, patternLabel, patterns, load, noise})
             control->setEnabled(false);
@@ -188,6 +191,15 @@ QGroupBox* TForm1::BuildVariableGroup() {
 void TForm1::ConnectProblemPage() {
     connect(trainingPatterns_, &PatternList::picked, this, &TForm1::ListBox1Click);
     connect(validationPatterns_, &PatternList::picked, this, &TForm1::ListBox2Click);
+    connect(trainingLoad_, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(loadTrainingItem_, &QAction::triggered, this, &TForm1::BitBtn3Click);
+    connect(validationLoad_, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(loadValidationItem_, &QAction::triggered, this, &TForm1::BitBtn4Click);
+    connect(useTrainingData_, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
+    connect(trainingNoise_, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(noiseTrainingItem_, &QAction::triggered, this, &TForm1::Button1Click);
+    connect(validationNoise_, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(noiseValidationItem_, &QAction::triggered, this, &TForm1::Button2Click);
 }
 
 void TForm1::ListBox1Click() {

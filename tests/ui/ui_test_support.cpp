@@ -4,12 +4,19 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTest>
+
+QString TestForm::ChooseDataFile(const QString& startFolder) {
+    dialogFolders.push_back(startFolder);
+    return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
+}
 
 bool TestForm::ProcessPendingMessages() {
     ++processCalls;
@@ -18,8 +25,25 @@ bool TestForm::ProcessPendingMessages() {
     return TForm1::ProcessPendingMessages();
 }
 
+// Spelled out rather than taken from the program, so that a wrong name there
+// shows.
+QVariant KeptFolder() {
+    return QSettings("QUBA", "Regression").value("DIRECTORY/INIT");
+}
+
+void ForgetSettings() {
+    QSettings("QUBA", "Regression").clear();
+}
+
 void FormTest::SetUp() {
+    startFolder = QDir::currentPath();
+    ForgetSettings();
     runCounters = RunCounters{};
+    Restart();
+}
+
+void FormTest::Restart() {
+    form.reset();
     form = std::make_unique<TestForm>();
     form->show();
     QApplication::setActiveWindow(form.get());
@@ -29,6 +53,7 @@ void FormTest::SetUp() {
 void FormTest::TearDown() {
     form.reset();
     runCounters = RunCounters{};
+    QDir::setCurrent(startFolder);
 }
 
 QLineEdit* FormTest::Edit(const char* name) const {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTabWidget>
+#include <QVariant>
 
 #include <gtest/gtest.h>
 
@@ -23,23 +24,40 @@ class QLineEdit;
 class QListWidget;
 class CurveChart;
 
-// The main window; ShowMessage records, and every message processing of a
-// run first calls `onProcess`.
+// The main window without the splash; ShowMessage records, the file-open
+// dialog answers with the queued paths (an empty one cancels), ending the
+// program is recorded, and every message processing of a run first calls
+// `onProcess`.
 class TestForm : public TForm1 {
 public:
+    explicit TestForm(const StartOptions& options = {0}) : TForm1(options) {}
+
     QStringList messages;
     int processCalls = 0;
     std::function<void()> onProcess;
+    QStringList chosenFiles;      // answers of the file-open dialog, first first
+    QStringList dialogFolders;    // where each file-open dialog started
+    std::vector<int> endStatuses; // every EndProgram call
 
     void ShowMessage(const QString& text) override { messages.push_back(text); }
+    QString ChooseDataFile(const QString& startFolder) override;
+    void EndProgram(int status) override { endStatuses.push_back(status); }
     bool ProcessPendingMessages() override;
 };
 
-// A fresh, shown main window per test, with the run counters as at start-up.
+// The kept data folder as the settings store holds it; null when none is kept.
+QVariant KeptFolder();
+// Removes every kept setting, as on a machine where the program never ran.
+void ForgetSettings();
+
+// A fresh, shown main window per test, with the run counters as at start-up,
+// no kept setting, and the current folder put back afterwards.
 class FormTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A new main window in place of the test's, as at the next start.
+    void Restart();
 
     template <typename T> T* Find(const char* name) const {
         T* found = form->findChild<T*>(name);
@@ -64,4 +82,5 @@ protected:
     void PressStart() const;
 
     std::unique_ptr<TestForm> form;
+    QString startFolder;
 };

@@ -1,0 +1,38 @@
+#include "ui/application.h"
+
+#include "ui/unit1.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+#include <memory>
+
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/quba/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+void SetUpApplication() {
+    QApplication::setApplicationName(kApplicationTitle);
+    // Lets desktops match the windows with the installed quba.desktop entry.
+    QGuiApplication::setDesktopFileName("quba");
+    QApplication::setWindowIcon(ApplicationIcon());
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}
+
+int RunMainWindow() {
+    std::unique_ptr<TForm1> form1;
+    try {
+        form1 = std::make_unique<TForm1>();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, kApplicationTitle, QString::fromStdString(error.what()));
+        return 1;
+    }
+    form1->show();
+    return QApplication::exec();
+}
