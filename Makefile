@@ -1,10 +1,17 @@
-# Two entry points: `make run` and `make test`. Both install missing Debian
-# packages first (scripts/install-deps.sh, needs root), then build.
+# Entry points: `make run` and `make test`, and the hardening runs `make
+# test-sanitize` and `make fuzz`. All install missing Debian packages first
+# (scripts/install-deps.sh, needs root), then build.
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
+SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= data_file evaluator operators cli_options
+# -O1 keeps the sanitized suite quick; asserts stay on.
+HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run clean test-sanitize fuzz
 
 all: build
 
@@ -22,6 +29,22 @@ test: build
 
 run: build
 	$(BUILD_DIR)/ui/quba
+
+# The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -DQUBA_SANITIZE=ON $(HARDENING_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS, built with clang.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DQUBA_BUILD_FUZZERS=ON -DQUBA_BUILD_UI=OFF \
+		$(HARDENING_FLAGS)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	./fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD_DIR)

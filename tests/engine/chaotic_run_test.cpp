@@ -1,0 +1,143 @@
+// Chaotic runs: every function, constants over -10 to 10, four small
+// populations with every selection method and operator, many generations.
+// They must complete, show only finite or +infinity errors, and be the same
+// whichever evaluator scores them. A grid with one cell far beyond the others,
+// as a data file may hold, makes the error sum of every program overflow.
+#include "tests/engine/test_support.h"
+
+#include "engine/gp.h"
+#include "engine/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kGenerations = 80;
+constexpr int kSteps = 4 * kGenerations - 60; // the populations run 80, 70, 60 and 50
+
+struct ChaoticRun {
+    RecordingDisplay display;
+    int32_t failedPrograms = 0; // programs scored +infinity, over the whole run
+    int32_t evenShares = 0;     // programs whose selection share is 1 / 30
+};
+
+TestGrid ChaoticGrid(bool hostileCell) {
+    TestGrid grid{8, {}};
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            grid.cells.push_back(std::sin(0.7f * static_cast<float>(c)) -
+                                 0.1f * static_cast<float>(r));
+    // Its squared error alone leaves the float range unless a program
+    // outputs more than about 1e18 there.
+    if (hostileCell)
+        grid.cells[27] = 2e19f;
+    return grid;
+}
+
+ChaoticRun RunChaos(EvaluatorKind evaluator, int32_t threads, bool hostileCell = false) {
+    const TestGrid grid = ChaoticGrid(hostileCell);
+    ProblemSettings problem;
+    problem.functionChecked.fill(true);
+    problem.rangeLowerText = "-10";
+    problem.rangeUpperText = "10";
+    problem.training = grid.View();
+    problem.evaluation = {evaluator, threads};
+
+    std::array<PopulationSettings, 4> sheets;
+    for (int i = 0; i < 4; ++i) {
+        sheets[i].populationSizeText = "30";
+        sheets[i].generationsText = std::to_string(kGenerations - 10 * i);
+        sheets[i].selectionMethod = i % 3;
+        sheets[i].tournamentSizeText = "3";
+        sheets[i].crossoverText = "0.5";
+        sheets[i].mutationText = "0.2";
+        sheets[i].onePointText = "0.2";
+        sheets[i].functionRatioText = "0.7";
+        sheets[i].maxInitialDepthText = std::to_string(i + 3);
+    }
+    sheets[3].eliteChecked = false;
+
+    ChaoticRun run;
+    // After a step of population i, its evaluated generation is the buffer
+    // that breeding read.
+    run.display.onProcess = [&run] {
+        const RunTable& table = runTable;
+        const auto& steps = run.display.published;
+        Population& stepped = *table.populations[steps.back().population];
+        const auto even = static_cast<float>(1.0L / 30);
+        for (const auto& individual : stepped.Next()) {
+            run.failedPrograms += std::isinf(individual->rawFitness) ? 1 : 0;
+            run.evenShares += individual->normalizedFitness == even ? 1 : 0;
+        }
+    };
+    const RandomState saved = GetRandomState();
+    runCounters.populationCount = 4;
+    BuildRun(problem, sheets.data(), 4, BuildFunctionTable(), run.display);
+    RunEvolution(run.display, [] { return 20261209u; });
+    SetRandomState(saved);
+    return run;
+}
+
+bool IsErrorValue(float value) {
+    return !std::isnan(value) && value >= 0;
+}
+
+bool SameFloat(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void ExpectSameRun(const ChaoticRun& a, const ChaoticRun& b) {
+    const auto& x = a.display.published;
+    const auto& y = b.display.published;
+    ASSERT_EQ(x.size(), y.size());
+    for (size_t k = 0; k < x.size(); ++k) {
+        EXPECT_TRUE(SameFloat(x[k].training, y[k].training)) << k;
+        EXPECT_TRUE(SameFloat(x[k].validation, y[k].validation)) << k;
+        EXPECT_EQ(x[k].bestLength, y[k].bestLength) << k;
+        EXPECT_EQ(x[k].averageLength, y[k].averageLength) << k;
+    }
+    EXPECT_EQ(a.display.bestTexts, b.display.bestTexts);
+    EXPECT_EQ(a.failedPrograms, b.failedPrograms);
+}
+
+TEST(ChaoticRun, CompletesWithFiniteOrInfiniteErrorsOnly) {
+    const ChaoticRun run = RunChaos(EvaluatorKind::Batch, 2);
+    const RecordingDisplay& display = run.display;
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
+    ASSERT_EQ(display.published.size(), static_cast<size_t>(kSteps));
+    for (const auto& step : display.published) {
+        EXPECT_TRUE(IsErrorValue(step.training)) << step.population << "/" << step.generation;
+        EXPECT_TRUE(IsErrorValue(step.validation)) << step.population << "/" << step.generation;
+        EXPECT_GE(step.bestLength, 1);
+        EXPECT_LE(step.bestLength, 100);
+        EXPECT_GE(step.averageLength, 1);
+        EXPECT_LE(step.averageLength, 100);
+    }
+    // A picture cell is a value held as a float, or a not-a-number where the
+    // evaluation failed: never an infinity.
+    for (float cell : display.lastTrainingPicture.cells)
+        EXPECT_FALSE(std::isinf(cell));
+    EXPECT_FALSE(runTable.problem);
+}
+
+TEST(ChaoticRun, EveryEvaluatorGivesTheSameRun) {
+    ExpectSameRun(RunChaos(EvaluatorKind::Reference, 1), RunChaos(EvaluatorKind::Batch, 2));
+}
+
+TEST(ChaoticRun, ProgramsThatAllFailStillEvolveEvenly) {
+    const ChaoticRun run = RunChaos(EvaluatorKind::Batch, 2, true);
+    ASSERT_EQ(run.display.published.size(), static_cast<size_t>(kSteps));
+    EXPECT_EQ(run.failedPrograms, 30 * kSteps);
+    EXPECT_EQ(run.evenShares, 30 * kSteps);
+    for (const auto& step : run.display.published) {
+        EXPECT_EQ(step.training, INFINITY);
+        EXPECT_EQ(step.validation, INFINITY);
+    }
+    EXPECT_EQ(run.display.calls.back(), "idle");
+    ExpectSameRun(run, RunChaos(EvaluatorKind::Reference, 1, true));
+}
+
+} // namespace
