@@ -42,54 +42,47 @@ const long double* Column<long double>(const ColumnBlock& block, const ColumnSou
     return block.extendeds + source.index * kBlock;
 }
 
-// Writes a node's value in the precision its parent reads it in, counting
-// the failures that the parent's rounding would raise.
+// Writes a node's value in the precision its parent reads it in and tells
+// whether the case failed there, counting the failures that the parent's
+// rounding would raise.
 template <Store S> struct Output;
 
 template <> struct Output<Store::Float> {
     float* out;
-    uint8_t* failed;
-    Output(const ColumnBlock& b, const ColumnSource& s)
-        : out(b.floats + s.index * kBlock), failed(b.failed) {}
-    void Put(int32_t k, long double value, bool fails) const {
+    Output(const ColumnBlock& b, const ColumnSource& s) : out(b.floats + s.index * kBlock) {}
+    bool Put(int32_t k, long double value, bool fails) const {
         bool f = fails;
         out[k] = rules::RoundToFloat(value, f);
-        failed[k] |= f;
+        return f;
     }
 };
 
 // An if-form's c: rounded now, its overflow counted only if it is returned.
 template <> struct Output<Store::LazyFloat> {
     float* out;
-    uint8_t* failed;
-    Output(const ColumnBlock& b, const ColumnSource& s)
-        : out(b.floats + s.index * kBlock), failed(b.failed) {}
-    void Put(int32_t k, long double value, bool fails) const {
-        failed[k] |= fails;
+    Output(const ColumnBlock& b, const ColumnSource& s) : out(b.floats + s.index * kBlock) {}
+    bool Put(int32_t k, long double value, bool fails) const {
         out[k] = static_cast<float>(value);
+        return fails;
     }
 };
 
 template <> struct Output<Store::Double> {
     double* out;
-    uint8_t* failed;
-    Output(const ColumnBlock& b, const ColumnSource& s)
-        : out(b.doubles + s.index * kBlock), failed(b.failed) {}
-    void Put(int32_t k, long double value, bool fails) const {
+    Output(const ColumnBlock& b, const ColumnSource& s) : out(b.doubles + s.index * kBlock) {}
+    bool Put(int32_t k, long double value, bool fails) const {
         bool f = fails;
         out[k] = rules::RoundToDouble(value, f);
-        failed[k] |= f;
+        return f;
     }
 };
 
 template <> struct Output<Store::Extended> {
     long double* out;
-    uint8_t* failed;
-    Output(const ColumnBlock& b, const ColumnSource& s)
-        : out(b.extendeds + s.index * kBlock), failed(b.failed) {}
-    void Put(int32_t k, long double value, bool fails) const {
-        failed[k] |= fails;
+    Output(const ColumnBlock& b, const ColumnSource& s) : out(b.extendeds + s.index * kBlock) {}
+    bool Put(int32_t k, long double value, bool fails) const {
         out[k] = value;
+        return fails;
     }
 };
 
@@ -100,44 +93,52 @@ void ArithmeticKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const float* a = Column<float>(block, op.in[0]);
     const B* b = Column<B>(block, op.in[1]);
     const Output<S> out(block, op.out);
+    bool failed = false;
     for (int32_t k = 0; k < n; ++k) {
         const long double x = a[k];
         const long double y = b[k];
         const long double r = Op == Arithmetic::Add        ? x + y
                               : Op == Arithmetic::Subtract ? x - y
                                                            : x * y;
-        out.Put(k, r, std::isinf(r));
+        failed |= out.Put(k, r, std::isinf(r));
     }
+    *block.failed |= failed;
 }
 
 template <Store S> void DivideKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const float* a = Column<float>(block, op.in[0]);
     const float* b = Column<float>(block, op.in[1]);
     const Output<S> out(block, op.out);
+    bool failed = false;
     for (int32_t k = 0; k < n; ++k) {
-        bool failed = false;
-        const long double r = rules::Divide(a[k], b[k], failed);
-        out.Put(k, r, failed);
+        bool fails = false;
+        const long double r = rules::Divide(a[k], b[k], fails);
+        failed |= out.Put(k, r, fails);
     }
+    *block.failed |= failed;
 }
 
 template <double (*Function)(double), typename A, Store S>
 void TrigonometricKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const A* a = Column<A>(block, op.in[0]); // a double column already counted its overflow
     const Output<S> out(block, op.out);
+    bool failed = false;
     for (int32_t k = 0; k < n; ++k)
-        out.Put(k, rules::Trigonometric<Function>(static_cast<double>(a[k])), false);
+        failed |= out.Put(k, rules::Trigonometric<Function>(static_cast<double>(a[k])), false);
+    *block.failed |= failed;
 }
 
 template <double (*Function)(double), typename A, Store S>
 void IntegerMagnitudeKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const A* a = Column<A>(block, op.in[0]);
     const Output<S> out(block, op.out);
+    bool failed = false;
     for (int32_t k = 0; k < n; ++k) {
-        bool failed = false;
-        const long double r = rules::IntegerMagnitude<Function>(a[k], failed);
-        out.Put(k, r, failed);
+        bool fails = false;
+        const long double r = rules::IntegerMagnitude<Function>(a[k], fails);
+        failed |= out.Put(k, r, fails);
     }
+    *block.failed |= failed;
 }
 
 template <bool Less, typename B, typename D, Store S>
@@ -147,11 +148,13 @@ void ConditionalKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) 
     const float* c = Column<float>(block, op.in[2]);
     const D* d = Column<D>(block, op.in[3]);
     const Output<S> out(block, op.out);
+    bool failed = false;
     for (int32_t k = 0; k < n; ++k) {
-        bool failed = false;
-        const long double r = rules::Conditional<Less>(a[k], b[k], c[k], d[k], failed);
-        out.Put(k, r, failed);
+        bool fails = false;
+        const long double r = rules::Conditional<Less>(a[k], b[k], c[k], d[k], fails);
+        failed |= out.Put(k, r, fails);
     }
+    *block.failed |= failed;
 }
 
 // Kernel choice, one level per template parameter.
@@ -415,39 +418,47 @@ void BatchEvaluator::Compile(const Problem& problem, const int32_t* program) {
     floatPool_.resize(static_cast<size_t>(slotCount_[0]) * kBlock);
     doublePool_.resize(static_cast<size_t>(slotCount_[1]) * kBlock);
     extendedPool_.resize(static_cast<size_t>(slotCount_[2]) * kBlock);
-    failed_.resize(kBlock);
     block_.constants = constantColumns_.data();
     block_.floats = floatPool_.data();
     block_.doubles = doublePool_.data();
     block_.extendeds = extendedPool_.data();
-    block_.failed = failed_.data();
+    block_.failed = &failed_;
 }
 
-void BatchEvaluator::RunBlock(const CaseSet& cases, int32_t first, int32_t n) {
+bool BatchEvaluator::RunBlock(const CaseSet& cases, int32_t first, int32_t n) {
     block_.x = cases.xs + first;
     block_.y = cases.ys + first;
-    std::fill(failed_.begin(), failed_.begin() + n, 0);
+    failed_ = false;
     for (const ColumnOp& op : ops_)
         op.kernel(op, block_, n);
+    return !failed_;
 }
 
-long double BatchEvaluator::RootValue(int32_t k) const {
-    if (root_.kind == ColumnSource::kExtended)
-        return block_.extendeds[root_.index * kBlock + k];
-    return Column<float>(block_, root_)[k];
+template <typename Root>
+bool BatchEvaluator::AddBlockErrors(const Root* root, const float* targets, int32_t n, float& sum) {
+    for (int32_t k = 0; k < n; ++k)
+        if (!rules::AddSquaredError(sum, targets[k], root[k]))
+            return false;
+    return true;
 }
 
 long double BatchEvaluator::MeanSquaredError(const Problem& problem, const int32_t* program,
                                              const CaseSet& cases) {
     Compile(problem, program);
+    // A case that fails makes the whole error +infinity, so the block only
+    // needs to know whether any of its cases failed.
     float sum = 0;
     for (int32_t first = 0; first < cases.count; first += kBlock) {
         const int32_t n = std::min(kBlock, cases.count - first);
-        RunBlock(cases, first, n);
-        for (int32_t k = 0; k < n; ++k) {
-            if (failed_[k] || !rules::AddSquaredError(sum, cases.targets[first + k], RootValue(k)))
-                return kInfinity;
-        }
+        if (!RunBlock(cases, first, n))
+            return kInfinity;
+        const float* targets = cases.targets + first;
+        const bool finite =
+            root_.kind == ColumnSource::kExtended
+                ? AddBlockErrors(Column<long double>(block_, root_), targets, n, sum)
+                : AddBlockErrors(Column<float>(block_, root_), targets, n, sum);
+        if (!finite)
+            return kInfinity;
     }
     return static_cast<long double>(sum) / cases.count;
 }
@@ -455,13 +466,13 @@ long double BatchEvaluator::MeanSquaredError(const Problem& problem, const int32
 void BatchEvaluator::Outputs(const Problem& problem, const int32_t* program, const CaseSet& cases,
                              float* out) {
     Compile(problem, program);
-    for (int32_t first = 0; first < cases.count; first += kBlock) {
-        const int32_t n = std::min(kBlock, cases.count - first);
-        RunBlock(cases, first, n);
-        for (int32_t k = 0; k < n; ++k) {
-            bool failed = failed_[k] != 0;
-            const float value = rules::RoundToFloat(RootValue(k), failed);
-            out[first + k] = failed ? std::numeric_limits<float>::quiet_NaN() : value;
-        }
+    // One case a block, so that a failure is known case by case.
+    for (int32_t k = 0; k < cases.count; ++k) {
+        bool failed = !RunBlock(cases, k, 1);
+        const long double value = root_.kind == ColumnSource::kExtended
+                                      ? Column<long double>(block_, root_)[0]
+                                      : Column<float>(block_, root_)[0];
+        const float stored = rules::RoundToFloat(value, failed);
+        out[k] = failed ? std::numeric_limits<float>::quiet_NaN() : stored;
     }
 }

@@ -38,7 +38,7 @@ struct ColumnBlock {
     float* floats = nullptr;
     double* doubles = nullptr;
     long double* extendeds = nullptr;
-    uint8_t* failed = nullptr; // per case: met a floating-point error
+    bool* failed = nullptr; // some case of the block met a floating-point error
 };
 
 struct ColumnOp;
@@ -70,8 +70,10 @@ private:
     void Compile(const Problem& problem, const int32_t* program);
     ColumnSource Allocate(Store store);
     void Release(const ColumnSource& source);
-    void RunBlock(const CaseSet& cases, int32_t first, int32_t n);
-    [[nodiscard]] long double RootValue(int32_t k) const;
+    // Evaluates cases first .. first + n - 1; false when any of them failed.
+    bool RunBlock(const CaseSet& cases, int32_t first, int32_t n);
+    template <typename Root>
+    static bool AddBlockErrors(const Root* root, const float* targets, int32_t n, float& sum);
 
     std::vector<ColumnOp> ops_;
     ColumnSource root_;
@@ -80,7 +82,7 @@ private:
     std::vector<float> floatPool_;
     std::vector<double> doublePool_;
     std::vector<long double> extendedPool_;
-    std::vector<uint8_t> failed_;
+    bool failed_ = false;
     // Scratch of Compile.
     std::vector<Store> stores_;
     std::vector<Store> pendingStores_;
