@@ -11,7 +11,7 @@ FUZZ_TARGETS ?= data_file evaluator operators cli_options
 # -O1 keeps the sanitized suite quick; asserts stay on.
 HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 
-.PHONY: all deps configure build test run clean test-sanitize fuzz
+.PHONY: all deps configure build test run clean test-sanitize fuzz bench
 
 all: build
 
@@ -45,6 +45,11 @@ fuzz: deps
 		$(HARDENING_FLAGS)
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	./fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# Benchmarks (not tests): the evaluators' node-case rates, then whole runs.
+bench: build
+	$(BUILD_DIR)/bench/evaluator_bench
+	bench/whole_run.sh $(BUILD_DIR)/cli/quba-cli
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -38,6 +38,7 @@ struct CliConfig {
     int32_t imageSize = 120;
     std::string saveTrainingPath;
     bool quiet = false;
+    bool timing = false; // report where the run's time went
 
     [[nodiscard]] bool JsonToStdout() const { return jsonPath == "-"; }
 };

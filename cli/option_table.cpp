@@ -65,6 +65,13 @@ constexpr std::array kOptions = {
     Value("seed", "S",
           "Seed of every population's generator, 0 to 4294967295 (default: the calendar time in "
           "seconds)."),
+    Value("threads", "T",
+          "Worker threads for fitness evaluation, 1 to 1024; results never depend on T.",
+          "all cores"),
+    Value("evaluator", "NAME",
+          "batch, or reference: the plain recursive evaluator, on one thread, to compare "
+          "against; both give the same results.",
+          "batch"),
     Value("json", "FILE",
           "Write the run record as JSON; - writes it to standard output instead of the best "
           "programs."),
@@ -73,6 +80,8 @@ constexpr std::array kOptions = {
     Value("image-size", "PX", "Pixel size of that PNG, 1 to 4096.", "120"),
     Value("save-training", "FILE", "Write the training grid (after noise) as a data file."),
     Switch("quiet", "No progress on standard error."),
+    Switch("timing",
+           "After the run, print on standard error the time spent evaluating and the rest."),
     Switch("help", "Show this help.", "h"),
     Switch("version", "Show the version.", "v"),
 };

@@ -106,6 +106,13 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
     decimalField("variable-ratio", &PopulationSettings::variableRatioText);
 }
 
+void ReadEvaluation(const OptionReader& options, CliConfig& config) {
+    EvaluationOptions& evaluation = config.problem.evaluation;
+    evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
+    if (options.IsSet("threads"))
+        evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
+}
+
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
     if (options.IsSet("seed"))
         config.seed = SeedValue("seed", options.Text("seed"));
@@ -119,6 +126,7 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
     if (options.IsSet("save-training"))
         config.saveTrainingPath = OutputFileName("save-training", options.Text("save-training"));
     config.quiet = options.IsSet("quiet");
+    config.timing = options.IsSet("timing");
 }
 
 ParseOutcome Refused(const std::string& line) {
@@ -160,6 +168,7 @@ ParseOutcome ParseArguments(const QStringList& arguments) {
         ReadGrids(options, outcome.config);
         ReadProblem(options, outcome.config);
         ReadPopulations(options, outcome.config);
+        ReadEvaluation(options, outcome.config);
         ReadOutputs(options, outcome.config);
     } catch (const OptionError& error) {
         return Refused(error.what());

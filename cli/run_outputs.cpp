@@ -3,6 +3,9 @@
 #include "cli/best_image.h"
 #include "cli/run_record.h"
 #include "engine/gp.h"
+#include "engine/settings.h"
+
+#include <cstdio>
 
 #include <QSaveFile>
 #include <QString>
@@ -31,6 +34,31 @@ bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::
     return false;
 }
 
+// Node-case evaluations of the run: every step's programs times the training
+// cases, from the truncated average lengths.
+double NodeCases(const CliConfig& config, const RunRecorder& recorder) {
+    const double cases = static_cast<double>(config.training.size) * config.training.size;
+    double total = 0;
+    for (int32_t i = 0; i < config.populationCount; ++i) {
+        const double size = TextToInteger(config.populations[i].populationSizeText);
+        for (const StepRecord& step : recorder.History(i))
+            total += step.averageLength * size * cases;
+    }
+    return total;
+}
+
+void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ostream& messages) {
+    const double evaluation = recorder.EvaluationSeconds();
+    const double nodeCases = NodeCases(config, recorder);
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "timing: evaluation %.3f s, pictures, breeding and the rest %.3f s; %.3g "
+                  "node-case evaluations, %.3g per second of evaluation\n",
+                  evaluation, recorder.OtherSeconds(), nodeCases,
+                  evaluation > 0 ? nodeCases / evaluation : 0.0);
+    messages << line;
+}
+
 } // namespace
 
 bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
@@ -51,5 +79,7 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
     out.flush();
     if (!config.bestImagePath.empty())
         written = WriteImageIfAny(config, recorder, messages) && written;
+    if (config.timing)
+        ReportTiming(config, recorder, messages);
     return written;
 }

@@ -15,14 +15,25 @@ SeedClock RunRecorder::RecordingClock(std::optional<uint32_t> seed) {
     };
 }
 
+void RunRecorder::Mark(std::chrono::duration<double>& total) {
+    const Clock::time_point now = Clock::now();
+    total += now - lastMark_;
+    lastMark_ = now;
+}
+
 void RunRecorder::SetRunning(bool running) {
-    if (!running)
+    if (!running) {
+        Mark(other_);
         progress_.Finish();
+    }
 }
 
 void RunRecorder::ClearCurves() {
     for (auto& curve : history_)
         curve.clear();
+    // Timing starts once the populations are initialised.
+    lastMark_ = Clock::now();
+    evaluation_ = other_ = {};
 }
 
 // The number of populations and the progress bar only matter on screen.
@@ -33,11 +44,13 @@ void RunRecorder::Refresh() {}
 void RunRecorder::Beep() {}
 
 void RunRecorder::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
+    Mark(other_);
     status_[population] = {step, generations};
 }
 
 void RunRecorder::PublishCharts(int32_t population, int32_t generation, float validationFitness,
                                 float trainingFitness, int32_t averageLength, int32_t bestLength) {
+    Mark(evaluation_);
     history_[population].push_back(
         {generation, validationFitness, trainingFitness, averageLength, bestLength});
     const StatusLine& status = status_[population];

@@ -7,6 +7,7 @@
 #include "engine/gp.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,6 +38,11 @@ public:
         return history_[population];
     }
     [[nodiscard]] const std::vector<uint32_t>& Seeds() const { return seeds_; }
+    // Wall time of the steps' evaluation (from a step's status line to its
+    // published figures: fitness, ranking, validation) and of the rest of the
+    // run (pictures, breeding, texts, progress), in seconds.
+    [[nodiscard]] double EvaluationSeconds() const { return evaluation_.count(); }
+    [[nodiscard]] double OtherSeconds() const { return other_.count(); }
     [[nodiscard]] const std::string& Memo() const { return memo_; }
     // The best program's output on the training grid at the last step.
     [[nodiscard]] const std::optional<OutputGrid>& LastTrainingPicture() const {
@@ -74,4 +80,11 @@ private:
     std::vector<uint32_t> seeds_;
     std::string memo_;
     std::optional<OutputGrid> trainingPicture_;
+
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastMark_ = Clock::now();
+    std::chrono::duration<double> evaluation_{0};
+    std::chrono::duration<double> other_{0};
+    // Adds the time since the last mark to `total`.
+    void Mark(std::chrono::duration<double>& total);
 };

@@ -107,6 +107,14 @@ int32_t SelectionMethodOf(const std::string& option, const std::string& text) {
                       "not a selection method (proportional, tournament, random): " + Quoted(text));
 }
 
+EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
+    if (text == "batch")
+        return EvaluatorKind::Batch;
+    if (text == "reference")
+        return EvaluatorKind::Reference;
+    throw OptionError(option, "not an evaluator (batch, reference): " + Quoted(text));
+}
+
 EliteSetting EliteOf(const std::string& option, const std::string& text) {
     if (text == "off")
         return {false, "10"};

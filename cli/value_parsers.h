@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/functions.h"
+#include "engine/problem.h"
 
 #include <array>
 #include <cstdint>
@@ -30,6 +31,9 @@ uint32_t SeedValue(const std::string& option, const std::string& text);
 int32_t PatternIndexOf(const std::string& option, const std::string& text);
 // 0 proportional, 1 tournament, 2 random.
 int32_t SelectionMethodOf(const std::string& option, const std::string& text);
+
+// "batch" or "reference".
+EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);
 
 // The elite share as the GUI holds it: the check box and the percentage text.
 struct EliteSetting {

@@ -173,6 +173,26 @@ TEST_F(EndToEnd, EquivalentSettingsGiveTheSameRun) {
     EXPECT_EQ(none.out, run({"--functions", "+"}));
 }
 
+TEST_F(EndToEnd, EvaluatorAndThreadsNeverChangeTheRun) {
+    const QStringList base = SmallRun() + QStringList{"--pattern", "S curve", "--populations", "2",
+                                                      "--functions", "+,-,*,/,sin,ln,if<",
+                                                      "--range",     "-10,10", "--json", "-"};
+    const CliResult reference = RunCli(base + QStringList{"--evaluator", "reference"});
+    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+    for (const char* threads : {"1", "2", "5"})
+        EXPECT_EQ(RunCli(base + QStringList{"--threads", threads}).out, reference.out) << threads;
+    EXPECT_EQ(RunCli(base + QStringList{"--evaluator", "fast"}).err,
+              "--evaluator: not an evaluator (batch, reference): 'fast'\n");
+    EXPECT_EQ(RunCli(base + QStringList{"--threads", "0"}).exitCode, 2);
+}
+
+TEST_F(EndToEnd, TimingReportsWhereTheTimeWent) {
+    const CliResult result = RunCli(SmallRun() + QStringList{"--pattern", "cup", "--timing"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("timing: evaluation "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(" per second of evaluation\n"), std::string::npos);
+}
+
 TEST_F(EndToEnd, WithoutAStepNothingIsBest) {
     const CliResult result =
         RunCli(SmallRun() + QStringList{"--pattern", "line", "--generations", "0", "--json", "-",
