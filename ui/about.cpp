@@ -29,7 +29,7 @@ void DrawPattern(QPainter& painter, const char* name, int side) {
 void DrawFormula(QPainter& painter, const QRect& area) {
     painter.setPen(QColor(40, 40, 90));
     QFont font("DejaVu Serif");
-    font.setPixelSize(22);
+    font.setPixelSize(20);
     font.setItalic(true);
     painter.setFont(font);
     painter.drawText(area, Qt::AlignCenter, "C = f(X, Y)");
@@ -74,8 +74,8 @@ QImage AboutPicture() {
     const int side = kPictureSize.height();
     DrawPattern(painter, "S curve", side);
     painter.setRenderHint(QPainter::Antialiasing);
-    DrawArrow(painter, side + 6, side + 26, side / 2);
-    DrawFormula(painter, QRect(side + 28, 0, kPictureSize.width() - side - 28, side));
+    DrawArrow(painter, side + 5, side + 21, side / 2);
+    DrawFormula(painter, QRect(side + 24, 0, kPictureSize.width() - side - 24, side));
     return image;
 }
 

@@ -207,10 +207,6 @@ TEST_F(ShellTest, WebSiteItemOpensTheProductPage) {
     EXPECT_TRUE(form->messages.isEmpty());
 }
 
-TEST_F(ShellTest, HiddenHelpItemStaysHidden) {
-    EXPECT_FALSE(Find<QAction>("Help2")->isVisible());
-}
-
 TEST_F(ShellTest, ApplicationCarriesItsTitleAndIcon) {
     const QString name = QApplication::applicationName();
     const QFont font = QApplication::font();
