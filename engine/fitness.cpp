@@ -43,16 +43,7 @@ long double MeanSquaredError(const int32_t* program, const std::vector<float>& x
         SetVariables(xs[k], ys[k]);
         int32_t position = 0;
         const long double out = Evaluate(program, position);
-        if (problem.evaluationError)
-            return kInfinity;
-        const auto diff = static_cast<double>(targets[k] - out);
-        if (std::isnan(diff) || std::isinf(diff))
-            return kInfinity;
-        const double square = diff * diff;
-        if (std::isinf(square))
-            return kInfinity;
-        sum = static_cast<float>(static_cast<long double>(sum) + square);
-        if (std::isinf(sum))
+        if (problem.evaluationError || !rules::AddSquaredError(sum, targets[k], out))
             return kInfinity;
     }
     return static_cast<long double>(sum) / count;
