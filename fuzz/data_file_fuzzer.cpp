@@ -6,7 +6,9 @@
 #include "data/data_file.h"
 
 #include <cmath>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +18,21 @@ int32_t AxisSize(ByteReader& in) {
     if (selector & 0x80)
         return static_cast<int32_t>(in.Uint32());
     return selector % 53;
+}
+
+// The file reader takes the text in 64 KiB pieces: white space in front
+// moves the first tokens across the boundary of the first piece.
+DataFileResult ReadAsFile(std::string_view text, int32_t size, size_t padding) {
+    static const std::string path = "/tmp/quba-fuzz-data-" + std::to_string(getpid()) + ".txt";
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        const std::string blanks(padding, ' ');
+        out.write(blanks.data(), static_cast<std::streamsize>(blanks.size()));
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    DataFileResult result = ReadDataFile(path, size);
+    std::remove(path.c_str());
+    return result;
 }
 
 void CheckGrid(const DataGrid& grid, int32_t size) {
@@ -30,9 +47,12 @@ void CheckGrid(const DataGrid& grid, int32_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ByteReader in(data, size);
     const int32_t axis = AxisSize(in);
+    const uint8_t shift = in.Byte();
     const std::string_view text = in.Rest();
 
     const DataFileResult result = ParseDataText(text, axis);
+    const DataFileResult fromFile = ReadAsFile(text, axis, 64 * 1024 - shift % 64);
+    FUZZ_CHECK(fromFile.grid == result.grid && fromFile.message == result.message);
     const bool validSize = axis >= DataGrid::kMinSize && axis <= DataGrid::kMaxSize;
     if (!result.grid) {
         FUZZ_CHECK(!result.message.empty());
