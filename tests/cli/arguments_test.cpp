@@ -111,7 +111,9 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
          "--validation-data)"},
         {{"--json", "/no/such/folder/run.json"},
          "--json: cannot write to '/no/such/folder/run.json'"},
-        {{"--threads", "2"}, "Unknown option 'threads'."},
+        {{"--threads", "0"}, "--threads: not an integer from 1 to 1024: '0'"},
+        {{"--evaluator", "x"}, "--evaluator: not an evaluator (batch, reference): 'x'"},
+        {{"--workers", "2"}, "Unknown option 'workers'."},
         {{"--size"}, "Missing value after '--size'."},
         {{"stray"}, "unexpected argument 'stray'"},
     };
