@@ -44,11 +44,10 @@ std::string ConstantName(float value) {
     const double rounded = RoundToOneDigit(value);
     char text[64];
     // to_chars writes as printf does in the "C" locale, whatever the user's locale.
-    const auto result = std::fabs(rounded) >= 10
-                            ? std::to_chars(text, text + sizeof text, rounded,
-                                            std::chars_format::scientific, 0)
-                            : std::to_chars(text, text + sizeof text, rounded,
-                                            std::chars_format::fixed, 3);
+    const auto result =
+        std::fabs(rounded) >= 10
+            ? std::to_chars(text, text + sizeof text, rounded, std::chars_format::scientific, 0)
+            : std::to_chars(text, text + sizeof text, rounded, std::chars_format::fixed, 3);
     return std::string(text, result.ptr);
 }
 
@@ -63,7 +62,9 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
     problem->constantCount = TextToInteger(settings.constantCountText);
     problem->variableCount = 2;
 
-    const int32_t tableSize = problem->functionCount + 2 + problem->constantCount;
+    // In size_t: the largest constant count must not overflow the sum.
+    const size_t tableSize = static_cast<size_t>(problem->functionCount) + 2 +
+                             static_cast<size_t>(problem->constantCount);
     problem->nodeTable.resize(tableSize);
     problem->constants.resize(problem->constantCount);
 

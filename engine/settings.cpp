@@ -255,8 +255,15 @@ std::optional<Refusal> CheckProblemTexts(const ProblemSettings& s) {
 std::optional<Refusal> CheckRunLimits(const ProblemSettings& problem,
                                       const PopulationSettings* populations,
                                       int32_t populationCount, uint64_t physicalMemory) {
-    if (TextToInteger(problem.constantCountText) < 1)
+    const int32_t constantCount = TextToInteger(problem.constantCountText);
+    if (constantCount < 1)
         return Refusal{-1, SettingField::ConstantCount, "Number of constants must be at least 1."};
+    // Every constant has a node table entry and a value in the problem record.
+    const long double constantMemory =
+        static_cast<long double>(constantCount) * (sizeof(NodeEntry) + sizeof(float));
+    if (constantMemory > static_cast<long double>(physicalMemory))
+        return Refusal{-1, SettingField::ConstantCount,
+                       "Not enough memory for this number of constants."};
     long double memory = 0;
     for (int32_t i = 0; i < populationCount; ++i) {
         const PopulationValues v = ReadPopulationValues(populations[i]);

@@ -116,8 +116,9 @@ std::optional<Refusal> CheckProblemTexts(const ProblemSettings& settings);
 
 // Settings the engine cannot run with: population size below 2, tournament
 // size below 1 with tournament selection, maximum length below 70, fewer than
-// 1 constant, a function ratio of 1 or more, negative generations, and
-// populations that would not fit into physical memory. Texts must convert.
+// 1 constant or more than physical memory holds, a function ratio of 1 or
+// more, negative generations, and populations that would not fit into
+// physical memory. Texts must convert.
 std::optional<Refusal> CheckRunLimits(const ProblemSettings& problem,
                                       const PopulationSettings* populations,
                                       int32_t populationCount, uint64_t physicalMemory);

@@ -37,6 +37,8 @@ const std::vector<std::pair<QStringList, std::string>>& HostileSettings() {
         {{"--selection", "tournament", "--tournament-size", "0"},
          "--tournament-size: Tournament size must be at least 1."},
         {{"--constants", "0"}, "--constants: Number of constants must be at least 1."},
+        {{"--constants", "2147483647"},
+         "--constants: Not enough memory for this number of constants."},
         {{"--function-ratio", "1", "--variable-ratio", "0"},
          "--function-ratio: Function ratio must be below 1."},
         {{"--generations", "-1"}, "--generations: Generation must not be negative."},

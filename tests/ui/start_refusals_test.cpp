@@ -126,6 +126,13 @@ TEST_F(StartRefusalTest, EveryNumericFieldRefusesEmptyTextAndNonNumbers) {
     }
 }
 
+TEST_F(StartRefusalTest, AConstantCountBeyondMemoryIsRefused) {
+    PrepareSmallRun({2});
+    ExpectRefused({{"Edit12", "2147483647"}},
+                  {"Not enough memory for this number of constants.", "TabSheet1", nullptr},
+                  "Edit12");
+}
+
 TEST_F(StartRefusalTest, AReversedRangeIsRepairedAndNothingRuns) {
     PrepareSmallRun({2});
     ShowPage("TabSheet1");
