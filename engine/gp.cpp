@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <new>
@@ -137,7 +138,9 @@ void RunEvolution(RunDisplay& display, const SeedClock& clock) {
         display.ClearCurves();
         display.ShowStatusLines(count);
         const auto& counts = runCounters.generationCounts;
-        display.SetProgressMaximum(counts[0] + counts[1] + counts[2] + counts[3]);
+        // Four counts near the 32-bit limit would overflow their sum.
+        const int64_t steps = int64_t{counts[0]} + counts[1] + counts[2] + counts[3];
+        display.SetProgressMaximum(static_cast<int32_t>(std::min<int64_t>(steps, INT32_MAX)));
 
         if (RunRounds(display, count, bound))
             display.Beep();
