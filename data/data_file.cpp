@@ -23,11 +23,14 @@ bool IsBlank(char ch) {
 // underflow included) or lies beyond the 32-bit range.
 std::optional<float> TokenValue(std::string_view token) {
     // from_chars takes no leading plus sign.
-    if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+    if (!token.empty() && token.front() == '+')
+        token.remove_prefix(1);
     float value = 0;
     const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc{} || end != token.data() + token.size()) return std::nullopt;
-    if (value == 0 || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc{} || end != token.data() + token.size())
+        return std::nullopt;
+    if (value == 0 || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
@@ -48,11 +51,14 @@ public:
         while (!Complete()) {
             while (pos < text.size() && IsBlank(text[pos]))
                 ++pos;
-            if (pos == text.size()) return true;
+            if (pos == text.size())
+                return true;
             const size_t length = DecimalPrefixLength(text.substr(pos));
-            if (length == 0) return false;
+            if (length == 0)
+                return false;
             const std::optional<float> value = TokenValue(text.substr(pos, length));
-            if (!value) return false;
+            if (!value)
+                return false;
             values_.push_back(*value);
             pos += length;
         }
@@ -101,10 +107,12 @@ bool ReadStream(std::istream& in, ValueReader& reader) {
     while (!reader.Complete()) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         const auto got = static_cast<size_t>(in.gcount());
-        if (got == 0) break;
+        if (got == 0)
+            break;
         pending.append(chunk.data(), got);
         const size_t complete = CompletePart(pending);
-        if (!reader.Read(std::string_view(pending).substr(0, complete))) return false;
+        if (!reader.Read(std::string_view(pending).substr(0, complete)))
+            return false;
         pending.erase(0, complete);
     }
     return reader.Read(pending);
@@ -121,21 +129,27 @@ void AppendValue(std::string& text, float value) {
 } // namespace
 
 DataFileResult ParseDataText(std::string_view text, int32_t size) {
-    if (!ValidSize(size)) return Refused(kSizeMessage);
+    if (!ValidSize(size))
+        return Refused(kSizeMessage);
     ValueReader reader(size);
-    if (!reader.Read(text) || !reader.Complete()) return Refused(kFormatMessage);
+    if (!reader.Read(text) || !reader.Complete())
+        return Refused(kFormatMessage);
     return {reader.Grid(), {}};
 }
 
 DataFileResult ReadDataFile(const std::string& path, int32_t size) {
-    if (!ValidSize(size)) return Refused(kSizeMessage);
+    if (!ValidSize(size))
+        return Refused(kSizeMessage);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return Refused("Cannot open file " + path);
+    if (!in)
+        return Refused("Cannot open file " + path);
     ValueReader reader(size);
     const bool accepted = ReadStream(in, reader);
     // A folder opens on some systems but cannot be read.
-    if (in.bad()) return Refused("Cannot open file " + path);
-    if (!accepted || !reader.Complete()) return Refused(kFormatMessage);
+    if (in.bad())
+        return Refused("Cannot open file " + path);
+    if (!accepted || !reader.Complete())
+        return Refused(kFormatMessage);
     return {reader.Grid(), {}};
 }
 
@@ -143,7 +157,8 @@ std::string DataFileText(const DataGrid& grid) {
     std::string text;
     for (int32_t r = 0; r < grid.Size(); ++r) {
         for (int32_t c = 0; c < grid.Size(); ++c) {
-            if (c > 0) text += '\t';
+            if (c > 0)
+                text += '\t';
             AppendValue(text, grid.At(r, c));
         }
         text += '\n';
@@ -153,7 +168,8 @@ std::string DataFileText(const DataGrid& grid) {
 
 bool WriteDataFile(const std::string& path, const DataGrid& grid) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out)
+        return false;
     const std::string text = DataFileText(grid);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();

@@ -21,13 +21,16 @@ float DrawValue() {
 } // namespace
 
 float ClampNoiseRatio(float ratio) {
-    if (!(ratio >= 0)) return 0;
-    if (ratio > 1) return 1;
+    if (!(ratio >= 0))
+        return 0;
+    if (ratio > 1)
+        return 1;
     return ratio;
 }
 
 int32_t NoiseCount(int32_t size, float clampedRatio) {
-    if (size <= 0) return 0;
+    if (size <= 0)
+        return 0;
     // Clamping again is harmless and keeps a stray ratio from overflowing the count.
     const float ratio = ClampNoiseRatio(clampedRatio);
     return static_cast<int32_t>(static_cast<long double>(size) * size * ratio);
@@ -42,6 +45,7 @@ void AddNoise(DataGrid& grid, float clampedRatio, DataGrid* copy) {
         const int32_t c = DrawIndex(size);
         const float value = DrawValue();
         grid.At(r, c) = value;
-        if (copying) copy->At(r, c) = value;
+        if (copying)
+            copy->At(r, c) = value;
     }
 }

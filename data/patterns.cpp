@@ -31,13 +31,16 @@ Extended Line(Extended u, Extended v) {
 }
 
 Extended Line2(Extended u, Extended v) {
-    if (u <= 0.5 * v + 0.3) return v - u - 0.1;
+    if (u <= 0.5 * v + 0.3)
+        return v - u - 0.1;
     return -0.5 * u - v - 0.5;
 }
 
 Extended Line3(Extended u, Extended v) {
-    if (u > v + 0.5) return 0.5 * u + 0.5 * v + 0.5;
-    if (u <= 2 * v + 0.1) return -u - 0.5 * v + 0.6;
+    if (u > v + 0.5)
+        return 0.5 * u + 0.5 * v + 0.5;
+    if (u <= 2 * v + 0.1)
+        return -u - 0.5 * v + 0.6;
     return v - u - 0.5;
 }
 
@@ -85,8 +88,10 @@ DataGrid GeneratePattern(int32_t index, int32_t size) {
 }
 
 int32_t PatternIndex(const char* name) {
-    if (name == nullptr) return -1;
+    if (name == nullptr)
+        return -1;
     for (int32_t i = 0; i < kPatternCount; ++i)
-        if (std::strcmp(kPatternNames[static_cast<size_t>(i)], name) == 0) return i;
+        if (std::strcmp(kPatternNames[static_cast<size_t>(i)], name) == 0)
+            return i;
     return -1;
 }

@@ -8,7 +8,8 @@ namespace {
 // infinity), so the comparison decides saturation before any conversion.
 uint8_t Intensity(double magnitude) {
     const double scaled = 256.0 * magnitude;
-    if (scaled >= 255.0) return 255;
+    if (scaled >= 255.0)
+        return 255;
     return static_cast<uint8_t>(scaled);
 }
 
@@ -25,7 +26,8 @@ double CellExtent(int32_t pixels, int32_t size) {
 } // namespace
 
 Rgb ColourOfValue(float value) {
-    if (std::isnan(value)) return {0, 0, 0};
+    if (std::isnan(value))
+        return {0, 0, 0};
     if (value > 0) {
         const uint8_t k = Intensity(value);
         return {0, static_cast<uint8_t>(255 - k), k};
@@ -35,7 +37,8 @@ Rgb ColourOfValue(float value) {
 }
 
 CellRect CellRectangle(int32_t width, int32_t height, int32_t size, int32_t r, int32_t c) {
-    if (size <= 0) return {};
+    if (size <= 0)
+        return {};
     const double cellW = CellExtent(width, size);
     const double cellH = CellExtent(height, size);
     return {Edge(r, cellW), Edge(c, cellH), Edge(r + 1, cellW), Edge(c + 1, cellH)};
@@ -43,7 +46,8 @@ CellRect CellRectangle(int32_t width, int32_t height, int32_t size, int32_t r, i
 
 void DrawGrid(int32_t width, int32_t height, int32_t size, const float* cells,
               const std::function<void(const CellRect&, Rgb)>& paint) {
-    if (size <= 0 || cells == nullptr) return;
+    if (size <= 0 || cells == nullptr)
+        return;
     for (int32_t r = 0; r < size; ++r)
         for (int32_t c = 0; c < size; ++c) {
             const float value =

@@ -174,9 +174,10 @@ TEST_F(EndToEnd, EquivalentSettingsGiveTheSameRun) {
 }
 
 TEST_F(EndToEnd, EvaluatorAndThreadsNeverChangeTheRun) {
-    const QStringList base = SmallRun() + QStringList{"--pattern", "S curve", "--populations", "2",
-                                                      "--functions", "+,-,*,/,sin,ln,if<",
-                                                      "--range",     "-10,10", "--json", "-"};
+    const QStringList base =
+        SmallRun() +
+        QStringList{"--pattern",          "S curve", "--populations", "2",      "--functions",
+                    "+,-,*,/,sin,ln,if<", "--range", "-10,10",        "--json", "-"};
     const CliResult reference = RunCli(base + QStringList{"--evaluator", "reference"});
     ASSERT_EQ(reference.exitCode, 0) << reference.err;
     for (const char* threads : {"1", "2", "5"})
