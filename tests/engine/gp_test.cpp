@@ -29,6 +29,19 @@ protected:
     }
     void TearDown() override { SetRandomState(saved); }
 
+    // Every function over -10 .. 10 with function-heavy programs of the size
+    // given: overflow and not-a-number cases happen.
+    void UseChaoticSettings(const char* populationSize) {
+        problem.functionChecked.fill(true);
+        problem.rangeLowerText = "-10";
+        problem.rangeUpperText = "10";
+        for (auto& sheet : sheets) {
+            sheet.populationSizeText = populationSize;
+            sheet.functionRatioText = "0.8";
+            sheet.variableRatioText = "0.1";
+        }
+    }
+
     void Run(const std::vector<int>& generations, uint32_t seed = 99) {
         const auto count = static_cast<int32_t>(generations.size());
         for (int32_t i = 0; i < count; ++i)
@@ -175,15 +188,9 @@ TEST_F(RunTest, OutputNameIsReadAtEveryStep) {
 }
 
 TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
-    problem.functionChecked.fill(true);
-    problem.rangeLowerText = "-10";
-    problem.rangeUpperText = "10";
-    for (auto& sheet : sheets) {
-        sheet.populationSizeText = "60";
-        sheet.functionRatioText = "0.8";
-        sheet.variableRatioText = "0.1";
+    UseChaoticSettings("60");
+    for (auto& sheet : sheets)
         sheet.maxInitialDepthText = "6";
-    }
     Run({40, 40}, 7);
     ASSERT_EQ(display.published.size(), 80u);
     for (const auto& p : display.published) {
@@ -241,13 +248,8 @@ TEST_F(EvaluatorAgreementTest, DefaultSettings) {
 }
 
 TEST_F(EvaluatorAgreementTest, EveryFunctionOverAWideRange) {
-    problem.functionChecked.fill(true);
-    problem.rangeLowerText = "-10";
-    problem.rangeUpperText = "10";
+    UseChaoticSettings("80");
     for (auto& sheet : sheets) {
-        sheet.populationSizeText = "80";
-        sheet.functionRatioText = "0.8";
-        sheet.variableRatioText = "0.1";
         sheet.onePointText = "0.05";
         sheet.selectionMethod = 1;
     }
