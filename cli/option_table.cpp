@@ -86,10 +86,10 @@ constexpr std::array kOptions = {
     Switch("version", "Show the version.", "v"),
 };
 
-QString HelpText(const OptionSpec& spec) {
-    QString help = QString::fromUtf8(spec.help);
-    if (spec.defaultValue)
-        help += QStringLiteral(" (default: %1)").arg(QString::fromUtf8(spec.defaultValue));
+QString HelpText(const OptionSpec& entry) {
+    QString help = QString::fromUtf8(entry.help);
+    if (entry.defaultValue)
+        help += QStringLiteral(" (default: %1)").arg(QString::fromUtf8(entry.defaultValue));
     return help;
 }
 
@@ -100,21 +100,21 @@ std::span<const OptionSpec> OptionTable() {
 }
 
 const OptionSpec& FindOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions)
-        if (name == spec.name)
-            return spec;
+    for (const OptionSpec& entry : kOptions)
+        if (name == entry.name)
+            return entry;
     throw std::logic_error("no option --" + std::string(name));
 }
 
 void AddOptions(QCommandLineParser& parser) {
-    for (const OptionSpec& spec : kOptions) {
+    for (const OptionSpec& entry : kOptions) {
         QStringList names;
-        if (spec.shortName)
-            names << QString::fromUtf8(spec.shortName);
-        names << QString::fromUtf8(spec.name);
-        QCommandLineOption option(names, HelpText(spec));
-        if (spec.valueName)
-            option.setValueName(QString::fromUtf8(spec.valueName));
+        if (entry.shortName)
+            names << QString::fromUtf8(entry.shortName);
+        names << QString::fromUtf8(entry.name);
+        QCommandLineOption option(names, HelpText(entry));
+        if (entry.valueName)
+            option.setValueName(QString::fromUtf8(entry.valueName));
         parser.addOption(option);
     }
 }

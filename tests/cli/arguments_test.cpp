@@ -143,11 +143,11 @@ TEST(Arguments, HelpListsEveryOptionWithItsDefault) {
     ASSERT_EQ(outcome.action, ParseOutcome::Action::ShowHelp);
     // The help text is wrapped: compare with single blanks.
     const std::string help = QString::fromStdString(outcome.text).simplified().toStdString();
-    for (const OptionSpec& spec : OptionTable()) {
-        EXPECT_NE(help.find(std::string("--") + spec.name), std::string::npos) << spec.name;
-        if (spec.defaultValue) {
-            EXPECT_NE(help.find(std::string("(default: ") + spec.defaultValue), std::string::npos)
-                << spec.name;
+    for (const OptionSpec& entry : OptionTable()) {
+        EXPECT_NE(help.find(std::string("--") + entry.name), std::string::npos) << entry.name;
+        if (entry.defaultValue) {
+            EXPECT_NE(help.find(std::string("(default: ") + entry.defaultValue), std::string::npos)
+                << entry.name;
         }
     }
     EXPECT_EQ(Parse({"--version"}).text, "quba-cli 1.0.0\n");
