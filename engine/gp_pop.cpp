@@ -7,8 +7,6 @@
 #include "engine/problem.h"
 #include "engine/settings.h"
 
-#include <cmath>
-#include <limits>
 #include <new>
 
 RunTable runTable;

@@ -5,9 +5,7 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
     for (bool c : checked)
@@ -24,17 +22,10 @@ namespace {
 double RoundToOneDigit(float value) {
     if (value == 0)
         return value;
-    // A float has at most 112 significant decimal digits, so this is exact.
-    char text[160];
-    *std::to_chars(text, text + sizeof text - 1, static_cast<double>(std::fabs(value)),
-                   std::chars_format::scientific, 120)
-         .ptr = '\0';
-    int digit = text[0] - '0';
-    const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    if (text[2] >= '5')
-        ++digit;
-    const double magnitude =
-        std::strtod((std::to_string(digit) + "e" + std::to_string(exponent)).c_str(), nullptr);
+    const LeadingDigits digits = LeadingDigitsOf(std::fabs(value));
+    const int digit = digits.first + (digits.next >= 5 ? 1 : 0);
+    const double magnitude = std::strtod(
+        (std::to_string(digit) + "e" + std::to_string(digits.exponent)).c_str(), nullptr);
     return value < 0 ? -magnitude : magnitude;
 }
 

@@ -156,21 +156,25 @@ PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
     return values;
 }
 
+LeadingDigits LeadingDigitsOf(long double magnitude) {
+    // A multiple of 2^-149 below 2^128 has at most 188 significant digits,
+    // so with 160 only a carry through some 150 nines could reach the first
+    // two; to_chars writes them as printf would, whatever the locale.
+    char text[200];
+    *std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific, 160)
+         .ptr = '\0';
+    return {text[0] - '0', text[2] - '0', std::atoi(std::strchr(text, 'e') + 1)};
+}
+
 std::string DerivedLabelText(long double value) {
     if (value == 0 || std::isnan(value))
         return "0.0000";
-    // Inputs are 32-bit floats, so the value is a multiple of 2^-149 and 160
-    // digits give its exact decimal expansion.
-    char text[200];
-    *std::to_chars(text, text + sizeof text - 1, std::fabs(value), std::chars_format::scientific,
-                   160)
-         .ptr = '\0';
-    int digit = text[0] - '0';
-    int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    const bool roundUp = text[2] >= '5';
+    const LeadingDigits digits = LeadingDigitsOf(std::fabs(value));
+    int digit = digits.first;
+    int exponent = digits.exponent;
     std::string magnitude;
     if (exponent >= -4) {
-        if (roundUp && ++digit == 10) {
+        if (digits.next >= 5 && ++digit == 10) {
             digit = 1;
             ++exponent;
         }

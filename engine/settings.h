@@ -29,6 +29,16 @@ bool IsDecimalText(const std::string& text);
 // exponent mark without digits ends the number before it.
 size_t DecimalPrefixLength(std::string_view text);
 
+// The first two digits of a magnitude's exact decimal expansion and the power
+// of ten of the first: 0.0347 gives {3, 4, -2}. The value must be a nonzero
+// multiple of 2^-149 (any float, or a sum of a few floats in extended).
+struct LeadingDigits {
+    int first = 0;
+    int next = 0;
+    int exponent = 0;
+};
+LeadingDigits LeadingDigitsOf(long double magnitude);
+
 // One population's settings sheet, texts as typed.
 struct PopulationSettings {
     std::string populationSizeText = "1000";
