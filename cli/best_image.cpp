@@ -2,7 +2,7 @@
 
 #include "data/rendering.h"
 
-#include <QString>
+#include <QBuffer>
 
 #include <algorithm>
 
@@ -23,6 +23,10 @@ QImage BestPictureImage(const OutputGrid& grid, int32_t pixels) {
     return image;
 }
 
-bool WriteBestImage(const std::string& path, const OutputGrid& grid, int32_t pixels) {
-    return BestPictureImage(grid, pixels).save(QString::fromStdString(path), "PNG");
+QByteArray BestImagePng(const OutputGrid& grid, int32_t pixels) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    BestPictureImage(grid, pixels).save(&buffer, "PNG");
+    return png;
 }

@@ -7,9 +7,8 @@
 #include <QImage>
 
 #include <cstdint>
-#include <string>
 
 // A pixels x pixels image of the grid; pixels no cell covers stay white.
 QImage BestPictureImage(const OutputGrid& grid, int32_t pixels);
-// False when the file cannot be written.
-bool WriteBestImage(const std::string& path, const OutputGrid& grid, int32_t pixels);
+// That image encoded as a PNG file.
+QByteArray BestImagePng(const OutputGrid& grid, int32_t pixels);

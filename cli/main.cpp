@@ -1,5 +1,6 @@
 // quba-cli: one evolution run, headless, with the GUI's Start semantics.
 #include "cli/interrupt.h"
+#include "cli/output_file.h"
 #include "cli/parse_arguments.h"
 #include "cli/run_grids.h"
 #include "cli/run_outputs.h"
@@ -50,10 +51,9 @@ int main(int argc, char* argv[]) {
     RunGrids& grids = *built.grids;
     AddRunNoise(grids, config);
     if (!config.saveTrainingPath.empty() &&
-        !WriteDataFile(config.saveTrainingPath, grids.training)) {
-        std::cerr << "--save-training: cannot write '" << config.saveTrainingPath << "'\n";
+        !WriteOutput("save-training", config.saveTrainingPath,
+                     QByteArray::fromStdString(DataFileText(grids.training)), std::cout, std::cerr))
         return kExitFileError;
-    }
 
     AttachGrids(config.problem, grids);
     if (const auto refusal = FirstRefusal(config, PhysicalMemoryBytes())) {

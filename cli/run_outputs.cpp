@@ -1,37 +1,26 @@
 #include "cli/run_outputs.h"
 
 #include "cli/best_image.h"
+#include "cli/output_file.h"
 #include "cli/run_record.h"
 #include "engine/gp.h"
 #include "engine/settings.h"
 
 #include <cstdio>
 
-#include <QSaveFile>
-#include <QString>
-
 namespace {
 
-bool WriteJsonFile(const std::string& path, const QByteArray& json) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(json);
-    return file.commit();
-}
-
 // False only when there was a picture and it could not be written.
-bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::ostream& messages) {
+bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
+                     std::ostream& messages) {
     const auto& picture = recorder.LastTrainingPicture();
     if (!picture) {
         messages << "--best-image: no generation step was made, so there is no best picture; "
                     "nothing written\n";
         return true;
     }
-    if (WriteBestImage(config.bestImagePath, *picture, config.imageSize))
-        return true;
-    messages << "--best-image: cannot write '" << config.bestImagePath << "'\n";
-    return false;
+    return WriteOutput("best-image", config.bestImagePath, BestImagePng(*picture, config.imageSize),
+                       out, messages);
 }
 
 // Node-case evaluations of the run: every step's programs times the training
@@ -67,18 +56,19 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
     if (!config.jsonPath.empty()) {
         const QByteArray json =
             RunRecordJson(CollectRunRecord(config, recorder, runCounters.bestTexts));
-        if (config.JsonToStdout()) {
+        if (config.JsonToStdout())
             out.write(json.constData(), json.size());
-        } else if (!WriteJsonFile(config.jsonPath, json)) {
-            messages << "--json: cannot write '" << config.jsonPath << "'\n";
-            written = false;
-        }
+        else
+            written = WriteOutput("json", config.jsonPath, json, out, messages);
     }
     if (!config.JsonToStdout())
         out << recorder.Memo();
-    out.flush();
+    if (!out.flush()) {
+        messages << "writing standard output failed\n";
+        written = false;
+    }
     if (!config.bestImagePath.empty())
-        written = WriteImageIfAny(config, recorder, messages) && written;
+        written = WriteImageIfAny(config, recorder, out, messages) && written;
     if (config.timing)
         ReportTiming(config, recorder, messages);
     return written;

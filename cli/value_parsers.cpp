@@ -1,10 +1,8 @@
 #include "cli/value_parsers.h"
 
+#include "cli/output_file.h"
 #include "data/patterns.h"
 #include "engine/settings.h"
-
-#include <QFileInfo>
-#include <QString>
 
 #include <charconv>
 
@@ -164,11 +162,7 @@ std::string InputFileName(const std::string& option, const std::string& text) {
 
 std::string OutputFileName(const std::string& option, const std::string& text) {
     InputFileName(option, text);
-    const QFileInfo file(QString::fromStdString(text));
-    const QFileInfo folder(file.absolutePath());
-    const bool writable =
-        file.exists() ? file.isFile() && file.isWritable() : folder.isDir() && folder.isWritable();
-    if (!writable)
+    if (!CanWriteOutput(text))
         throw OptionError(option, "cannot write to " + Quoted(text));
     return text;
 }

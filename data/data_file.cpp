@@ -165,13 +165,3 @@ std::string DataFileText(const DataGrid& grid) {
     }
     return text;
 }
-
-bool WriteDataFile(const std::string& path, const DataGrid& grid) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    const std::string text = DataFileText(grid);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return !out.fail();
-}

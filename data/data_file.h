@@ -1,4 +1,4 @@
-// Reading and writing data files: n x n decimal numbers, row after row.
+// Reading data files and the text they are written as: n x n decimal numbers, row after row.
 #pragma once
 
 #include "data/grid.h"
@@ -29,5 +29,3 @@ DataFileResult ReadDataFile(const std::string& path, int32_t size);
 // One row a line, values separated by tabs, each written so that it reads
 // back as the same 32-bit float.
 std::string DataFileText(const DataGrid& grid);
-// False when the file cannot be written.
-bool WriteDataFile(const std::string& path, const DataGrid& grid);

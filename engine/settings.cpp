@@ -23,16 +23,19 @@ size_t DecimalPrefixLength(std::string_view text) {
     size_t i = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
-    const size_t digitsStart = i;
+    const size_t integerStart = i;
     while (i < text.size() && IsDigit(text[i]))
         ++i;
-    if (i == digitsStart)
-        return 0;
-    if (i + 1 < text.size() && text[i] == '.' && IsDigit(text[i + 1])) {
-        i += 2;
+    size_t digits = i - integerStart;
+    if (i < text.size() && text[i] == '.') {
+        const size_t fractionStart = ++i;
         while (i < text.size() && IsDigit(text[i]))
             ++i;
+        digits += i - fractionStart;
     }
+    // A point needs a digit on at least one side of it.
+    if (digits == 0)
+        return 0;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-'))
@@ -48,6 +51,34 @@ size_t DecimalPrefixLength(std::string_view text) {
 
 bool IsDecimalText(const std::string& text) {
     return !text.empty() && DecimalPrefixLength(text) == text.size();
+}
+
+bool IsIncompleteDecimal(std::string_view text) {
+    // What typing may still complete: a sign, a point, digits with a point,
+    // then an exponent mark and its sign, in that order.
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    bool digits = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        ++i;
+        digits = true;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) {
+            ++i;
+            digits = true;
+        }
+    }
+    if (i == text.size())
+        return !digits && !text.empty();
+    if (!digits || (text[i] != 'e' && text[i] != 'E'))
+        return false;
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    return i == text.size();
 }
 
 namespace {

@@ -19,7 +19,9 @@ public:
 
 // "[+-]digits" within 32 bits.
 int32_t TextToInteger(const std::string& text);
-// "[+-]digits[.digits][e[+-]digits]" to the nearest 32-bit float.
+// C's decimal form to the nearest 32-bit float: a sign, digits with a point
+// that has a digit on at least one side ("5", "5.", ".5"), then an exponent
+// "e[+-]digits".
 float TextToFloat(const std::string& text);
 // The same grammar read in extended precision.
 long double TextToExtended(const std::string& text);
@@ -28,6 +30,9 @@ bool IsDecimalText(const std::string& text);
 // Length of the decimal number that `text` starts with, 0 when none; an
 // exponent mark without digits ends the number before it.
 size_t DecimalPrefixLength(std::string_view text);
+// Whether `text` is no decimal yet but the start of one that typing may
+// complete: "-", ".", "-.", "1e", "2.5E-". The empty text is not.
+bool IsIncompleteDecimal(std::string_view text);
 
 // The first two digits of a magnitude's exact decimal expansion and the power
 // of ten of the first: 0.0347 gives {3, 4, -2}. The value must be a nonzero

@@ -14,10 +14,21 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <initializer_list>
+
 namespace {
 
 constexpr std::array<const char*, 4> kSheetTabNames = {"TabSheet2", "TabSheet5", "TabSheet6",
                                                        "TabSheet7"};
+
+// A number still being typed ("-", ".", "1e") is not yet refused: its label
+// waits for the next key.
+bool BeingTyped(std::initializer_list<const QLineEdit*> fields) {
+    return std::any_of(fields.begin(), fields.end(), [](const QLineEdit* field) {
+        return IsIncompleteDecimal(field->text().toStdString());
+    });
+}
 
 } // namespace
 
@@ -78,7 +89,7 @@ PopulationSheet* TForm1::FrontSheet() const {
 
 void TForm1::Edit4Change() {
     PopulationSheet* sheet = FrontSheet();
-    if (sheet == nullptr)
+    if (sheet == nullptr || BeingTyped({sheet->crossover, sheet->mutation, sheet->onePoint}))
         return;
     try {
         sheet->reproduction->setText(
@@ -90,7 +101,7 @@ void TForm1::Edit4Change() {
 
 void TForm1::Edit13Change() {
     PopulationSheet* sheet = FrontSheet();
-    if (sheet == nullptr)
+    if (sheet == nullptr || BeingTyped({sheet->functionRatio, sheet->variableRatio}))
         return;
     try {
         sheet->constant->setText(QString::fromStdString(ConstantLabelText(sheet->Settings())));

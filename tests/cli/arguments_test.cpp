@@ -1,5 +1,6 @@
 #include "cli/option_table.h"
 #include "cli/parse_arguments.h"
+#include "tests/decimal_forms.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -129,13 +130,33 @@ TEST(Arguments, WithoutATrainingSourceTheRunIsRefused) {
               "--pattern/--data: You must load data set for training before GP run.");
 }
 
-TEST(Arguments, OutputFilesMustBeWritable) {
+TEST(Arguments, DecimalsTakeEveryForm) {
+    for (const DecimalForm& form : kAcceptedDecimals) {
+        const CliConfig config = Config({"--pattern", "cup", "--noise", form.text, "--crossover",
+                                         form.text, "--range", QString("%1,1e9").arg(form.text)});
+        EXPECT_EQ(config.noise, form.value) << form.text;
+        EXPECT_EQ(config.populations[0].crossoverText, form.text);
+        EXPECT_EQ(config.problem.rangeLowerText, form.text);
+    }
+    for (const char* text : kRefusedDecimals)
+        EXPECT_EQ(Parse({"--pattern", "cup", "--noise", text}).text,
+                  std::string("--noise: not a number: '") + text + "'");
+}
+
+TEST(Arguments, OutputsGoToAnyWritableTarget) {
     QTemporaryDir folder;
     EXPECT_EQ(Config({"--pattern", "cup", "--best-image", folder.filePath("b.png")}).bestImagePath,
               folder.filePath("b.png").toStdString());
-    EXPECT_EQ(Parse({"--pattern", "cup", "--save-training", folder.path()}).action,
-              ParseOutcome::Action::Refuse);
     EXPECT_EQ(Config({"--pattern", "cup", "--json", "-"}).jsonPath, "-");
+    for (const char* target : {"/dev/null", "/dev/stdout"})
+        EXPECT_EQ(Config({"--pattern", "cup", "--json", target, "--save-training", target})
+                      .saveTrainingPath,
+                  target);
+    for (const QString& unwritable : {folder.path(), folder.filePath("no/such/folder/x")})
+        EXPECT_EQ(Parse({"--pattern", "cup", "--save-training", unwritable}).text,
+                  "--save-training: cannot write to '" + unwritable.toStdString() + "'");
+    // Checking creates nothing.
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 TEST(Arguments, HelpListsEveryOptionWithItsDefault) {

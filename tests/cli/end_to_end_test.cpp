@@ -105,6 +105,48 @@ TEST_F(EndToEnd, DataFilesAreReadInReadingOrderOrRefused) {
     EXPECT_EQ(missing.err, "--data: Cannot open file " + Path("missing.txt").toStdString() + "\n");
 }
 
+TEST_F(EndToEnd, DecimalsWithoutLeadingOrTrailingDigitsReadAsTheirValues) {
+    WriteText(Path("points.txt"), "5.\t.5\n-.5\t5.e-1\n");
+    EXPECT_EQ(SavedTraining({"--data", Path("points.txt"), "--size", "2"}),
+              (std::vector<float>{5, 0.5f, -0.5f, 0.5f}));
+    const CliResult written = RunCli(
+        SmallRun() + QStringList{"--pattern", "cup", "--crossover", "0.7", "--mutation", "0.2"});
+    const CliResult shorthand = RunCli(
+        SmallRun() + QStringList{"--pattern", "cup", "--crossover", ".7", "--mutation", ".2"});
+    ASSERT_EQ(shorthand.exitCode, 0) << shorthand.err;
+    EXPECT_EQ(shorthand.out, written.out);
+}
+
+TEST_F(EndToEnd, OutputsGoToDevicesAndPipes) {
+    const QStringList run = SmallRun() + QStringList{"--pattern", "cup"};
+    const CliResult plain = RunCli(run);
+    const CliResult discarded =
+        RunCli(run + QStringList{"--json", "/dev/null", "--best-image", "/dev/null",
+                                 "--save-training", "/dev/null"});
+    EXPECT_EQ(discarded.exitCode, 0) << discarded.err;
+    EXPECT_EQ(discarded.out, plain.out);
+
+    // The record through a shell's pipe, and through standard output by its
+    // device name, ends with a newline and comes before the memo.
+    QProcess shell;
+    const QString script = "\"$0\" \"$@\" --json >(cat > \"" + Path("piped.json") + "\"); wait";
+    shell.start("/bin/bash", QStringList{"-c", script, QStringLiteral(QUBA_CLI_PATH)} + run);
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    QFile piped(Path("piped.json"));
+    ASSERT_TRUE(piped.open(QIODevice::ReadOnly));
+    const QByteArray record = piped.readAll();
+    EXPECT_TRUE(record.endsWith("}\n"));
+    const CliResult standard = RunCli(run + QStringList{"--json", "/dev/stdout"});
+    EXPECT_EQ(standard.out, record.toStdString() + plain.out);
+
+    for (const char* option : {"--json", "--best-image", "--save-training"}) {
+        const CliResult full = RunCli(run + QStringList{option, "/dev/full"});
+        EXPECT_EQ(full.exitCode, 1) << option;
+        EXPECT_EQ(full.err, std::string(option) + ": writing '/dev/full' failed\n");
+    }
+}
+
 TEST_F(EndToEnd, NoiseIsDrawnFromTheGeneratorAsItIsAtStart) {
     const std::vector<float> saved =
         SavedTraining({"--pattern", "line", "--size", "6", "--noise", "0.5", "--seed", "3"});

@@ -1,6 +1,7 @@
 #include "tests/engine/test_support.h"
 
 #include "engine/settings.h"
+#include "tests/decimal_forms.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,27 @@
 namespace {
 
 TEST(TextConversion, AcceptsOnlyTheDecimalGrammar) {
-    for (const char* good : {"0", "-1", "+2", "0.70", "1e-3", "-2.5E+2", "007"})
-        EXPECT_TRUE(IsDecimalText(good)) << good;
-    for (const char* bad : {"", " 1", "1 ", ".5", "5.", "1e", "1e+", "inf", "nan", "0x10", "1,5",
-                            "--1", "+-1", "abc"})
+    for (const DecimalForm& form : kAcceptedDecimals) {
+        EXPECT_TRUE(IsDecimalText(form.text)) << form.text;
+        EXPECT_EQ(TextToFloat(form.text), form.value) << form.text;
+        EXPECT_FALSE(IsIncompleteDecimal(form.text)) << form.text;
+    }
+    for (const char* bad : kRefusedDecimals) {
         EXPECT_FALSE(IsDecimalText(bad)) << bad;
+        EXPECT_THROW(TextToFloat(bad), ConversionError) << bad;
+    }
+    // A number ends where the grammar does: "1e" and "5.e" are 1 and 5 followed
+    // by text that is no number.
+    EXPECT_EQ(DecimalPrefixLength("1e"), 1u);
+    EXPECT_EQ(DecimalPrefixLength("5.e+x"), 2u);
+    EXPECT_EQ(DecimalPrefixLength(".5.5"), 2u);
+}
+
+TEST(TextConversion, TellsANumberBeingTypedFromText) {
+    for (const char* typing : {"-", "+", ".", "-.", "1e", "1e-", "5.E+", ".5e"})
+        EXPECT_TRUE(IsIncompleteDecimal(typing)) << typing;
+    for (const char* text : {"", "5.", "e", ".e", "1e5x", "abc", "1.2.", "--"})
+        EXPECT_FALSE(IsIncompleteDecimal(text)) << text;
 }
 
 TEST(TextConversion, RoundsStraightToTheNearestFloat) {
