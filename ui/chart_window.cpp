@@ -4,10 +4,32 @@
 #include "ui/curve_chart.h"
 
 #include <QDialogButtonBox>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+
+constexpr int kGap = 8;
+
+} // namespace
+
+QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot) {
+    const int right = main.right() + 1 + kGap;
+    const int left = main.left() - kGap - window.width();
+    int x = right;
+    if (right + window.width() > screen.right() + 1)
+        x = left >= screen.left() ? left : screen.right() + 1 - window.width();
+    const int y = main.top() + slot * (window.height() + kGap);
+    return {
+        std::max(x, screen.left()),
+        std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - window.height()))};
+}
+
 ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
-    : QDialog(parent), chart_(new CurveChart(layout.leftTitle, Qt::AlignRight, this)) {
+    : QDialog(parent), chart_(new CurveChart(layout.leftTitle, Qt::AlignRight, this)),
+      slot_(layout.slot) {
     setObjectName(layout.objectName);
     UseInterfaceFont(this);
     setWindowTitle(layout.caption);
@@ -29,7 +51,25 @@ ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
     column->addWidget(buttons);
 }
 
+void ChartWindow::PlaceBesideMainWindow() {
+    const QWidget* main = parentWidget();
+    if (main == nullptr || main->screen() == nullptr)
+        return;
+    // This window's frame is not known before it is shown; the main window's
+    // decorations are the same.
+    const QMargins decorations(main->geometry().left() - main->frameGeometry().left(),
+                               main->geometry().top() - main->frameGeometry().top(),
+                               main->frameGeometry().right() - main->geometry().right(),
+                               main->frameGeometry().bottom() - main->geometry().bottom());
+    const QSize frame = size().grownBy(decorations);
+    move(BesidePosition(main->frameGeometry(), frame, main->screen()->availableGeometry(), slot_));
+}
+
 void ChartWindow::ShowInFront() {
+    if (!placed_) {
+        PlaceBesideMainWindow();
+        placed_ = true;
+    }
     show();
     raise();
     activateWindow();

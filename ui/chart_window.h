@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -11,6 +13,7 @@ class CurveChart;
 
 struct ChartWindowLayout {
     const char* objectName;
+    int slot; // 0 opens level with the main window's top, 1 below the window of slot 0
     QString caption;
     QSize clientSize;
     QSize chartSize;
@@ -25,9 +28,19 @@ public:
     ChartWindow(const ChartWindowLayout& layout, QWidget* parent);
 
     [[nodiscard]] CurveChart* Chart() const { return chart_; }
-    // Shows the window, or brings it forward when it is already shown.
+    // Shows the window, or brings it forward when it is already shown. The
+    // first time, it opens beside the main window, where the screen has room.
     void ShowInFront();
 
 private:
+    void PlaceBesideMainWindow();
+
     CurveChart* chart_;
+    int slot_;
+    bool placed_ = false;
 };
+
+// Where a window whose frame has `window` size stands beside the main window's
+// frame `main` on `screen`: right of it, else left of it, in `slot` 0 level
+// with its top or in slot 1 below the window of slot 0, kept on the screen.
+QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot);

@@ -18,12 +18,26 @@ GridPicture::GridPicture(int side, QWidget* parent) : QFrame(parent), side_(side
 void GridPicture::Draw(int32_t size, const float* cells) {
     if (size <= 0)
         return;
-    if (image_.isNull()) {
-        image_ = QImage(side_, side_, QImage::Format_RGB32);
-        image_.fill(Qt::white);
-    }
+    gridSize_ = size;
+    cells_.assign(cells, cells + static_cast<size_t>(size) * static_cast<size_t>(size));
+    Render();
+}
+
+void GridPicture::SetSide(int side) {
+    if (side == side_)
+        return;
+    side_ = side;
+    setFixedSize(side + 2 * frameWidth(), side + 2 * frameWidth());
+    if (gridSize_ > 0)
+        Render();
+}
+
+void GridPicture::Render() {
+    // A smaller grid must not leave a strip of the previous one at the edges.
+    image_ = QImage(side_, side_, QImage::Format_RGB32);
+    image_.fill(Qt::white);
     QPainter painter(&image_);
-    DrawGrid(side_, side_, size, cells, [&painter](const CellRect& cell, Rgb colour) {
+    DrawGrid(side_, side_, gridSize_, cells_.data(), [&painter](const CellRect& cell, Rgb colour) {
         painter.fillRect(QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top),
                          QColor(colour.red, colour.green, colour.blue));
     });
@@ -49,6 +63,34 @@ void PatternList::keyPressEvent(QKeyEvent* event) {
     QListWidget::keyPressEvent(event);
     if (currentRow() != before && currentRow() >= 0)
         emit picked();
+}
+
+PageControl::PageControl(QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new HotTrackTabBar(this));
+}
+
+HotTrackTabBar::HotTrackTabBar(QWidget* parent) : QTabBar(parent) {
+    setMouseTracking(true);
+}
+
+void HotTrackTabBar::mouseMoveEvent(QMouseEvent* event) {
+    Light(tabAt(event->position().toPoint()));
+    QTabBar::mouseMoveEvent(event);
+}
+
+void HotTrackTabBar::leaveEvent(QEvent* event) {
+    Light(-1);
+    QTabBar::leaveEvent(event);
+}
+
+void HotTrackTabBar::Light(int tab) {
+    if (tab == litTab_)
+        return;
+    if (litTab_ >= 0 && litTab_ < count())
+        setTabTextColor(litTab_, QColor()); // back to the normal caption colour
+    litTab_ = tab;
+    if (tab >= 0)
+        setTabTextColor(tab, palette().color(QPalette::Highlight));
 }
 
 ColourSwatch::ColourSwatch(const QColor& colour, QWidget* parent)

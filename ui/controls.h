@@ -6,13 +6,16 @@
 #include <QFrame>
 #include <QImage>
 #include <QListWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <cstdint>
+#include <vector>
 
 // A framed picture of side x side pixels showing a grid cell by cell in the
-// colour map. It stays empty until the first grid is drawn; later grids paint
-// over the previous picture, so pixels that no cell covers keep their colour.
+// colour map. It stays empty until the first grid is drawn; each grid is drawn
+// on white, so pixels that no cell covers are white.
 class GridPicture : public QFrame {
     Q_OBJECT
 public:
@@ -20,13 +23,20 @@ public:
 
     // `cells` is row-major, size x size values.
     void Draw(int32_t size, const float* cells);
+    // A new side redraws the grid shown, cell by cell at the new size.
+    void SetSide(int side);
+    [[nodiscard]] int Side() const { return side_; }
     [[nodiscard]] const QImage& Image() const { return image_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Render();
+
     int side_;
+    int32_t gridSize_ = 0;
+    std::vector<float> cells_;
     QImage image_;
 };
 
@@ -43,6 +53,32 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A tab control whose tab captions light up under the mouse.
+class PageControl : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit PageControl(QWidget* parent);
+};
+
+// The tab bar of a PageControl: the caption under the mouse is drawn in the
+// highlight colour.
+class HotTrackTabBar : public QTabBar {
+    Q_OBJECT
+public:
+    explicit HotTrackTabBar(QWidget* parent);
+    // The tab whose caption is lit, or -1.
+    [[nodiscard]] int LitTab() const { return litTab_; }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void Light(int tab);
+
+    int litTab_ = -1;
 };
 
 // A filled square with a thin black outline.

@@ -2,6 +2,7 @@
 
 #include <QCategoryAxis>
 #include <QChart>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QLegend>
 #include <QLegendMarker>
@@ -18,7 +19,8 @@
 
 namespace {
 
-constexpr int kLabelSpacing = 32;   // pixels a generation number needs on the bottom axis
+constexpr int kLabelSpacing = 32; // pixels a generation number needs on the bottom axis
+constexpr int kMargin = 2;
 constexpr int kMinimumZoomSide = 4; // a smaller rectangle is taken for a click
 constexpr int kZoomAnimationMs = 300;
 // Stands in for the numbers while there are none: an axis without any
@@ -55,7 +57,7 @@ CurveChart::CurveChart(const QString& leftTitle, Qt::Alignment legendPlace, QWid
     : QChartView(new QChart, parent), axisY_(new QValueAxis), axisX_(new QCategoryAxis),
       rubberBand_(new QRubberBand(QRubberBand::Rectangle, viewport())) {
     QChart* view = chart();
-    view->setMargins(QMargins(2, 2, 2, 2));
+    view->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     view->layout()->setContentsMargins(0, 0, 0, 0);
     view->setBackgroundRoundness(0);
     view->setAnimationOptions(QChart::NoAnimation);
@@ -160,6 +162,7 @@ void CurveChart::ClearCurves() {
     }
     for (QLineSeries* entry : keyEntries_)
         entry->clear();
+    chart()->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     ResetZoom();
 }
 
@@ -238,6 +241,27 @@ void CurveChart::UpdateBottomLabels() {
     if (chosen.isEmpty())
         axisX_->append(kNoLabel, 0);
     shownLabelPositions_ = chosen;
+    KeepLastLabelInView();
+}
+
+void CurveChart::KeepLastLabelInView() {
+    // A number is centred on its mark, so one near the right end of the axis
+    // needs room beside the plot. The room only grows until the curves are
+    // cleared, so that it cannot swing with the labels it makes room for.
+    if (shownLabelPositions_.isEmpty())
+        return;
+    const double span = axisX_->max() - axisX_->min();
+    const double toEnd = span > 0 ? (axisX_->max() - shownLabelPositions_.last()) / span *
+                                        chart()->plotArea().width()
+                                  : 0;
+    const QString last = axisX_->categoriesLabels().last();
+    const double half = QFontMetrics(axisX_->labelsFont()).horizontalAdvance(last) / 2.0;
+    const int right = kMargin + std::max(0, static_cast<int>(std::ceil(half - toEnd)));
+    QMargins margins = chart()->margins();
+    if (right > margins.right()) {
+        margins.setRight(right);
+        chart()->setMargins(margins);
+    }
 }
 
 QStringList CurveChart::BottomLabels() const {

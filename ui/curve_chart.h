@@ -82,6 +82,8 @@ private:
     // Picks the labelled points inside the shown range, thinned so that the
     // numbers do not overlap, and rebuilds the bottom axis when they change.
     void UpdateBottomLabels();
+    // Leaves room at the right for the last number of the bottom axis.
+    void KeepLastLabelInView();
     void ZoomTo(const QRect& area);
 
     QValueAxis* axisY_;

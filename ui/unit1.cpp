@@ -37,7 +37,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     UseInterfaceFont(this);
     BuildMenu();
 
-    pages_ = new QTabWidget(this);
+    pages_ = new PageControl(this);
     pages_->setObjectName("PageControl1");
     problemPage_ = BuildTabSheet1();
     populationsPage_ = BuildTabSheet3();
@@ -60,7 +60,8 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     ConnectResultsPage();
     ConnectShell();
 
-    resize(637, 614);
+    setMinimumSize(kWindowWidth, kWindowHeight);
+    resize(kWindowWidth, kWindowHeight);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -186,6 +187,11 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    GrowResultsPage(size() - QSize(kWindowWidth, kWindowHeight));
 }
 
 void TForm1::PressIfShown(QPushButton* button) {

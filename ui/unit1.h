@@ -19,6 +19,7 @@ class CurveChart;
 class GridPicture;
 class PatternList;
 class PopulationSheet;
+class ProgramBox;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -26,7 +27,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -47,6 +47,9 @@ inline constexpr const char* kNoValidationDataMessage =
     "You must load data set for validation before GP run.";
 // The product's web page, opened from the Help menu.
 inline constexpr const char* kProductWebSite = "https://quba.example.org/";
+// The window's default size, which is also its smallest.
+inline constexpr int kWindowWidth = 637;
+inline constexpr int kWindowHeight = 614;
 // How long the About box stands as the splash screen at start-up.
 inline constexpr int kSplashMs = 3000;
 
@@ -111,6 +114,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // Building the window.
@@ -195,6 +199,9 @@ private:
     void PressIfShown(QPushButton* button);
 
     // Results page.
+    // What the window has grown beyond its default size goes to the charts,
+    // the best-program box and the pictures.
+    void GrowResultsPage(QSize extra);
     void Chart2DblClick();
     void Chart3DblClick();
 
@@ -251,7 +258,7 @@ private:
     QCheckBox* trainingFitnessBox_ = nullptr;
     CurveChart* fitnessChart_ = nullptr;
     CurveChart* lengthChart_ = nullptr;
-    QPlainTextEdit* bestText_ = nullptr;
+    ProgramBox* bestText_ = nullptr;
     GridPicture* trainingDataPicture_ = nullptr;
     GridPicture* bestTrainingPicture_ = nullptr;
     GridPicture* validationDataPicture_ = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/unit1.h"
 
 #include "engine/gp.h"
+#include "ui/controls.h"
 #include "ui/unit1_sheet.h"
 
 #include <QButtonGroup>
@@ -45,7 +46,7 @@ QWidget* TForm1::BuildTabSheet3() {
     numberRow->addWidget(populationNumber_);
     numberRow->addStretch();
 
-    sheetTabs_ = new QTabWidget(page);
+    sheetTabs_ = new PageControl(page);
     sheetTabs_->setObjectName("PageControl2");
     for (int i = 0; i < 4; ++i) {
         sheets_[i] = new PopulationSheet(i, sheetTabs_);

@@ -5,6 +5,7 @@
 #include "engine/gp.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
+#include "ui/program_box.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
 
@@ -13,10 +14,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -25,6 +24,9 @@
 namespace {
 
 constexpr int kResultPictureSide = 120;
+constexpr QSize kFitnessChartSize(249, 185);
+constexpr QSize kLengthChartSize(249, 201);
+constexpr QSize kBestTextSize(225, 89);
 constexpr std::array<const char*, 4> kStatusLineNames = {"Label31", "Label48", "Label82",
                                                          "Label83"};
 
@@ -74,14 +76,14 @@ QWidget* TForm1::BuildChartColumn() {
 
     fitnessChart_ = new CurveChart("Fitness of best indv.", Qt::AlignTop, column);
     fitnessChart_->setObjectName("Chart2");
-    fitnessChart_->setFixedSize(249, 185);
+    fitnessChart_->setFixedSize(kFitnessChartSize);
     fitnessChart_->AddPopulationCurves("Validation", "Training", PanelColour, false);
     fitnessChart_->AddKeyEntry("Validation", Qt::SolidLine);
     fitnessChart_->AddKeyEntry("Training", Qt::DotLine);
 
     lengthChart_ = new CurveChart("Length of gene", Qt::AlignTop, column);
     lengthChart_->setObjectName("Chart3");
-    lengthChart_->setFixedSize(249, 201);
+    lengthChart_->setFixedSize(kLengthChartSize);
     lengthChart_->AddPopulationCurves("Best indv. ", "Average ", PanelColour, false);
     lengthChart_->AddKeyEntry("Best Indv.", Qt::SolidLine);
     lengthChart_->AddKeyEntry("Average", Qt::DotLine);
@@ -96,11 +98,10 @@ QWidget* TForm1::BuildChartColumn() {
 
 QWidget* TForm1::BuildPictureColumn() {
     auto* column = new QWidget(this);
-    bestText_ = new QPlainTextEdit(column);
+    bestText_ = new ProgramBox(column);
     bestText_->setObjectName("Memo1");
-    bestText_->setReadOnly(true);
     bestText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    bestText_->setFixedSize(225, 89);
+    bestText_->setFixedSize(kBestTextSize);
 
     trainingDataPicture_ = NewPicture("Image2", column);
     bestTrainingPicture_ = NewPicture("Image3", column);
@@ -173,6 +174,23 @@ void TForm1::ConnectResultsPage() {
     connect(lengthChart_, &CurveChart::doubleClicked, this, &TForm1::Chart3DblClick);
 }
 
+void TForm1::GrowResultsPage(QSize extra) {
+    const int wider = std::max(extra.width(), 0);
+    const int taller = std::max(extra.height(), 0);
+    // The chart column takes half of the width, the picture column the rest.
+    const int chartsWider = wider / 2;
+    const int picturesWider = wider - chartsWider;
+    fitnessChart_->setFixedSize(kFitnessChartSize + QSize(chartsWider, taller / 2));
+    lengthChart_->setFixedSize(kLengthChartSize + QSize(chartsWider, taller - taller / 2));
+    // The box takes a quarter of the height; two rows of square pictures share
+    // the rest and half of the column's width each.
+    bestText_->setFixedSize(kBestTextSize + QSize(picturesWider, taller / 4));
+    const int side = kResultPictureSide + std::min(picturesWider / 2, (taller - taller / 4) / 2);
+    for (GridPicture* picture : {trainingDataPicture_, bestTrainingPicture_, validationDataPicture_,
+                                 bestValidationPicture_})
+        picture->SetSide(side);
+}
+
 void TForm1::Chart2DblClick() {
     fitnessWindow_->ShowInFront();
 }
@@ -229,11 +247,7 @@ void TForm1::PublishCharts(int32_t population, int32_t generation, float validat
 }
 
 void TForm1::SetBestText(const std::string& text) {
-    // Keep the reader's place: the text is replaced after every step.
-    QScrollBar* scroll = bestText_->verticalScrollBar();
-    const int position = scroll->value();
-    bestText_->setPlainText(QString::fromStdString(text));
-    scroll->setValue(position);
+    bestText_->ShowText(QString::fromStdString(text));
 }
 
 void TForm1::SetBestPictures(const OutputGrid& training, const OutputGrid& validation) {

@@ -4,7 +4,10 @@
 
 #include "tests/ui/ui_test_support.h"
 
+#include <QApplication>
 #include <QCategoryAxis>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -97,6 +100,29 @@ TEST_F(ChartTest, ManyGenerationNumbersAreThinnedToFit) {
     EXPECT_TRUE(step == 50 || step == 100 || step == 20) << step;
     for (int i = 0; i < shown.size(); ++i)
         EXPECT_EQ(shown[i].toInt(), i * step);
+}
+
+TEST(ChartAxis, TheNumberAtTheRightEndIsNotClipped) {
+    // As on the results page: the legend above, the plot as wide as the chart.
+    CurveChart panel("Length of gene", Qt::AlignTop, nullptr);
+    panel.AddPopulationCurves("Best indv. ", "Average ", PanelColour, false);
+    panel.setFixedSize(249, 201);
+    panel.show();
+    for (int g = 0; g <= 200; ++g)
+        panel.AppendPoint(0, g, g % 7, QString::number(g));
+    QApplication::processEvents();
+    ASSERT_EQ(panel.BottomLabels().last(), "200");
+    ASSERT_EQ(panel.AxisX()->max(), 200);
+    // The scene item that draws "200" lies inside the chart.
+    int found = 0;
+    for (const QGraphicsItem* item : panel.scene()->items()) {
+        const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+        if (text == nullptr || text->toPlainText() != "200" || !text->isVisible())
+            continue;
+        ++found;
+        EXPECT_LE(text->sceneBoundingRect().right(), panel.chart()->size().width());
+    }
+    EXPECT_EQ(found, 1);
 }
 
 TEST_F(ChartTest, DraggingRightZoomsInAndDraggingLeftUndoesIt) {

@@ -65,6 +65,14 @@ TEST_F(DataFilesTest, TrainingFileLoadsWithItsGroupsSizeAndIsCopiedForValidation
         EXPECT_FALSE(Picture(picture).isNull()) << picture;
 }
 
+TEST_F(DataFilesTest, ValuesWithoutDigitsOnOneSideOfThePointLoad) {
+    Find<QSpinBox>("CSpinEdit1")->setValue(2);
+    Load("BitBtn3", WriteFile("points.txt", "5.\t.5\n-.5\t5.e-1\n"));
+    EXPECT_TRUE(form->messages.isEmpty());
+    ASSERT_TRUE(form->TrainingGrid());
+    EXPECT_EQ(*form->TrainingGrid(), GridOf(2, {5, 0.5f, -0.5f, 0.5f}));
+}
+
 TEST_F(DataFilesTest, PatternSavedAsFileLoadsBackToTheSameGridAndPicture) {
     const DataGrid pattern = GeneratePattern(PatternIndex("S curve"), 30);
     const QString path = WriteGrid("s-curve.txt", pattern);

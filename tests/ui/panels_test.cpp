@@ -4,6 +4,7 @@
 
 #include "engine/gp.h"
 #include "engine/settings.h"
+#include "tests/decimal_forms.h"
 #include "ui/controls.h"
 
 #include <QAction>
@@ -263,6 +264,25 @@ TEST_F(PanelsTest, DerivedLabelsFollowTheSheetInFront) {
     Type("Edit28", "0.45");
     EXPECT_EQ(LabelText("Label46"), "0.0500");
     EXPECT_EQ(LabelText("ConstLabel"), "0.3");
+}
+
+TEST_F(PanelsTest, TypingAnyDecimalKeyByKeyShowsNoMessage) {
+    ShowPage("TabSheet3");
+    Type("Edit4", "0.8");
+    EXPECT_TRUE(form->messages.isEmpty());
+    EXPECT_EQ(LabelText("Label6"), "0.0000");
+    Type("Edit4", ".7");
+    EXPECT_EQ(LabelText("Label6"), "0.1000");
+    // "-" and "1e" wait for the next key; the label keeps the last number.
+    Type("Edit5", "-");
+    EXPECT_EQ(LabelText("Label6"), "0.1000");
+    Type("Edit5", "2e-1");
+    EXPECT_EQ(LabelText("Label6"), "0.1000");
+
+    for (const char* field : {"Edit4", "Edit5", "Edit6", "Edit13", "Edit14"})
+        for (const DecimalForm& decimal : kAcceptedDecimals)
+            Type(field, decimal.text);
+    EXPECT_TRUE(form->messages.isEmpty()) << form->messages.join("|").toStdString();
 }
 
 TEST_F(PanelsTest, TextThatIsNoNumberShowsTheConversionMessageAndKeepsTheLabel) {

@@ -2,11 +2,13 @@
 #include "tests/ui/ui_test_support.h"
 
 #include "data/rendering.h"
+#include "ui/chart_window.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
 
+#include <QApplication>
 #include <QCategoryAxis>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -19,6 +21,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QValueAxis>
 
@@ -80,6 +84,75 @@ TEST_F(ResultsTest, SizeOfAxisTakesEffectAtTheNextPick) {
     PickPattern("ListBox1", 6);
     EXPECT_EQ(form->TrainingGrid()->Size(), 20);
     EXPECT_EQ(form->ValidationGrid()->Size(), 20);
+}
+
+TEST_F(ResultsTest, AGridDrawnAfterALargerOneLeavesNoStrip) {
+    Find<QSpinBox>("CSpinEdit1")->setValue(7); // seven cells fill all 145 pixels
+    PickPattern("ListBox1", 6);
+    Find<QSpinBox>("CSpinEdit1")->setValue(30); // thirty leave the last column
+    PickPattern("ListBox1", 6);
+    for (const char* name : {"Image1", "Image4"}) {
+        const QImage& image = Find<GridPicture>(name)->Image();
+        for (int i = 0; i < 145; ++i) {
+            EXPECT_EQ(image.pixelColor(144, i), QColor(Qt::white)) << name << " row " << i;
+            EXPECT_EQ(image.pixelColor(i, 144), QColor(Qt::white)) << name << " column " << i;
+        }
+    }
+}
+
+TEST_F(ResultsTest, TheResultsPageGrowsWithTheWindowAndShrinksBack) {
+    EXPECT_EQ(form->minimumSize(), QSize(637, 614));
+    PickPattern("ListBox1", 6);
+    ShowPage("TabSheet4");
+    form->resize(637 + 200, 614 + 160);
+    QApplication::processEvents();
+    EXPECT_EQ(Find<QWidget>("Chart2")->size(), QSize(249 + 100, 185 + 80));
+    EXPECT_EQ(Find<QWidget>("Chart3")->size(), QSize(249 + 100, 201 + 80));
+    EXPECT_EQ(Find<QWidget>("Memo1")->size(), QSize(225 + 100, 89 + 40));
+    // The pictures are redrawn cell by cell at their new size.
+    const DataGrid& grid = *form->TrainingGrid();
+    const QImage& image = Find<GridPicture>("Image2")->Image();
+    ASSERT_EQ(image.size(), QSize(170, 170));
+    EXPECT_EQ(image.pixelColor(3, 167), CellColour(grid.At(0, 29)));
+    for (const char* name : {"Image2", "Image3", "Image5", "Image6"})
+        EXPECT_EQ(Find<GridPicture>(name)->Side(), 170) << name;
+
+    form->resize(637, 614);
+    QApplication::processEvents();
+    EXPECT_EQ(Find<QWidget>("Chart2")->size(), QSize(249, 185));
+    EXPECT_EQ(Find<QWidget>("Memo1")->size(), QSize(225, 89));
+    EXPECT_EQ(Find<GridPicture>("Image2")->Image().size(), QSize(120, 120));
+}
+
+TEST_F(ResultsTest, TabCaptionsLightUpUnderTheMouse) {
+    for (const char* name : {"PageControl1", "PageControl2"}) {
+        auto* bar = static_cast<HotTrackTabBar*>(Find<QTabWidget>(name)->tabBar());
+        const QPoint overFirst = bar->tabRect(0).center();
+        QTest::mouseMove(bar, overFirst);
+        EXPECT_EQ(bar->LitTab(), 0) << name;
+        EXPECT_EQ(bar->tabTextColor(0), bar->palette().color(QPalette::Highlight));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(bar, &leave);
+        EXPECT_EQ(bar->LitTab(), -1) << name;
+        EXPECT_FALSE(bar->tabTextColor(0).isValid());
+        ShowPage("TabSheet3"); // the sheets' tabs are shown with their page
+    }
+}
+
+TEST(ChartWindowPlace, BesideTheMainWindowWhereTheScreenHasRoom) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize window(600, 450);
+    // Room on the right: level with the main window, the second below the first.
+    const QRect main(100, 50, 650, 640);
+    EXPECT_EQ(BesidePosition(main, window, screen, 0), QPoint(758, 50));
+    EXPECT_EQ(BesidePosition(main, window, screen, 1), QPoint(758, 508));
+    // Room only on the left.
+    const QRect right(1200, 50, 650, 640);
+    EXPECT_EQ(BesidePosition(right, window, screen, 0), QPoint(592, 50));
+    // No room on either side, nor below: kept on the screen.
+    const QRect wide(300, 500, 1400, 560);
+    EXPECT_EQ(BesidePosition(wide, window, screen, 0), QPoint(1320, 500));
+    EXPECT_EQ(BesidePosition(wide, window, screen, 1), QPoint(1320, 630));
 }
 
 TEST_F(ResultsTest, ValidationPatternReplacesOnlyTheValidationGrid) {
