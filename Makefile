@@ -11,7 +11,7 @@ FUZZ_TARGETS ?= data_file evaluator operators cli_options
 # -O1 keeps the sanitized suite quick; asserts stay on.
 HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 
-.PHONY: all deps configure build test run clean test-sanitize fuzz bench
+.PHONY: all deps configure build test run clean test-sanitize fuzz bench package
 
 all: build
 
@@ -29,6 +29,10 @@ test: build
 
 run: build
 	$(BUILD_DIR)/ui/quba
+
+# A Debian package of both programs: $(BUILD_DIR)/quba_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
