@@ -1,22 +1,23 @@
 // Node-case evaluations per second of the recursive reference evaluator and
 // of the batch evaluator, on random programs of fixed lengths over a 30 x 30
 // grid (900 cases), one thread.
-#include "engine/batch_evaluator.h"
-#include "engine/fitness.h"
+#include "engine/evaluator.h"
 #include "engine/functions.h"
-#include "engine/gp_pop.h"
 #include "engine/problem.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <memory>
 #include <random>
 #include <vector>
+
+using namespace quba;
 
 namespace {
 
 struct Workload {
-    std::vector<float> grid;
+    std::unique_ptr<Problem> problem;
     std::vector<std::vector<int32_t>> programs;
     int64_t nodes = 0;
 };
@@ -56,22 +57,23 @@ std::vector<std::vector<int32_t>> Programs(const Problem& problem, int32_t lengt
     return programs;
 }
 
-// Installs the problem for the benchmark's duration.
-Workload Prepare(std::initializer_list<int> functions, int32_t length, EvaluatorKind evaluator) {
-    Workload w;
+// The problem of the default panel over the chosen functions, and 64 programs.
+Workload Prepare(std::initializer_list<int> functions, int32_t length) {
+    ProblemValues values;
+    values.training = DataGrid(30);
     for (int r = 0; r < 30; ++r)
         for (int c = 0; c < 30; ++c) {
             const double u = (c - 14.5) / 15, v = (r - 14.5) / 15;
-            w.grid.push_back(static_cast<float>(3 * u * u + 2 * v * v - 0.95));
+            values.training.At(r, c) = static_cast<float>(3 * u * u + 2 * v * v - 0.95);
         }
-    ProblemSettings settings;
-    settings.functionChecked = {};
     for (int k : functions)
-        settings.functionChecked[k] = true;
-    settings.training = {30, w.grid.data()};
-    settings.evaluation = {evaluator, 1};
-    runTable.problem = BuildProblem(settings, BuildFunctionTable());
-    w.programs = Programs(*runTable.problem, length, 64);
+        values.functionChecked[k] = true;
+    values.constantCount = 1000;
+    values.constantLower = -1;
+    values.constantUpper = 1;
+    Workload w;
+    w.problem = BuildProblem(values, BuildFunctionTable());
+    w.programs = Programs(*w.problem, length, 64);
     w.nodes = static_cast<int64_t>(length) * 64 * 900;
     return w;
 }
@@ -83,12 +85,14 @@ void Report(benchmark::State& state, const Workload& w) {
 
 template <EvaluatorKind Kind>
 void Evaluate(benchmark::State& state, std::initializer_list<int> functions) {
-    const Workload w = Prepare(functions, static_cast<int32_t>(state.range(0)), Kind);
+    const Workload w = Prepare(functions, static_cast<int32_t>(state.range(0)));
+    const std::unique_ptr<Evaluator> evaluator = MakeEvaluator(Kind);
+    const CaseSet cases = w.problem->TrainingCases();
     for (auto _ : state)
         for (const auto& program : w.programs)
-            benchmark::DoNotOptimize(TrainingFitness(program.data()));
+            benchmark::DoNotOptimize(
+                evaluator->MeanSquaredError(*w.problem, program.data(), cases));
     Report(state, w);
-    runTable.problem.reset();
 }
 
 void Arithmetic_Reference(benchmark::State& s) {

@@ -6,10 +6,12 @@
 
 #include <algorithm>
 
-QImage BestPictureImage(const OutputGrid& grid, int32_t pixels) {
+namespace quba {
+
+QImage BestPictureImage(const DataGrid& grid, int32_t pixels) {
     QImage image(pixels, pixels, QImage::Format_RGB32);
     image.fill(Qt::white);
-    DrawGrid(pixels, pixels, grid.size, grid.cells.data(), [&](const CellRect& cell, Rgb colour) {
+    DrawGrid(pixels, pixels, grid.Size(), grid.Data(), [&](const CellRect& cell, Rgb colour) {
         const QRgb pixel = qRgb(colour.red, colour.green, colour.blue);
         // Kept inside the image whatever the geometry says.
         const int32_t right = std::clamp(cell.right, 0, pixels);
@@ -23,10 +25,12 @@ QImage BestPictureImage(const OutputGrid& grid, int32_t pixels) {
     return image;
 }
 
-QByteArray BestImagePng(const OutputGrid& grid, int32_t pixels) {
+QByteArray BestImagePng(const DataGrid& grid, int32_t pixels) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     BestPictureImage(grid, pixels).save(&buffer, "PNG");
     return png;
 }
+
+} // namespace quba

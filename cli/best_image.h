@@ -2,13 +2,19 @@
 // cell geometry.
 #pragma once
 
-#include "engine/display.h"
+#include "core/grid.h"
+
+#include <QByteArray>
 
 #include <QImage>
 
 #include <cstdint>
 
+namespace quba {
+
 // A pixels x pixels image of the grid; pixels no cell covers stay white.
-QImage BestPictureImage(const OutputGrid& grid, int32_t pixels);
+QImage BestPictureImage(const DataGrid& grid, int32_t pixels);
 // That image encoded as a PNG file.
-QByteArray BestImagePng(const OutputGrid& grid, int32_t pixels);
+QByteArray BestImagePng(const DataGrid& grid, int32_t pixels);
+
+} // namespace quba

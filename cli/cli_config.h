@@ -1,19 +1,21 @@
 // Everything one headless run is made from, as read from the command line.
 #pragma once
 
-#include "engine/problem.h"
-#include "engine/settings.h"
+#include "engine/run_settings.h"
+#include "setup/settings.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+namespace quba {
+
 // Where a grid comes from: a built-in pattern or a data file, and its size.
 struct GridSource {
     int32_t patternIndex = -1; // -1 when the grid comes from a file or not at all
     std::string dataFile;
-    int32_t size = 30;
+    int32_t size = DataGrid::kDefaultSize;
 
     [[nodiscard]] bool Given() const { return patternIndex >= 0 || !dataFile.empty(); }
 };
@@ -26,11 +28,12 @@ struct CliConfig {
 
     // Texts and check states of the problem panel; the grids are attached later.
     ProblemSettings problem;
-    std::string outputName = "C";
+    std::string outputName = defaults::kOutputName;
 
-    int32_t populationCount = 1;
+    int32_t populationCount = defaults::kPopulationCount;
     std::array<PopulationSettings, 4> populations;
 
+    EvaluationOptions evaluation;
     std::optional<uint32_t> seed; // without it every population is seeded from the clock
 
     std::string jsonPath; // "-" writes the run record to standard output
@@ -48,3 +51,5 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFileError = 1;
 inline constexpr int kExitRefused = 2;
 inline constexpr int kExitInterrupted = 130;
+
+} // namespace quba

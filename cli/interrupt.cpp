@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+namespace quba {
+
 namespace {
 
 // Written by the signal handler, so it can only be a sig_atomic_t flag.
@@ -25,3 +27,5 @@ void CatchInterrupt() {
 bool InterruptRequested() {
     return interruptRequested != 0;
 }
+
+} // namespace quba

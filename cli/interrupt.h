@@ -2,6 +2,10 @@
 // recorded is still written.
 #pragma once
 
+namespace quba {
+
 // Catches SIGINT from now on; a second Ctrl+C ends the program at once.
 void CatchInterrupt();
 [[nodiscard]] bool InterruptRequested();
+
+} // namespace quba

@@ -1,4 +1,4 @@
-// quba-cli: one evolution run, headless, with the GUI's Start semantics.
+// quba-cli: one evolution run, headless, with the desktop program's Start.
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "cli/parse_arguments.h"
@@ -9,13 +9,14 @@
 #include "data/data_file.h"
 #include "engine/functions.h"
 #include "engine/gp.h"
-#include "engine/problem.h"
-#include "engine/settings.h"
+#include "setup/messages.h"
 
 #include <QCoreApplication>
 
 #include <clocale>
 #include <iostream>
+
+using namespace quba;
 
 namespace {
 
@@ -43,33 +44,36 @@ int main(int argc, char* argv[]) {
         return ReportInsteadOfRun(parsed);
     CliConfig& config = parsed.config;
 
+    // Noise and runs draw from this one generator, noise first.
+    RandomGenerator random;
     RunGridsOutcome built = BuildRunGrids(config);
     if (!built.grids) {
         std::cerr << built.message << '\n';
         return kExitFileError;
     }
     RunGrids& grids = *built.grids;
-    AddRunNoise(grids, config);
+    AddRunNoise(grids, config, random);
     if (!config.saveTrainingPath.empty() &&
         !WriteOutput("save-training", config.saveTrainingPath,
                      QByteArray::fromStdString(DataFileText(grids.training)), std::cout, std::cerr))
         return kExitFileError;
 
     AttachGrids(config.problem, grids);
-    if (const auto refusal = FirstRefusal(config, PhysicalMemoryBytes())) {
+    auto checked = CheckCliStart(config, PhysicalMemoryBytes());
+    if (const auto* refusal = std::get_if<std::string>(&checked)) {
         std::cerr << *refusal << '\n';
         return kExitRefused;
     }
-    if (EnsureOneFunction(config.problem.functionChecked))
+    const CheckedStart& start = std::get<CheckedStart>(checked);
+    if (start.plusChecked)
         std::cerr << kNoFunctionMessage << '\n';
 
     ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
     RunRecorder recorder(config.outputName, progress, std::cerr, InterruptRequested);
-    runCounters.populationCount = config.populationCount;
-    BuildRun(config.problem, config.populations.data(), config.populationCount,
-             BuildFunctionTable(), recorder);
+    const std::unique_ptr<Run> run =
+        BuildRun(start.settings, BuildFunctionTable(), random, recorder);
     CatchInterrupt();
-    RunEvolution(recorder, recorder.RecordingClock(config.seed));
+    RunEvolution(*run, recorder, recorder.RecordingClock(config.seed));
 
     const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
     if (InterruptRequested())

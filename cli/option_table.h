@@ -3,18 +3,22 @@
 
 #include <QString>
 
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 class QCommandLineParser;
 
+namespace quba {
+
 struct OptionSpec {
     const char* name;
     const char* valueName; // nullptr for a switch
-    const char* help;
-    const char* defaultValue; // nullptr when the option has no default value
-    bool perPopulation;       // takes one value, or one per population
-    const char* shortName;    // nullptr when there is none
+    std::string help;
+    std::optional<std::string> defaultValue;
+    bool perPopulation;    // takes one value, or one per population
+    const char* shortName; // nullptr when there is none
 };
 
 std::span<const OptionSpec> OptionTable();
@@ -25,3 +29,5 @@ const OptionSpec& FindOption(std::string_view name);
 void AddOptions(QCommandLineParser& parser);
 // The value given on the command line, or the table's default.
 QString OptionValue(const QCommandLineParser& parser, const char* name);
+
+} // namespace quba

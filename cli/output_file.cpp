@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace quba {
+
 namespace {
 
 // A save file works through a temporary file renamed over the target, which
@@ -68,3 +70,5 @@ bool WriteOutput(const char* option, const std::string& path, const QByteArray& 
         messages << "--" << option << ": writing '" << path << "' failed\n";
     return written;
 }
+
+} // namespace quba

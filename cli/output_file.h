@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace quba {
+
 // Whether `path` can take an output, judged without creating or truncating
 // anything: an existing target that is no folder and may be written, or a new
 // name in a folder that may be written.
@@ -19,3 +21,5 @@ bool CanWriteOutput(const std::string& path);
 // then.
 bool WriteOutput(const char* option, const std::string& path, const QByteArray& bytes,
                  std::ostream& out, std::ostream& messages);
+
+} // namespace quba

@@ -2,8 +2,11 @@
 
 #include "cli/option_table.h"
 #include "cli/value_parsers.h"
+#include "setup/messages.h"
 
 #include <QCommandLineParser>
+
+namespace quba {
 
 namespace {
 
@@ -27,7 +30,8 @@ GridSource ReadGridSource(const OptionReader& options, const char* patternOption
     if (options.IsSet(patternOption) && options.IsSet(dataOption))
         throw OptionError(dataOption, std::string("cannot be combined with --") + patternOption);
     GridSource source;
-    source.size = IntegerInRange(sizeOption, options.Text(sizeOption), 2, 50);
+    source.size = IntegerInRange(sizeOption, options.Text(sizeOption), DataGrid::kMinSize,
+                                 DataGrid::kMaxSize);
     if (options.IsSet(patternOption))
         source.patternIndex = PatternIndexOf(patternOption, options.Text(patternOption));
     if (options.IsSet(dataOption))
@@ -49,7 +53,7 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
         config.validationNoise = DecimalValue("validation-noise", options.Text("validation-noise"));
     }
     if (!config.training.Given())
-        throw OptionError("pattern/--data", kTrainingMissingMessage);
+        throw OptionError("pattern/--data", kNoTrainingDataMessage);
 }
 
 void ReadProblem(const OptionReader& options, CliConfig& config) {
@@ -107,7 +111,7 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
 }
 
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
-    EvaluationOptions& evaluation = config.problem.evaluation;
+    EvaluationOptions& evaluation = config.evaluation;
     evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
     if (options.IsSet("threads"))
         evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
@@ -175,3 +179,5 @@ ParseOutcome ParseArguments(const QStringList& arguments) {
     }
     return outcome;
 }
+
+} // namespace quba

@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace quba {
+
 struct ParseOutcome {
     enum class Action { Run, ShowHelp, ShowVersion, Refuse };
     Action action = Action::Run;
@@ -15,8 +17,8 @@ struct ParseOutcome {
 };
 
 inline constexpr const char* kVersion = "1.0.0";
-inline constexpr const char* kTrainingMissingMessage =
-    "You must load data set for training before GP run.";
 
 // `arguments` starts with the program name.
 ParseOutcome ParseArguments(const QStringList& arguments);
+
+} // namespace quba

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace quba {
+
 std::string ProgressLine(int32_t population, int32_t step, int32_t generations, float training,
                          float validation) {
     char line[160];
@@ -38,3 +40,5 @@ ProgressMode ChooseProgressMode(bool quiet) {
         return ProgressMode::Quiet;
     return isatty(STDERR_FILENO) ? ProgressMode::SelfUpdating : ProgressMode::Lines;
 }
+
+} // namespace quba

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+namespace quba {
+
 enum class ProgressMode { Quiet, Lines, SelfUpdating };
 
 // `population` 0-based, `step` 1-based.
@@ -30,3 +32,5 @@ private:
 
 // Nothing with `quiet`, a rewriting line on a terminal, else a line per step.
 ProgressMode ChooseProgressMode(bool quiet);
+
+} // namespace quba

@@ -4,6 +4,8 @@
 #include "data/noise.h"
 #include "data/patterns.h"
 
+namespace quba {
+
 namespace {
 
 DataFileResult BuildGrid(const GridSource& source) {
@@ -33,16 +35,18 @@ RunGridsOutcome BuildRunGrids(const CliConfig& config) {
     return {std::move(grids), ""};
 }
 
-void AddRunNoise(RunGrids& grids, const CliConfig& config) {
+void AddRunNoise(RunGrids& grids, const CliConfig& config, RandomGenerator& random) {
     if (config.noise)
-        AddNoise(grids.training, ClampNoiseRatio(*config.noise),
+        AddNoise(grids.training, ClampNoiseRatio(*config.noise), random,
                  grids.useTrainingData ? &grids.validation : nullptr);
     if (config.validationNoise && !grids.useTrainingData)
-        AddNoise(grids.validation, ClampNoiseRatio(*config.validationNoise));
+        AddNoise(grids.validation, ClampNoiseRatio(*config.validationNoise), random);
 }
 
 void AttachGrids(ProblemSettings& problem, const RunGrids& grids) {
-    problem.training = grids.training.View();
-    problem.validation = grids.validation.View();
+    problem.training = &grids.training;
+    problem.validation = &grids.validation;
     problem.useTrainingData = grids.useTrainingData;
 }
+
+} // namespace quba

@@ -3,10 +3,13 @@
 #pragma once
 
 #include "cli/cli_config.h"
-#include "data/grid.h"
+#include "core/grid.h"
+#include "core/random.h"
 
 #include <optional>
 #include <string>
+
+namespace quba {
 
 struct RunGrids {
     DataGrid training;
@@ -23,7 +26,9 @@ struct RunGridsOutcome {
 // gives the data library's message, prefixed with its option.
 RunGridsOutcome BuildRunGrids(const CliConfig& config);
 // Training noise (copied into validation while it follows training), then
-// validation noise, drawn from the process-wide generator.
-void AddRunNoise(RunGrids& grids, const CliConfig& config);
+// validation noise, drawn from `random`.
+void AddRunNoise(RunGrids& grids, const CliConfig& config, RandomGenerator& random);
 // Points the problem settings at the grids, which must outlive the run.
 void AttachGrids(ProblemSettings& problem, const RunGrids& grids);
+
+} // namespace quba

@@ -3,10 +3,11 @@
 #include "cli/best_image.h"
 #include "cli/output_file.h"
 #include "cli/run_record.h"
-#include "engine/gp.h"
-#include "engine/settings.h"
+#include "core/decimal.h"
 
 #include <cstdio>
+
+namespace quba {
 
 namespace {
 
@@ -54,8 +55,7 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
                      std::ostream& messages) {
     bool written = true;
     if (!config.jsonPath.empty()) {
-        const QByteArray json =
-            RunRecordJson(CollectRunRecord(config, recorder, runCounters.bestTexts));
+        const QByteArray json = RunRecordJson(CollectRunRecord(config, recorder));
         if (config.JsonToStdout())
             out.write(json.constData(), json.size());
         else
@@ -73,3 +73,5 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
         ReportTiming(config, recorder, messages);
     return written;
 }
+
+} // namespace quba

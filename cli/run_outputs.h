@@ -7,7 +7,11 @@
 
 #include <ostream>
 
+namespace quba {
+
 // Writes the JSON record, then the best-program text (or the JSON) to `out`,
 // then the PNG. Problems go to `messages`; false when a file could not be written.
 bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
                      std::ostream& messages);
+
+} // namespace quba

@@ -1,6 +1,6 @@
 #include "cli/run_record.h"
 
-#include "engine/settings.h"
+#include "core/decimal.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,13 +8,9 @@
 
 #include <cmath>
 
-namespace {
+namespace quba {
 
-// The best text without its "[Population No<k>]" header line.
-std::string WithoutHeader(const std::string& bestText) {
-    const size_t lineEnd = bestText.find("\r\n");
-    return lineEnd == std::string::npos ? std::string() : bestText.substr(lineEnd + 2);
-}
+namespace {
 
 QJsonObject StepJson(const StepRecord& step) {
     return {{"generation", step.generation},
@@ -37,8 +33,7 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
 
 } // namespace
 
-RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
-                           const std::array<std::string, 4>& bestTexts) {
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder) {
     RunRecord record;
     const auto& seeds = recorder.Seeds();
     for (int32_t i = 0; i < config.populationCount; ++i) {
@@ -47,7 +42,8 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
         population.seed = static_cast<size_t>(i) < seeds.size() ? seeds[i] : 0;
         population.generations = TextToInteger(config.populations[i].generationsText);
         population.history = recorder.History(i);
-        population.best = WithoutHeader(bestTexts[i]);
+        if (const auto& best = recorder.Best(i))
+            population.best = best->text;
         record.populations.push_back(std::move(population));
     }
     record.memo = recorder.Memo();
@@ -71,3 +67,5 @@ QByteArray RunRecordJson(const RunRecord& record) {
                            {"memo", QString::fromStdString(record.memo)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
+
+} // namespace quba

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace quba {
+
 struct PopulationRecord {
     int32_t number = 1;
     uint32_t seed = 0;
@@ -26,11 +28,11 @@ struct RunRecord {
     std::string memo;
 };
 
-// `bestTexts` as the run left them: a header line, then the best program.
-RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
-                           const std::array<std::string, 4>& bestTexts);
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder);
 
 // A 32-bit value as a number that reads back as the same float; "inf",
 // "-inf" or "nan" when it is not finite.
 QJsonValue FloatJson(float value);
 QByteArray RunRecordJson(const RunRecord& record);
+
+} // namespace quba

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quba {
+
 RunRecorder::RunRecorder(std::string outputName, ProgressReporter& progress, std::ostream& messages,
                          std::function<bool()> stopRequested)
     : outputName_(std::move(outputName)), progress_(progress), messages_(messages),
@@ -28,7 +30,7 @@ void RunRecorder::SetRunning(bool running) {
     }
 }
 
-void RunRecorder::ClearCurves() {
+void RunRecorder::ClearCurves(int32_t) {
     for (auto& curve : history_)
         curve.clear();
     // Timing starts once the populations are initialised.
@@ -57,11 +59,15 @@ void RunRecorder::PublishCharts(int32_t population, int32_t generation, float va
     progress_.Step(population, status.step, status.generations, trainingFitness, validationFitness);
 }
 
+void RunRecorder::SetBestProgram(const BestProgram& best) {
+    best_[best.population] = best;
+}
+
 void RunRecorder::SetBestText(const std::string& text) {
     memo_ = text;
 }
 
-void RunRecorder::SetBestPictures(const OutputGrid& training, const OutputGrid&) {
+void RunRecorder::SetBestPictures(const DataGrid& training, const DataGrid&) {
     trainingPicture_ = training;
 }
 
@@ -77,3 +83,5 @@ void RunRecorder::ShowFatalMessage(const std::string& message) {
     progress_.Finish();
     messages_ << message << std::endl;
 }
+
+} // namespace quba

@@ -1,5 +1,6 @@
 // The display of a headless run: it keeps what the GUI's results page would
-// show (curves, best-program text, last best picture) and reports progress.
+// show (curves, best programs and their text, last best picture) and reports
+// progress. Everything quba-cli writes after a run comes from here.
 #pragma once
 
 #include "cli/progress_reporter.h"
@@ -14,6 +15,8 @@
 #include <ostream>
 #include <string>
 #include <vector>
+
+namespace quba {
 
 // The values one generation step published.
 struct StepRecord {
@@ -44,21 +47,26 @@ public:
     [[nodiscard]] double EvaluationSeconds() const { return evaluation_.count(); }
     [[nodiscard]] double OtherSeconds() const { return other_.count(); }
     [[nodiscard]] const std::string& Memo() const { return memo_; }
+    // Population i's best program at its last step; none when it never stepped.
+    [[nodiscard]] const std::optional<BestProgram>& Best(int32_t population) const {
+        return best_[population];
+    }
     // The best program's output on the training grid at the last step.
-    [[nodiscard]] const std::optional<OutputGrid>& LastTrainingPicture() const {
+    [[nodiscard]] const std::optional<DataGrid>& LastTrainingPicture() const {
         return trainingPicture_;
     }
 
     void SetRunning(bool running) override;
-    void ClearCurves() override;
+    void ClearCurves(int32_t labelPopulation) override;
     void ShowStatusLines(int32_t populationCount) override;
     void SetStatusLine(int32_t population, int32_t step, int32_t generations) override;
     void SetProgressMaximum(int32_t maximum) override;
     void SetProgressPosition(int32_t position) override;
     void PublishCharts(int32_t population, int32_t generation, float validationFitness,
                        float trainingFitness, int32_t averageLength, int32_t bestLength) override;
+    void SetBestProgram(const BestProgram& best) override;
     void SetBestText(const std::string& text) override;
-    void SetBestPictures(const OutputGrid& training, const OutputGrid& validation) override;
+    void SetBestPictures(const DataGrid& training, const DataGrid& validation) override;
     void Refresh() override;
     bool ProcessPendingMessages() override;
     void Beep() override;
@@ -79,7 +87,8 @@ private:
     std::array<StatusLine, 4> status_{};
     std::vector<uint32_t> seeds_;
     std::string memo_;
-    std::optional<OutputGrid> trainingPicture_;
+    std::array<std::optional<BestProgram>, 4> best_;
+    std::optional<DataGrid> trainingPicture_;
 
     using Clock = std::chrono::steady_clock;
     Clock::time_point lastMark_ = Clock::now();
@@ -88,3 +97,5 @@ private:
     // Adds the time since the last mark to `total`.
     void Mark(std::chrono::duration<double>& total);
 };
+
+} // namespace quba

@@ -1,11 +1,25 @@
 #include "cli/start_checks.h"
 
-#include "engine/settings.h"
+#include "setup/labels.h"
+
+#include <vector>
+
+namespace quba {
 
 namespace {
 
 const char* OptionOf(SettingField field) {
     switch (field) {
+    case SettingField::TrainingData:
+        return "--pattern/--data";
+    case SettingField::ValidationData:
+        return "--validation-pattern/--validation-data";
+    case SettingField::RateSum:
+        return "--crossover";
+    case SettingField::NodeRatioSum:
+        return "--function-ratio";
+    case SettingField::Range:
+        return "--range";
     case SettingField::PopulationSize:
         return "--population-size";
     case SettingField::Generations:
@@ -50,19 +64,20 @@ std::string RefusalLine(const CliConfig& config, const char* option, int32_t pop
 
 } // namespace
 
-std::optional<std::string> FirstRefusal(const CliConfig& config, uint64_t physicalMemory) {
-    const int32_t count = config.populationCount;
-    for (int32_t i = 0; i < count; ++i)
-        if (LabelIsNegative(ReproductionLabelText(config.populations[i])))
-            return RefusalLine(config, "--crossover", i, kRateSumMessage);
-    for (int32_t i = 0; i < count; ++i)
-        if (LabelIsNegative(ConstantLabelText(config.populations[i])))
-            return RefusalLine(config, "--function-ratio", i, kNodeRatioMessage);
-    const auto refusal =
-        CheckRunLimits(config.problem, config.populations.data(), count, physicalMemory);
-    if (refusal)
+std::variant<CheckedStart, std::string> CheckCliStart(const CliConfig& config,
+                                                      uint64_t physicalMemory) {
+    // The command line has no labels to show: they are what the fields give.
+    std::vector<PopulationSettings> populations;
+    for (int32_t i = 0; i < config.populationCount; ++i)
+        populations.push_back(WithDerivedLabels(config.populations[i]));
+    StartOutcome outcome = CheckStart(config.problem, populations, physicalMemory);
+    if (const auto* refusal = std::get_if<Refusal>(&outcome))
         return RefusalLine(config, OptionOf(refusal->field),
                            refusal->field == SettingField::Memory ? -1 : refusal->population,
                            refusal->message);
-    return std::nullopt;
+    auto& start = std::get<CheckedStart>(outcome);
+    start.settings.evaluation = config.evaluation;
+    return std::move(start);
 }
+
+} // namespace quba

@@ -1,13 +1,21 @@
-// The checks the GUI's Start makes before it builds a run, for the
-// populations in the run: operator rates of every population, then initial
-// node ratios, then the limits the engine needs.
+// quba-cli's side of Start's checks: the configuration goes through the same
+// sequence as the desktop program's Start, and a refusal becomes one line
+// naming the option.
 #pragma once
 
 #include "cli/cli_config.h"
+#include "setup/start_check.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <variant>
 
-// The line naming the option of the first refused setting, or nothing.
-std::optional<std::string> FirstRefusal(const CliConfig& config, uint64_t physicalMemory);
+namespace quba {
+
+// The checked run settings, with the configuration's evaluation options, or
+// the line naming the option of the first refused setting. The grids must be
+// attached to the configuration's problem.
+std::variant<CheckedStart, std::string> CheckCliStart(const CliConfig& config,
+                                                      uint64_t physicalMemory);
+
+} // namespace quba

@@ -1,10 +1,15 @@
 #include "cli/value_parsers.h"
 
 #include "cli/output_file.h"
+#include "core/decimal.h"
 #include "data/patterns.h"
-#include "engine/settings.h"
+#include "setup/messages.h"
+#include "setup/settings.h"
 
 #include <charconv>
+#include <optional>
+
+namespace quba {
 
 namespace {
 
@@ -31,11 +36,15 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// The names the function list is given by, in check-list order.
-constexpr std::array<const char*, kFunctionCount> kFunctionNames = {
-    "+", "-", "*", "/", "sin", "cos", "tan", "ln", "log10", "sqrt", "if>", "if<"};
-
 constexpr std::array<const char*, 3> kSelectionNames = {"proportional", "tournament", "random"};
+
+// The quba-cli names of the primitives, for messages.
+std::string FunctionNames() {
+    std::string names;
+    for (const Primitive& primitive : kPrimitives)
+        names += (names.empty() ? "" : " ") + std::string(primitive.cliName);
+    return names;
+}
 
 } // namespace
 
@@ -97,10 +106,10 @@ int32_t PatternIndexOf(const std::string& option, const std::string& text) {
     return index;
 }
 
-int32_t SelectionMethodOf(const std::string& option, const std::string& text) {
+SelectionMethod SelectionMethodOf(const std::string& option, const std::string& text) {
     for (size_t i = 0; i < kSelectionNames.size(); ++i)
         if (text == kSelectionNames[i])
-            return static_cast<int32_t>(i);
+            return static_cast<SelectionMethod>(i);
     throw OptionError(option,
                       "not a selection method (proportional, tournament, random): " + Quoted(text));
 }
@@ -115,7 +124,7 @@ EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
 
 EliteSetting EliteOf(const std::string& option, const std::string& text) {
     if (text == "off")
-        return {false, "10"};
+        return {false, defaults::kElite};
     if (!IsDecimalText(text))
         throw OptionError(option, "not a percentage or off: " + Quoted(text));
     try {
@@ -132,14 +141,10 @@ std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const 
         return checked;
     for (const std::string& item : Split(text, ',')) {
         const std::string name = Trimmed(item);
-        size_t k = 0;
-        while (k < kFunctionNames.size() && name != kFunctionNames[k])
-            ++k;
-        if (k == kFunctionNames.size())
-            throw OptionError(option, "not a function (+ - * / sin cos tan ln log10 sqrt if> "
-                                      "if<): " +
-                                          Quoted(name));
-        checked[k] = true;
+        const std::optional<PrimitiveId> primitive = PrimitiveByCliName(name);
+        if (!primitive)
+            throw OptionError(option, "not a function (" + FunctionNames() + "): " + Quoted(name));
+        checked[static_cast<size_t>(*primitive)] = true;
     }
     return checked;
 }
@@ -183,3 +188,5 @@ std::vector<std::string> PerPopulationItems(const std::string& option, const std
     }
     return items;
 }
+
+} // namespace quba

@@ -3,14 +3,16 @@
 // fields do) or throws OptionError naming the option and what it accepts.
 #pragma once
 
-#include "engine/functions.h"
-#include "engine/problem.h"
+#include "engine/primitives.h"
+#include "engine/run_settings.h"
 
 #include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+namespace quba {
 
 // What() is the whole line to print: "--option: description".
 class OptionError : public std::runtime_error {
@@ -23,14 +25,14 @@ public:
 std::string IntegerText(const std::string& option, const std::string& text);
 int32_t IntegerInRange(const std::string& option, const std::string& text, int32_t lowest,
                        int32_t highest);
-// "[+-]digits[.digits][e[+-]digits]" within the 32-bit float range.
+// C's decimal form within the 32-bit float range.
 std::string DecimalText(const std::string& option, const std::string& text);
 float DecimalValue(const std::string& option, const std::string& text);
 uint32_t SeedValue(const std::string& option, const std::string& text);
 // Index in the pattern list.
 int32_t PatternIndexOf(const std::string& option, const std::string& text);
-// 0 proportional, 1 tournament, 2 random.
-int32_t SelectionMethodOf(const std::string& option, const std::string& text);
+// "proportional", "tournament" or "random".
+SelectionMethod SelectionMethodOf(const std::string& option, const std::string& text);
 
 // "batch" or "reference".
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);
@@ -38,7 +40,7 @@ EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);
 // The elite share as the GUI holds it: the check box and the percentage text.
 struct EliteSetting {
     bool checked = true;
-    std::string percentText = "10";
+    std::string percentText;
 };
 EliteSetting EliteOf(const std::string& option, const std::string& text);
 
@@ -60,3 +62,5 @@ std::string OutputFileName(const std::string& option, const std::string& text);
 // One item for every population, or exactly `count` comma-separated items.
 std::vector<std::string> PerPopulationItems(const std::string& option, const std::string& text,
                                             int32_t count);
+
+} // namespace quba

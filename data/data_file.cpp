@@ -1,6 +1,6 @@
 #include "data/data_file.h"
 
-#include "engine/settings.h"
+#include "core/decimal.h"
 
 #include <array>
 #include <charconv>
@@ -8,6 +8,8 @@
 #include <fstream>
 #include <system_error>
 #include <vector>
+
+namespace quba {
 
 namespace {
 
@@ -165,3 +167,5 @@ std::string DataFileText(const DataGrid& grid) {
     }
     return text;
 }
+
+} // namespace quba

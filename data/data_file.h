@@ -1,11 +1,13 @@
 // Reading data files and the text they are written as: n x n decimal numbers, row after row.
 #pragma once
 
-#include "data/grid.h"
+#include "core/grid.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace quba {
 
 inline constexpr const char* kFormatMessage =
     "Illegal file format!\n"
@@ -29,3 +31,5 @@ DataFileResult ReadDataFile(const std::string& path, int32_t size);
 // One row a line, values separated by tabs, each written so that it reads
 // back as the same 32-bit float.
 std::string DataFileText(const DataGrid& grid);
+
+} // namespace quba

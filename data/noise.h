@@ -1,9 +1,12 @@
 // Overwriting a share of a grid's cells with uniform random values.
 #pragma once
 
-#include "data/grid.h"
+#include "core/grid.h"
+#include "core/random.h"
 
 #include <cstdint>
+
+namespace quba {
 
 inline constexpr const char* kNoGridMessage = "You must generate pattern first!";
 
@@ -15,4 +18,7 @@ int32_t NoiseCount(int32_t size, float clampedRatio);
 // Draws row, column and value for each of NoiseCount cells from RandomUnit
 // and stores the value; `copy`, when given, receives the same values at the
 // same cells (the validation grid while it follows training).
-void AddNoise(DataGrid& grid, float clampedRatio, DataGrid* copy = nullptr);
+void AddNoise(DataGrid& grid, float clampedRatio, RandomGenerator& random,
+              DataGrid* copy = nullptr);
+
+} // namespace quba

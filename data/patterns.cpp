@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace quba {
+
 namespace {
 
 // Every formula runs in x87 extended precision; the decimal constants are
@@ -95,3 +97,5 @@ int32_t PatternIndex(const char* name) {
             return i;
     return -1;
 }
+
+} // namespace quba

@@ -1,10 +1,12 @@
 // The seven built-in patterns.
 #pragma once
 
-#include "data/grid.h"
+#include "core/grid.h"
 
 #include <array>
 #include <cstdint>
+
+namespace quba {
 
 inline constexpr int32_t kPatternCount = 7;
 // List texts in list order; the index selects the formula.
@@ -18,3 +20,5 @@ float PatternValue(int32_t index, int32_t size, int32_t r, int32_t c);
 DataGrid GeneratePattern(int32_t index, int32_t size);
 // Index of a pattern by its list text, -1 when there is none.
 int32_t PatternIndex(const char* name);
+
+} // namespace quba

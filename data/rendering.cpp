@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace quba {
+
 namespace {
 
 // trunc(256 |v|) capped at 255. The product is exact in double (also for an
@@ -55,3 +57,5 @@ void DrawGrid(int32_t width, int32_t height, int32_t size, const float* cells,
             paint(CellRectangle(width, height, size, r, c), ColourOfValue(value));
         }
 }
+
+} // namespace quba

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace quba {
+
 struct Rgb {
     uint8_t red = 0;
     uint8_t green = 0;
@@ -32,3 +34,5 @@ CellRect CellRectangle(int32_t width, int32_t height, int32_t size, int32_t r, i
 // with its rectangle and colour. `cells` is row-major with size x size values.
 void DrawGrid(int32_t width, int32_t height, int32_t size, const float* cells,
               const std::function<void(const CellRect&, Rgb)>& paint);
+
+} // namespace quba

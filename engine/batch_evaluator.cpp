@@ -4,14 +4,18 @@
 #include "engine/problem.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 // A program is compiled into one kernel call per function node, in reverse
 // prefix order so that every argument column exists before its parent runs.
 // The cost of exact arithmetic is in the 80-bit loads and stores, so a column
 // is kept in the narrowest precision its parent reads it in; the roundings are
 // the recursive evaluator's, done at the same places, so the bits agree.
+
+namespace quba {
 
 namespace {
 
@@ -45,9 +49,9 @@ const long double* Column<long double>(const ColumnBlock& block, const ColumnSou
 // Writes a node's value in the precision its parent reads it in and tells
 // whether the case failed there, counting the failures that the parent's
 // rounding would raise.
-template <Store S> struct Output;
+template <Precision S> struct Output;
 
-template <> struct Output<Store::Float> {
+template <> struct Output<Precision::Float> {
     float* out;
     Output(const ColumnBlock& b, const ColumnSource& s) : out(b.floats + s.index * kBlock) {}
     bool Put(int32_t k, long double value, bool fails) const {
@@ -58,7 +62,7 @@ template <> struct Output<Store::Float> {
 };
 
 // An if-form's c: rounded now, its overflow counted only if it is returned.
-template <> struct Output<Store::LazyFloat> {
+template <> struct Output<Precision::LazyFloat> {
     float* out;
     Output(const ColumnBlock& b, const ColumnSource& s) : out(b.floats + s.index * kBlock) {}
     bool Put(int32_t k, long double value, bool fails) const {
@@ -67,7 +71,7 @@ template <> struct Output<Store::LazyFloat> {
     }
 };
 
-template <> struct Output<Store::Double> {
+template <> struct Output<Precision::Double> {
     double* out;
     Output(const ColumnBlock& b, const ColumnSource& s) : out(b.doubles + s.index * kBlock) {}
     bool Put(int32_t k, long double value, bool fails) const {
@@ -77,7 +81,7 @@ template <> struct Output<Store::Double> {
     }
 };
 
-template <> struct Output<Store::Extended> {
+template <> struct Output<Precision::Extended> {
     long double* out;
     Output(const ColumnBlock& b, const ColumnSource& s) : out(b.extendeds + s.index * kBlock) {}
     bool Put(int32_t k, long double value, bool fails) const {
@@ -86,9 +90,7 @@ template <> struct Output<Store::Extended> {
     }
 };
 
-enum class Arithmetic { Add, Subtract, Multiply };
-
-template <Arithmetic Op, typename B, Store S>
+template <char Op, typename B, Precision S>
 void ArithmeticKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const float* a = Column<float>(block, op.in[0]);
     const B* b = Column<B>(block, op.in[1]);
@@ -97,15 +99,13 @@ void ArithmeticKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     for (int32_t k = 0; k < n; ++k) {
         const long double x = a[k];
         const long double y = b[k];
-        const long double r = Op == Arithmetic::Add        ? x + y
-                              : Op == Arithmetic::Subtract ? x - y
-                                                           : x * y;
+        const long double r = Op == '+' ? x + y : Op == '-' ? x - y : x * y;
         failed |= out.Put(k, r, std::isinf(r));
     }
     *block.failed |= failed;
 }
 
-template <Store S> void DivideKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
+template <Precision S> void DivideKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const float* a = Column<float>(block, op.in[0]);
     const float* b = Column<float>(block, op.in[1]);
     const Output<S> out(block, op.out);
@@ -118,7 +118,7 @@ template <Store S> void DivideKernel(const ColumnOp& op, const ColumnBlock& bloc
     *block.failed |= failed;
 }
 
-template <double (*Function)(double), typename A, Store S>
+template <double (*Function)(double), typename A, Precision S>
 void TrigonometricKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const A* a = Column<A>(block, op.in[0]); // a double column already counted its overflow
     const Output<S> out(block, op.out);
@@ -128,7 +128,7 @@ void TrigonometricKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n
     *block.failed |= failed;
 }
 
-template <double (*Function)(double), typename A, Store S>
+template <double (*Function)(double), typename A, Precision S>
 void IntegerMagnitudeKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const A* a = Column<A>(block, op.in[0]);
     const Output<S> out(block, op.out);
@@ -141,7 +141,7 @@ void IntegerMagnitudeKernel(const ColumnOp& op, const ColumnBlock& block, int32_
     *block.failed |= failed;
 }
 
-template <bool Less, typename B, typename D, Store S>
+template <bool Less, typename B, typename D, Precision S>
 void ConditionalKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) {
     const float* a = Column<float>(block, op.in[0]);
     const B* b = Column<B>(block, op.in[1]);
@@ -159,16 +159,16 @@ void ConditionalKernel(const ColumnOp& op, const ColumnBlock& block, int32_t n) 
 
 // Kernel choice, one level per template parameter.
 
-template <template <Store> class Make> ColumnKernel ByStore(Store s) {
+template <template <Precision> class Make> ColumnKernel ByPrecision(Precision s) {
     switch (s) {
-    case Store::Float:
-        return Make<Store::Float>::kernel;
-    case Store::LazyFloat:
-        return Make<Store::LazyFloat>::kernel;
-    case Store::Double:
-        return Make<Store::Double>::kernel;
+    case Precision::Float:
+        return Make<Precision::Float>::kernel;
+    case Precision::LazyFloat:
+        return Make<Precision::LazyFloat>::kernel;
+    case Precision::Double:
+        return Make<Precision::Double>::kernel;
     default:
-        return Make<Store::Extended>::kernel;
+        return Make<Precision::Extended>::kernel;
     }
 }
 
@@ -177,145 +177,88 @@ bool IsFloatColumn(const ColumnSource& s) {
            s.kind == ColumnSource::kConstant || s.kind == ColumnSource::kFloat;
 }
 
-template <Arithmetic Op, typename B> struct ArithmeticOf {
-    template <Store S> struct At {
+template <char Op, typename B> struct ArithmeticOf {
+    template <Precision S> struct At {
         static constexpr ColumnKernel kernel = ArithmeticKernel<Op, B, S>;
     };
 };
 
-template <Arithmetic Op> ColumnKernel ArithmeticFor(const ColumnOp& op, Store s) {
-    return IsFloatColumn(op.in[1]) ? ByStore<ArithmeticOf<Op, float>::template At>(s)
-                                   : ByStore<ArithmeticOf<Op, long double>::template At>(s);
-}
-
-template <Store S> struct DivideAt { static constexpr ColumnKernel kernel = DivideKernel<S>; };
+template <Precision S> struct DivideAt { static constexpr ColumnKernel kernel = DivideKernel<S>; };
 
 template <double (*F)(double), typename A> struct TrigonometricOf {
-    template <Store S> struct At {
+    template <Precision S> struct At {
         static constexpr ColumnKernel kernel = TrigonometricKernel<F, A, S>;
     };
 };
 
-template <double (*F)(double)> ColumnKernel TrigonometricFor(const ColumnOp& op, Store s) {
-    return IsFloatColumn(op.in[0]) ? ByStore<TrigonometricOf<F, float>::template At>(s)
-                                   : ByStore<TrigonometricOf<F, double>::template At>(s);
-}
-
 template <double (*F)(double), typename A> struct MagnitudeOf {
-    template <Store S> struct At {
+    template <Precision S> struct At {
         static constexpr ColumnKernel kernel = IntegerMagnitudeKernel<F, A, S>;
     };
 };
 
-template <double (*F)(double)> ColumnKernel MagnitudeFor(const ColumnOp& op, Store s) {
-    return IsFloatColumn(op.in[0]) ? ByStore<MagnitudeOf<F, float>::template At>(s)
-                                   : ByStore<MagnitudeOf<F, long double>::template At>(s);
-}
-
 template <bool Less, typename B, typename D> struct ConditionalOf {
-    template <Store S> struct At {
+    template <Precision S> struct At {
         static constexpr ColumnKernel kernel = ConditionalKernel<Less, B, D, S>;
     };
 };
 
-template <bool Less> ColumnKernel ConditionalFor(const ColumnOp& op, Store s) {
-    const bool floatB = IsFloatColumn(op.in[1]);
-    const bool floatD = IsFloatColumn(op.in[3]);
-    if (floatB && floatD)
-        return ByStore<ConditionalOf<Less, float, float>::template At>(s);
-    if (floatB)
-        return ByStore<ConditionalOf<Less, float, long double>::template At>(s);
-    if (floatD)
-        return ByStore<ConditionalOf<Less, long double, float>::template At>(s);
-    return ByStore<ConditionalOf<Less, long double, long double>::template At>(s);
-}
-
-// A function node's primitive, by its position in the function check list.
-enum class Primitive {
-    Add,
-    Subtract,
-    Multiply,
-    Divide,
-    Sin,
-    Cos,
-    Tan,
-    Ln,
-    Log10,
-    Sqrt,
-    IfGreater,
-    IfLess
-};
-
-ColumnKernel KernelFor(Primitive primitive, const ColumnOp& op, Store s) {
-    switch (primitive) {
-    case Primitive::Add:
-        return ArithmeticFor<Arithmetic::Add>(op, s);
-    case Primitive::Subtract:
-        return ArithmeticFor<Arithmetic::Subtract>(op, s);
-    case Primitive::Multiply:
-        return ArithmeticFor<Arithmetic::Multiply>(op, s);
-    case Primitive::Divide:
-        return ByStore<DivideAt>(s);
-    case Primitive::Sin:
-        return TrigonometricFor<rules::Sin>(op, s);
-    case Primitive::Cos:
-        return TrigonometricFor<rules::Cos>(op, s);
-    case Primitive::Tan:
-        return TrigonometricFor<rules::Tan>(op, s);
-    case Primitive::Ln:
-        return MagnitudeFor<rules::Log>(op, s);
-    case Primitive::Log10:
-        return MagnitudeFor<rules::Log10>(op, s);
-    case Primitive::Sqrt:
-        return MagnitudeFor<rules::Sqrt>(op, s);
-    case Primitive::IfGreater:
-        return ConditionalFor<false>(op, s);
-    default:
-        return ConditionalFor<true>(op, s);
+// The kernel of primitive Id by its value rule, for the argument columns the
+// op reads and the precision its result is held in.
+template <PrimitiveId Id> ColumnKernel KernelOf(const ColumnOp& op, Precision s) {
+    constexpr Primitive primitive = PrimitiveOf(Id);
+    if constexpr (primitive.rule == ValueRule::Arithmetic) {
+        return IsFloatColumn(op.in[1])
+                   ? ByPrecision<ArithmeticOf<primitive.symbol, float>::template At>(s)
+                   : ByPrecision<ArithmeticOf<primitive.symbol, long double>::template At>(s);
+    } else if constexpr (primitive.rule == ValueRule::Divide) {
+        return ByPrecision<DivideAt>(s);
+    } else if constexpr (primitive.rule == ValueRule::Trigonometric) {
+        return IsFloatColumn(op.in[0])
+                   ? ByPrecision<TrigonometricOf<primitive.function, float>::template At>(s)
+                   : ByPrecision<TrigonometricOf<primitive.function, double>::template At>(s);
+    } else if constexpr (primitive.rule == ValueRule::IntegerMagnitude) {
+        return IsFloatColumn(op.in[0])
+                   ? ByPrecision<MagnitudeOf<primitive.function, float>::template At>(s)
+                   : ByPrecision<MagnitudeOf<primitive.function, long double>::template At>(s);
+    } else {
+        constexpr bool less = primitive.symbol == '<';
+        const bool floatB = IsFloatColumn(op.in[1]);
+        const bool floatD = IsFloatColumn(op.in[3]);
+        if (floatB && floatD)
+            return ByPrecision<ConditionalOf<less, float, float>::template At>(s);
+        if (floatB)
+            return ByPrecision<ConditionalOf<less, float, long double>::template At>(s);
+        if (floatD)
+            return ByPrecision<ConditionalOf<less, long double, float>::template At>(s);
+        return ByPrecision<ConditionalOf<less, long double, long double>::template At>(s);
     }
 }
 
-// How a node's arguments are read, first argument first.
-int32_t ArgumentStores(Primitive primitive, Store* stores) {
-    switch (primitive) {
-    case Primitive::Add:
-    case Primitive::Subtract:
-    case Primitive::Multiply:
-        stores[0] = Store::Float;
-        stores[1] = Store::Extended;
-        return 2;
-    case Primitive::Divide:
-        stores[0] = stores[1] = Store::Float;
-        return 2;
-    case Primitive::Sin:
-    case Primitive::Cos:
-    case Primitive::Tan:
-        stores[0] = Store::Double;
-        return 1;
-    case Primitive::Ln:
-    case Primitive::Log10:
-    case Primitive::Sqrt:
-        stores[0] = Store::Extended;
-        return 1;
-    default:
-        stores[0] = Store::Float;
-        stores[1] = Store::Extended;
-        stores[2] = Store::LazyFloat;
-        stores[3] = Store::Extended;
-        return 4;
-    }
+using KernelChoice = ColumnKernel (*)(const ColumnOp&, Precision);
+
+template <size_t... I>
+constexpr std::array<KernelChoice, kFunctionCount> KernelChoices(std::index_sequence<I...>) {
+    return {KernelOf<static_cast<PrimitiveId>(I)>...};
 }
 
-Primitive PrimitiveAt(const Problem& problem, int32_t code) {
-    return static_cast<Primitive>(problem.functionPositions[code]);
+constexpr std::array<KernelChoice, kFunctionCount> kKernelChoices =
+    KernelChoices(std::make_index_sequence<kFunctionCount>());
+
+ColumnKernel KernelFor(PrimitiveId primitive, const ColumnOp& op, Precision s) {
+    return kKernelChoices[static_cast<size_t>(primitive)](op, s);
 }
 
-int32_t PoolOf(Store store) {
-    switch (store) {
-    case Store::Float:
-    case Store::LazyFloat:
+ArgumentPrecisions ArgumentsOf(const Problem& problem, int32_t code) {
+    return ArgumentPrecisionsOf(PrimitiveOf(problem.nodeTable[code].primitive).rule);
+}
+
+int32_t PoolOf(Precision precision) {
+    switch (precision) {
+    case Precision::Float:
+    case Precision::LazyFloat:
         return 0;
-    case Store::Double:
+    case Precision::Double:
         return 1;
     default:
         return 2;
@@ -324,8 +267,8 @@ int32_t PoolOf(Store store) {
 
 } // namespace
 
-ColumnSource BatchEvaluator::Allocate(Store store) {
-    const int32_t pool = PoolOf(store);
+ColumnSource BatchEvaluator::Allocate(Precision precision) {
+    const int32_t pool = PoolOf(precision);
     static constexpr ColumnSource::Kind kinds[3] = {ColumnSource::kFloat, ColumnSource::kDouble,
                                                     ColumnSource::kExtended};
     int32_t slot;
@@ -359,21 +302,20 @@ void BatchEvaluator::Compile(const Problem& problem, const int32_t* program) {
     const int32_t functionCount = problem.functionCount;
 
     // How each node's value is read by its parent; the root in extended.
-    stores_.clear();
-    std::vector<Store>& pending = pendingStores_;
-    pending.assign(1, Store::Extended);
+    precisions_.clear();
+    std::vector<Precision>& pending = pendingPrecisions_;
+    pending.assign(1, Precision::Extended);
     for (int32_t p = 0; !pending.empty(); ++p) {
-        stores_.push_back(pending.back());
+        precisions_.push_back(pending.back());
         pending.pop_back();
         const int32_t code = program[p];
         if (code < functionCount) {
-            Store arguments[4];
-            const int32_t count = ArgumentStores(PrimitiveAt(problem, code), arguments);
-            for (int32_t a = count - 1; a >= 0; --a)
-                pending.push_back(arguments[a]);
+            const ArgumentPrecisions arguments = ArgumentsOf(problem, code);
+            for (int32_t a = arguments.count - 1; a >= 0; --a)
+                pending.push_back(arguments.of[a]);
         }
     }
-    const auto length = static_cast<int32_t>(stores_.size());
+    const auto length = static_cast<int32_t>(precisions_.size());
 
     ops_.clear();
     stack_.clear();
@@ -396,9 +338,8 @@ void BatchEvaluator::Compile(const Problem& problem, const int32_t* program) {
             }
             continue;
         }
-        const Primitive primitive = PrimitiveAt(problem, program[p]);
-        Store arguments[4];
-        const int32_t count = ArgumentStores(primitive, arguments);
+        const PrimitiveId primitive = entry.primitive;
+        const int32_t count = ArgumentsOf(problem, program[p]).count;
         ColumnOp op;
         for (int32_t a = 0; a < count; ++a) {
             op.in[a] = stack_.back();
@@ -408,8 +349,8 @@ void BatchEvaluator::Compile(const Problem& problem, const int32_t* program) {
         // is written, so the result may reuse one of them.
         for (int32_t a = 0; a < count; ++a)
             Release(op.in[a]);
-        op.out = Allocate(stores_[p]);
-        op.kernel = KernelFor(primitive, op, stores_[p]);
+        op.out = Allocate(precisions_[p]);
+        op.kernel = KernelFor(primitive, op, precisions_[p]);
         ops_.push_back(op);
         stack_.push_back(op.out);
     }
@@ -476,3 +417,5 @@ void BatchEvaluator::Outputs(const Problem& problem, const int32_t* program, con
         out[k] = failed ? std::numeric_limits<float>::quiet_NaN() : stored;
     }
 }
+
+} // namespace quba

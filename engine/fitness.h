@@ -1,42 +1,48 @@
-// Fitness cases, program evaluation and the three fitness values.
+// Fitness: a program's error over the training and the validation cases, and
+// the three fitness values of every individual. The evaluators, one per worker
+// thread, belong to the run.
 #pragma once
 
+#include "engine/evaluator.h"
+#include "engine/population.h"
+#include "engine/problem.h"
+
 #include <cstdint>
+#include <memory>
+#include <vector>
 
-struct Population;
-struct Problem;
-struct GridView;
-struct CaseSet;
-struct EvaluationOptions;
+namespace quba {
 
-// Fills the problem's fitness cases from the grids. Case k = r * N + c holds
-// X = (c - h + 0.5) / h, Y = (r - h + 0.5) / h with h = N / 2 in integers.
-void BuildFitnessCases(Problem& problem, GridView training, GridView validation,
-                       bool useTrainingData);
+// Worker threads with these options.
+int32_t WorkerThreads(const EvaluationOptions& options);
 
-void SetVariables(float x, float y);
-// Value of the subtree at `position`, through the node table's routines.
-long double Evaluate(const int32_t* program, int32_t& position);
+// One evaluator of the chosen kind per worker thread.
+class FitnessEvaluators {
+public:
+    explicit FitnessEvaluators(const EvaluationOptions& options);
 
-// Rounds a value to the 32-bit float it is held as; a value beyond the float
-// range marks the evaluation as failed.
-float StoreFloat(long double value);
-// Records that the evaluation in progress met a floating-point error.
-void MarkEvaluationError();
+    [[nodiscard]] int32_t Threads() const { return static_cast<int32_t>(evaluators_.size()); }
+    Evaluator& ForThread(int32_t thread) { return *evaluators_[thread]; }
+
+private:
+    std::vector<std::unique_ptr<Evaluator>> evaluators_;
+};
 
 // Mean squared error over the training (validation) cases; +infinity when the
 // evaluation meets a floating-point error. The caller rounds it to 32 bits.
-long double TrainingFitness(const int32_t* program);
-long double ValidationFitness(const int32_t* program);
+long double TrainingFitness(FitnessEvaluators& evaluators, const Problem& problem,
+                            const int32_t* program);
+long double ValidationFitness(FitnessEvaluators& evaluators, const Problem& problem,
+                              const int32_t* program);
 
 // The program's value at every case of a set rounded to float, a
 // not-a-number where the evaluation fails; `out` holds the case count.
-void CaseOutputs(const int32_t* program, const CaseSet& cases, float* out);
-
-// Worker threads that AssignFitness uses with these options.
-int32_t WorkerThreads(const EvaluationOptions& options);
+void CaseOutputs(FitnessEvaluators& evaluators, const Problem& problem, const int32_t* program,
+                 const CaseSet& cases, float* out);
 
 // rawFitness, adjustedFitness and normalizedFitness of the current buffer. The
-// batch evaluator spreads the programs over the worker threads and keeps the
-// rawFitness of a program copied unchanged from the generation before.
-void AssignFitness(Population& population);
+// programs are spread over the worker threads; the rawFitness of a program
+// copied unchanged from the generation before is kept.
+void AssignFitness(Population& population, const Problem& problem, FitnessEvaluators& evaluators);
+
+} // namespace quba

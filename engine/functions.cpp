@@ -1,107 +1,97 @@
 #include "engine/functions.h"
 
-#include "engine/fitness.h"
+#include "engine/evaluation.h"
 #include "engine/primitive_rules.h"
-#include "engine/problem.h"
 
-// The recursive evaluator's routines. Every function routine first steps past
-// its own node, then evaluates its arguments left to right, each exactly once,
-// so the read position always passes over the whole subtree. A condition that
-// would raise a floating-point error marks the evaluation as failed and the
-// evaluation carries on.
+#include <utility>
+
+// Every function routine first steps past its own node, then evaluates its
+// arguments left to right, each exactly once, so the read position always
+// passes over the whole subtree. A condition that would raise a floating-point
+// error marks the evaluation as failed and the evaluation carries on.
+
+namespace quba {
 
 namespace {
 
 // Applies a value rule and reports its failure to the evaluation in progress.
-template <typename Rule> long double Checked(Rule rule) {
+template <typename Rule> long double Checked(EvaluationContext& context, Rule rule) {
     bool failed = false;
     const long double value = rule(failed);
     if (failed)
-        MarkEvaluationError();
+        MarkEvaluationError(context);
     return value;
 }
 
 // A first argument, held as a 32-bit float.
-float FloatArgument(const int32_t* program, int32_t& position) {
-    return StoreFloat(Evaluate(program, position));
+float FloatArgument(EvaluationContext& context, const int32_t* program, int32_t& position) {
+    return StoreFloat(context, Evaluate(context, program, position));
 }
 
-enum class Arithmetic { Add, Subtract, Multiply };
-
-template <Arithmetic Op> long double ArithmeticNode(const int32_t* program, int32_t& position) {
+template <PrimitiveId Id>
+long double PrimitiveNode(EvaluationContext& context, const int32_t* program, int32_t& position) {
+    constexpr Primitive primitive = PrimitiveOf(Id);
     ++position;
-    const long double a = FloatArgument(program, position);
-    const long double b = Evaluate(program, position);
-    const long double result = Op == Arithmetic::Add        ? a + b
-                               : Op == Arithmetic::Subtract ? a - b
-                                                            : a * b;
-    return Checked([&](bool& failed) { return rules::CheckedResult(result, failed); });
+    if constexpr (primitive.rule == ValueRule::Arithmetic) {
+        const long double a = FloatArgument(context, program, position);
+        const long double b = Evaluate(context, program, position);
+        const long double result = primitive.symbol == '+'   ? a + b
+                                   : primitive.symbol == '-' ? a - b
+                                                             : a * b;
+        return Checked(context, [&](bool& failed) { return rules::CheckedResult(result, failed); });
+    } else if constexpr (primitive.rule == ValueRule::Divide) {
+        const float a = FloatArgument(context, program, position);
+        const float b = FloatArgument(context, program, position);
+        return Checked(context, [&](bool& failed) { return rules::Divide(a, b, failed); });
+    } else if constexpr (primitive.rule == ValueRule::Trigonometric) {
+        const long double argument = Evaluate(context, program, position);
+        return Checked(context, [&](bool& failed) {
+            return rules::Trigonometric<primitive.function>(rules::RoundToDouble(argument, failed));
+        });
+    } else if constexpr (primitive.rule == ValueRule::IntegerMagnitude) {
+        const long double argument = Evaluate(context, program, position);
+        return Checked(context, [&](bool& failed) {
+            return rules::IntegerMagnitude<primitive.function>(argument, failed);
+        });
+    } else {
+        const float a = FloatArgument(context, program, position);
+        const long double b = Evaluate(context, program, position);
+        const long double c = Evaluate(context, program, position);
+        const long double d = Evaluate(context, program, position);
+        return Checked(context, [&](bool& failed) {
+            return rules::Conditional<primitive.symbol == '<'>(a, b, static_cast<float>(c), d,
+                                                               failed);
+        });
+    }
 }
 
-long double DivideNode(const int32_t* program, int32_t& position) {
-    ++position;
-    const float a = FloatArgument(program, position);
-    const float b = FloatArgument(program, position);
-    return Checked([&](bool& failed) { return rules::Divide(a, b, failed); });
-}
-
-template <double (*Function)(double)>
-long double TrigonometricNode(const int32_t* program, int32_t& position) {
-    ++position;
-    const long double argument = Evaluate(program, position);
-    return Checked([&](bool& failed) {
-        return rules::Trigonometric<Function>(rules::RoundToDouble(argument, failed));
-    });
-}
-
-template <double (*Function)(double)>
-long double IntegerMagnitudeNode(const int32_t* program, int32_t& position) {
-    ++position;
-    const long double argument = Evaluate(program, position);
-    return Checked(
-        [&](bool& failed) { return rules::IntegerMagnitude<Function>(argument, failed); });
-}
-
-template <bool Less> long double ConditionalNode(const int32_t* program, int32_t& position) {
-    ++position;
-    const float a = FloatArgument(program, position);
-    const long double b = Evaluate(program, position);
-    const long double c = Evaluate(program, position);
-    const long double d = Evaluate(program, position);
-    return Checked([&](bool& failed) {
-        return rules::Conditional<Less>(a, b, static_cast<float>(c), d, failed);
-    });
+template <size_t... I> FunctionTable MakeTable(std::index_sequence<I...>) {
+    FunctionTable table;
+    ((table.functions[I] = NodeEntry{kPrimitives[I].arityMinus1, kPrimitives[I].name,
+                                     PrimitiveNode<static_cast<PrimitiveId>(I)>, 0,
+                                     NodeType::Function, static_cast<PrimitiveId>(I)}),
+     ...);
+    table.variableReader = VariableNode;
+    table.constantReader = ConstantNode;
+    return table;
 }
 
 } // namespace
 
 FunctionTable BuildFunctionTable() {
-    return {{
-        {1, "+", ArithmeticNode<Arithmetic::Add>, 0},
-        {1, "-", ArithmeticNode<Arithmetic::Subtract>, 0},
-        {1, "*", ArithmeticNode<Arithmetic::Multiply>, 0},
-        {1, "/", DivideNode, 0},
-        {0, "sin", TrigonometricNode<rules::Sin>, 0},
-        {0, "cos", TrigonometricNode<rules::Cos>, 0},
-        {0, "tan", TrigonometricNode<rules::Tan>, 0},
-        {0, "ln", IntegerMagnitudeNode<rules::Log>, 0},
-        {0, "log10", IntegerMagnitudeNode<rules::Log10>, 0},
-        {0, "sqrt", IntegerMagnitudeNode<rules::Sqrt>, 0},
-        {3, "if >", ConditionalNode<false>, 0},
-        {3, "if <", ConditionalNode<true>, 0},
-    }};
+    return MakeTable(std::make_index_sequence<kFunctionCount>());
 }
 
-long double VariableNode(const int32_t* program, int32_t& position) {
-    const Problem& problem = CurrentProblem();
-    const int32_t index = problem.nodeTable[program[position]].terminalIndex;
+long double VariableNode(EvaluationContext& context, const int32_t* program, int32_t& position) {
+    const int32_t index = context.problem.nodeTable[program[position]].terminalIndex;
     ++position;
-    return problem.variableValues[index];
+    return context.variableValues[index];
 }
 
-long double ConstantNode(const int32_t* program, int32_t& position) {
-    const Problem& problem = CurrentProblem();
-    const int32_t index = problem.nodeTable[program[position]].terminalIndex;
+long double ConstantNode(EvaluationContext& context, const int32_t* program, int32_t& position) {
+    const int32_t index = context.problem.nodeTable[program[position]].terminalIndex;
     ++position;
-    return problem.constants[index];
+    return context.problem.constants[index];
 }
+
+} // namespace quba

@@ -1,21 +1,17 @@
 #include "engine/gp.h"
 
 #include "engine/display.h"
-#include "engine/fitness.h"
 #include "engine/gp_pop.h"
 #include "engine/init.h"
 #include "engine/misc.h"
-#include "engine/problem.h"
-#include "engine/settings.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <new>
 
-RunCounters runCounters;
+namespace quba {
 
 uint32_t CalendarSeconds() {
     return static_cast<uint32_t>(std::time(nullptr));
@@ -26,12 +22,16 @@ void ExitOnMemoryError(RunDisplay& display, const std::string& message) {
     std::exit(1);
 }
 
-void BuildRun(const ProblemSettings& problem, const PopulationSettings* populations, int32_t count,
-              const FunctionTable& functions, RunDisplay& display) {
+std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
+                              RandomGenerator& random, RunDisplay& display) {
     try {
-        runTable.problem = BuildProblem(problem, functions);
+        auto run = std::make_unique<Run>(random, settings.evaluation);
+        run->runTable.problem = BuildProblem(settings.problem, functions);
+        const auto count = static_cast<int32_t>(settings.populations.size());
         for (int32_t i = 0; i < count; ++i)
-            runTable.populations[i] = CreatePopulation(ReadPopulationValues(populations[i]));
+            run->runTable.populations[i] = CreatePopulation(settings.populations[i]);
+        run->runCounters.populationCount = count;
+        return run;
     } catch (const MemoryExhausted& failure) {
         ExitOnMemoryError(display, failure.message);
     } catch (...) {
@@ -39,49 +39,67 @@ void BuildRun(const ProblemSettings& problem, const PopulationSettings* populati
     }
 }
 
-std::string JoinedBestTexts() {
-    const auto& t = runCounters.bestTexts;
+std::string JoinedBestTexts(const RunCounters& counters) {
+    const auto& t = counters.bestTexts;
     return t[0] + "\r\n\r\n" + t[1] + "\r\n\r\n" + t[2] + "\r\n\r\n" + t[3];
 }
 
-void StartPopulation(int32_t i, const SeedClock& clock) {
-    SeedRandom(clock());
-    Population& population = *runTable.populations[i];
-    runTable.current = &population;
-    InitializePopulation(population);
-    runCounters.generationCounts[i] = population.generations;
+void StartPopulation(Run& run, int32_t i, const SeedClock& clock) {
+    run.random.SeedRandom(clock());
+    Population& population = *run.runTable.populations[i];
+    InitializePopulation(run.random, *run.runTable.problem, population);
+    run.runCounters.generationCounts[i] = population.generations;
 }
 
-bool GenerationStep(int32_t g, int32_t i, RunDisplay& display) {
-    Population& population = *runTable.populations[i];
-    runTable.current = &population;
-    Problem& problem = CurrentProblem();
+namespace {
 
-    while (problem.paused)
+BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best, float validation,
+                   std::string text) {
+    BestProgram program;
+    program.population = i;
+    program.generation = g;
+    program.problem = run.runTable.problem;
+    program.nodes.assign(best.nodes.begin(), best.nodes.begin() + best.length);
+    program.trainingFitness = best.rawFitness;
+    program.validationFitness = validation;
+    program.text = std::move(text);
+    return program;
+}
+
+} // namespace
+
+bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display) {
+    Population& population = *run.runTable.populations[i];
+    const Problem& problem = *run.runTable.problem;
+    RunCounters& counters = run.runCounters;
+
+    while (run.runTable.problem->paused)
         if (!display.ProcessPendingMessages())
             return false;
 
-    display.SetProgressPosition(runCounters.stepsDone);
-    display.SetStatusLine(i, g + 1, runCounters.generationCounts[i]);
+    display.SetProgressPosition(counters.stepsDone);
+    display.SetStatusLine(i, g + 1, counters.generationCounts[i]);
 
-    AssignFitness(population);
+    AssignFitness(population, problem, run.evaluators);
     SortByFitness(population);
     const Individual& best = *population.Current()[0];
 
-    const auto validation = static_cast<float>(ValidationFitness(best.nodes.data()));
+    const auto validation =
+        static_cast<float>(ValidationFitness(run.evaluators, problem, best.nodes.data()));
     const auto averageLength = static_cast<int32_t>(std::trunc(AverageLength(population)));
     RecordGeneration(population, g, validation, averageLength);
     display.PublishCharts(i, g, validation, best.rawFitness, averageLength, best.length);
-    DrawBestImages(population, display);
+    DrawBestImages(population, problem, run.evaluators, display);
     display.Refresh();
 
-    Breed(population);
+    Breed(run.random, problem, population);
 
     int32_t position = 0;
-    runCounters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" +
-                               display.OutputName() + "=" +
-                               ProgramText(problem.nodeTable.data(), best.nodes.data(), position);
-    display.SetBestText(JoinedBestTexts());
+    std::string text = display.OutputName() + "=" +
+                       ProgramText(problem.nodeTable.data(), best.nodes.data(), position);
+    counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + text;
+    display.SetBestProgram(BestOf(run, i, g, best, validation, std::move(text)));
+    display.SetBestText(JoinedBestTexts(counters));
 
     population.currentBuffer = 1 - population.currentBuffer;
     return display.ProcessPendingMessages();
@@ -89,68 +107,69 @@ bool GenerationStep(int32_t g, int32_t i, RunDisplay& display) {
 
 namespace {
 
-void ReleaseRun(int32_t count) {
-    for (int32_t i = 0; i < count; ++i)
-        ReleasePopulation(runTable.populations[i], true);
-    runTable.current = nullptr;
-    runTable.problem.reset();
+void ReleaseRun(Run& run) {
+    for (int32_t i = 0; i < run.runCounters.populationCount; ++i)
+        ReleasePopulation(run.runTable.populations[i], true);
+    run.runTable.problem.reset();
 }
 
 // Steps every population round by round; false when the display ended the run.
-bool RunRounds(RunDisplay& display, int32_t count, int32_t rounds) {
+bool RunRounds(Run& run, RunDisplay& display) {
+    const int32_t count = run.runCounters.populationCount;
     int32_t g = 0;
     do {
         for (int32_t i = 0; i < count; ++i) {
-            if (g >= runTable.populations[i]->generations)
+            if (g >= run.runTable.populations[i]->generations)
                 continue;
-            ++runCounters.stepsDone;
-            if (!GenerationStep(g, i, display))
+            ++run.runCounters.stepsDone;
+            if (!GenerationStep(run, g, i, display))
                 return false;
         }
         ++g;
-    } while (g < rounds);
+    } while (g < run.runCounters.generationBound);
     return true;
 }
 
 } // namespace
 
-void RunEvolution(RunDisplay& display, const SeedClock& clock) {
-    // The run keeps the population count and bound it started with, whatever
-    // the panels do meanwhile.
-    const int32_t count = runCounters.populationCount;
+void RunEvolution(Run& run, RunDisplay& display, const SeedClock& clock) {
+    RunCounters& counters = run.runCounters;
+    const int32_t count = counters.populationCount;
     try {
         display.SetRunning(true);
-        runCounters.bestTexts = {};
+        counters.bestTexts = {};
         for (int32_t i = 0; i < count; ++i)
-            StartPopulation(i, clock);
+            StartPopulation(run, i, clock);
 
-        int32_t bound = runTable.populations[0]->generations;
+        int32_t bound = run.runTable.populations[0]->generations;
         int32_t label = 0;
         for (int32_t i = 1; i < count; ++i) {
-            if (runTable.populations[i]->generations > bound) {
-                bound = runTable.populations[i]->generations;
+            if (run.runTable.populations[i]->generations > bound) {
+                bound = run.runTable.populations[i]->generations;
                 label = i;
             }
         }
-        runCounters.generationBound = bound;
-        runCounters.labelPopulation = label;
+        counters.generationBound = bound;
+        counters.labelPopulation = label;
 
-        display.ClearCurves();
+        display.ClearCurves(label);
         display.ShowStatusLines(count);
-        const auto& counts = runCounters.generationCounts;
+        const auto& counts = counters.generationCounts;
         // Four counts near the 32-bit limit would overflow their sum.
         const int64_t steps = int64_t{counts[0]} + counts[1] + counts[2] + counts[3];
         display.SetProgressMaximum(static_cast<int32_t>(std::min<int64_t>(steps, INT32_MAX)));
 
-        if (RunRounds(display, count, bound))
+        if (RunRounds(run, display))
             display.Beep();
     } catch (const MemoryExhausted& failure) {
         ExitOnMemoryError(display, failure.message);
     } catch (const std::bad_alloc&) {
         ExitOnMemoryError(display, kMemoryMessage);
     }
-    ReleaseRun(count);
+    ReleaseRun(run);
     display.SetRunning(false);
-    runCounters.generationCounts = {};
-    runCounters.stepsDone = 0;
+    counters.generationCounts = {};
+    counters.stepsDone = 0;
 }
+
+} // namespace quba

@@ -1,19 +1,31 @@
-// The run driver: seeds and initialises the populations, then steps them
-// round by round, reporting through the display.
+// The run driver: one run object owns what a run owns, and the driver seeds
+// and initialises the populations, then steps them round by round, reporting
+// through the display.
 #pragma once
+
+#include "core/random.h"
+#include "engine/fitness.h"
+#include "engine/population.h"
+#include "engine/problem.h"
+#include "engine/run_settings.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "engine/functions.h"
+namespace quba {
 
 class RunDisplay;
-struct ProblemSettings;
-struct PopulationSettings;
 
-// Process-wide counters of the run.
+// The five slots of a run: populations No1 to No4, then the problem record.
+struct RunTable {
+    std::array<std::unique_ptr<Population>, 4> populations;
+    std::shared_ptr<Problem> problem;
+};
+
+// The counters of a run.
 struct RunCounters {
     int32_t populationCount = 0;               // populations in the run, 1 to 4
     int32_t generationBound = 0;               // rounds of the run: the largest generation count
@@ -23,27 +35,38 @@ struct RunCounters {
     std::array<std::string, 4> bestTexts;      // header line and best program per population
 };
 
-extern RunCounters runCounters;
+// A run: its records, its counters, its evaluators, and the process's
+// generator, which the front end owns.
+struct Run {
+    Run(RandomGenerator& generator, const EvaluationOptions& options)
+        : random(generator), evaluators(options) {}
+
+    RandomGenerator& random;
+    RunTable runTable;
+    RunCounters runCounters;
+    FitnessEvaluators evaluators;
+};
 
 // Seconds since 1970, the seed of every population.
 uint32_t CalendarSeconds();
 using SeedClock = std::function<uint32_t()>;
 
-// The whole run over the filled RunTable; returns when it has ended. Releases
-// the populations and the problem at the end.
-void RunEvolution(RunDisplay& display, const SeedClock& clock = CalendarSeconds);
-void StartPopulation(int32_t i, const SeedClock& clock);
-// Returns false when the display asked the run to end.
-bool GenerationStep(int32_t g, int32_t i, RunDisplay& display);
+// Builds the problem and the populations of a run from checked settings.
+// Running out of memory shows its message and ends the program with status 1.
+std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
+                              RandomGenerator& random, RunDisplay& display);
 
-// Fills RunTable slot 4 with the problem and slots 0 .. count-1 with the
-// populations. The settings must have passed their checks; running out of
-// memory shows its message and ends the program with status 1.
-void BuildRun(const ProblemSettings& problem, const PopulationSettings* populations, int32_t count,
-              const FunctionTable& functions, RunDisplay& display);
+// The whole run; returns when it has ended. Releases the populations and the
+// problem at the end.
+void RunEvolution(Run& run, RunDisplay& display, const SeedClock& clock = CalendarSeconds);
+void StartPopulation(Run& run, int32_t i, const SeedClock& clock);
+// Returns false when the display asked the run to end.
+bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display);
 
 // Shows `message` through the display and ends the program with status 1.
 [[noreturn]] void ExitOnMemoryError(RunDisplay& display, const std::string& message);
 
 // The best-program text box: the four entries joined by blank lines.
-std::string JoinedBestTexts();
+std::string JoinedBestTexts(const RunCounters& counters);
+
+} // namespace quba

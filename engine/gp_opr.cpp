@@ -1,14 +1,13 @@
 #include "engine/gp_opr.h"
 
-#include "engine/gp_pop.h"
 #include "engine/init.h"
-#include "engine/misc.h"
-#include "engine/problem.h"
 
 #include <algorithm>
 #include <array>
 #include <cassert>
 #include <vector>
+
+namespace quba {
 
 int32_t SubtreeEnd(const NodeEntry* nodeTable, const int32_t* nodes, int32_t start,
                    int32_t length) {
@@ -30,10 +29,10 @@ struct Range {
 };
 
 // A random subtree; the draw is repeated if the walk runs off the program.
-Range ChooseSubtree(const int32_t* nodes, int32_t length) {
-    const NodeEntry* table = CurrentProblem().nodeTable.data();
+Range ChooseSubtree(RandomGenerator& random, const NodeEntry* table, const int32_t* nodes,
+                    int32_t length) {
     for (;;) {
-        const int32_t start = RandomInt(length);
+        const int32_t start = random.RandomInt(length);
         const int32_t end = SubtreeEnd(table, nodes, start, length);
         if (end >= 0)
             return {start, end};
@@ -53,14 +52,15 @@ void WriteChild(Individual& child, int32_t length, int32_t maxLength, Fill fill)
 
 } // namespace
 
-void Crossover(Individual& child, const Individual& receiver, const Individual& donor,
-               int32_t maxLength) {
+void Crossover(RandomGenerator& random, const Problem& problem, Individual& child,
+               const Individual& receiver, const Individual& donor, int32_t maxLength) {
+    const NodeEntry* table = problem.nodeTable.data();
     Range cut{};
     Range graft{};
     int32_t length = 0;
     do {
-        cut = ChooseSubtree(receiver.nodes.data(), receiver.length);
-        graft = ChooseSubtree(donor.nodes.data(), donor.length);
+        cut = ChooseSubtree(random, table, receiver.nodes.data(), receiver.length);
+        graft = ChooseSubtree(random, table, donor.nodes.data(), donor.length);
         length = receiver.length - cut.Size() + graft.Size();
     } while (length > maxLength);
 
@@ -73,8 +73,9 @@ void Crossover(Individual& child, const Individual& receiver, const Individual& 
     });
 }
 
-void Mutation(Individual& child, const Individual& parent, int32_t maxLength, int32_t maxSubtree) {
-    const NodeEntry* table = CurrentProblem().nodeTable.data();
+void Mutation(RandomGenerator& random, const Problem& problem, const Population& population,
+              Individual& child, const Individual& parent, int32_t maxLength, int32_t maxSubtree) {
+    const NodeEntry* table = problem.nodeTable.data();
     // The usual limit of 30 nodes fits on the stack; a larger one is allocated.
     std::array<int32_t, 30> smallScratch{};
     std::vector<int32_t> largeScratch;
@@ -84,7 +85,7 @@ void Mutation(Individual& child, const Individual& parent, int32_t maxLength, in
         scratch = largeScratch.data();
     }
 
-    const Range cut = ChooseSubtree(parent.nodes.data(), parent.length);
+    const Range cut = ChooseSubtree(random, table, parent.nodes.data(), parent.length);
     const int32_t rest = parent.length - cut.Size();
 
     int32_t n = 0;
@@ -94,7 +95,7 @@ void Mutation(Individual& child, const Individual& parent, int32_t maxLength, in
             n = 0;
             sum = 0;
         }
-        scratch[n] = ChooseNode(3);
+        scratch[n] = ChooseNode(random, problem, population, NodeKind::Mutation);
         sum += table[scratch[n]].arityMinus1;
         if (sum == -1)
             break;
@@ -110,9 +111,9 @@ void Mutation(Individual& child, const Individual& parent, int32_t maxLength, in
     });
 }
 
-void OnePointCrossover(Individual& child, const Individual& first, const Individual& second,
-                       int32_t maxLength) {
-    const NodeEntry* table = CurrentProblem().nodeTable.data();
+void OnePointCrossover(RandomGenerator& random, const Problem& problem, Individual& child,
+                       const Individual& first, const Individual& second, int32_t maxLength) {
+    const NodeEntry* table = problem.nodeTable.data();
     auto prefixSum = [table](const Individual& individual, int32_t last) {
         int32_t sum = 0;
         for (int32_t k = 0; k <= last; ++k)
@@ -122,9 +123,9 @@ void OnePointCrossover(Individual& child, const Individual& first, const Individ
     int32_t j = 0;
     int32_t i = 0;
     for (;;) {
-        j = RandomInt(first.length);
+        j = random.RandomInt(first.length);
         const int32_t a = prefixSum(first, j);
-        i = RandomInt(second.length);
+        i = random.RandomInt(second.length);
         const int32_t b = prefixSum(second, i);
         if (a == b && j + second.length - i <= maxLength)
             break;
@@ -146,3 +147,5 @@ void CopyIndividual(Individual& child, const Individual& parent, int32_t maxLeng
                [&](int32_t* out) { std::copy(p, p + parent.length, out); });
     child.rawFitnessKnown = parent.rawFitnessKnown;
 }
+
+} // namespace quba

@@ -1,19 +1,11 @@
 #include "engine/gp_pop.h"
 
 #include "engine/display.h"
-#include "engine/fitness.h"
 #include "engine/gp_opr.h"
-#include "engine/misc.h"
-#include "engine/problem.h"
-#include "engine/settings.h"
 
 #include <new>
 
-RunTable runTable;
-
-Problem& CurrentProblem() {
-    return *runTable.problem;
-}
+namespace quba {
 
 std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
     try {
@@ -67,22 +59,21 @@ void RecordGeneration(Population& population, int32_t generation, float validati
     population.averageLengthHistory[generation] = averageLength;
 }
 
-int32_t Select(Population& population) {
+int32_t Select(RandomGenerator& random, const Population& population) {
     switch (population.selectionMethod) {
-    case 0:
-        return SelectProportional(population);
-    case 1:
-        return SelectTournament(population);
-    case 2:
-        return SelectRandom(population);
-    default:
-        return 0;
+    case SelectionMethod::Proportional:
+        return SelectProportional(random, population);
+    case SelectionMethod::Tournament:
+        return SelectTournament(random, population);
+    case SelectionMethod::Random:
+        return SelectRandom(random, population);
     }
+    return 0;
 }
 
-int32_t SelectProportional(Population& population) {
+int32_t SelectProportional(RandomGenerator& random, const Population& population) {
     const auto& buffer = population.Current();
-    const auto r = static_cast<float>(RandomUnit());
+    const auto r = static_cast<float>(random.RandomUnit());
     float s = 0;
     for (int32_t i = 0; i < population.populationSize; ++i) {
         s = static_cast<float>(static_cast<long double>(s) + buffer[i]->normalizedFitness);
@@ -92,21 +83,21 @@ int32_t SelectProportional(Population& population) {
     return 0;
 }
 
-int32_t SelectTournament(Population& population) {
+int32_t SelectTournament(RandomGenerator& random, const Population& population) {
     // All candidates are drawn before any comparison; since comparing draws
     // nothing, each candidate can be compared as soon as it is drawn.
     const auto& buffer = population.Current();
     int32_t winner = 0;
     for (int32_t j = 0; j < population.tournamentSize; ++j) {
-        const int32_t candidate = RandomInt(population.populationSize);
+        const int32_t candidate = random.RandomInt(population.populationSize);
         if (j == 0 || !(buffer[winner]->normalizedFitness >= buffer[candidate]->normalizedFitness))
             winner = candidate;
     }
     return winner;
 }
 
-int32_t SelectRandom(Population& population) {
-    return RandomInt(population.populationSize);
+int32_t SelectRandom(RandomGenerator& random, const Population& population) {
+    return random.RandomInt(population.populationSize);
 }
 
 namespace {
@@ -117,9 +108,9 @@ constexpr int kRedrawBound = 100;
 // A second parent whose index differs from p. After kRedrawBound draws that
 // all returned p, the next index is taken, so a population whose whole
 // selection weight sits on one program cannot stall.
-int32_t SelectOtherParent(Population& population, int32_t p) {
+int32_t SelectOtherParent(RandomGenerator& random, const Population& population, int32_t p) {
     for (int draw = 0; draw < kRedrawBound; ++draw) {
-        const int32_t q = Select(population);
+        const int32_t q = Select(random, population);
         if (q != p)
             return q;
     }
@@ -138,7 +129,7 @@ int32_t EliteCount(const Population& population) {
 
 } // namespace
 
-void Breed(Population& population) {
+void Breed(RandomGenerator& random, const Problem& problem, Population& population) {
     auto& current = population.Current();
     auto& next = population.Next();
     const int32_t n = population.populationSize;
@@ -151,23 +142,24 @@ void Breed(Population& population) {
     const long double mutation = crossover + population.mutationRate;
     const long double onePoint = mutation + population.onePointMutationRate;
     for (int32_t i = elite; i < n; ++i) {
-        const auto r = static_cast<float>(RandomUnit());
-        const int32_t p = Select(population);
+        const auto r = static_cast<float>(random.RandomUnit());
+        const int32_t p = Select(random, population);
         if (r < population.crossoverRate) {
-            const int32_t q = SelectOtherParent(population, p);
-            Crossover(*next[i], *current[p], *current[q], maxLength);
+            const int32_t q = SelectOtherParent(random, population, p);
+            Crossover(random, problem, *next[i], *current[p], *current[q], maxLength);
         } else if (mutation > r) {
-            Mutation(*next[i], *current[p], maxLength, kMutationSubtreeLimit);
+            Mutation(random, problem, population, *next[i], *current[p], maxLength,
+                     kMutationSubtreeLimit);
         } else if (onePoint > r) {
-            const int32_t q = SelectOtherParent(population, p);
-            OnePointCrossover(*next[i], *current[p], *current[q], maxLength);
+            const int32_t q = SelectOtherParent(random, population, p);
+            OnePointCrossover(random, problem, *next[i], *current[p], *current[q], maxLength);
         } else {
             CopyIndividual(*next[i], *current[p], maxLength);
         }
     }
 }
 
-long double AverageLength(Population& population) {
+long double AverageLength(const Population& population) {
     // A 32-bit sum, wrapping as such a sum does.
     uint32_t sum = 0;
     for (const auto& individual : population.Current())
@@ -175,20 +167,20 @@ long double AverageLength(Population& population) {
     return static_cast<long double>(static_cast<int32_t>(sum)) / population.populationSize;
 }
 
-void DrawBestImages(Population& population, RunDisplay& display) {
-    const Problem& problem = CurrentProblem();
+void DrawBestImages(const Population& population, const Problem& problem,
+                    FitnessEvaluators& evaluators, RunDisplay& display) {
     const int32_t* best = population.Current()[0]->nodes.data();
-    OutputGrid training;
-    OutputGrid validation;
+    DataGrid training;
+    DataGrid validation;
     try {
-        training.size = problem.trainingSide;
-        training.cells.resize(problem.trainingCount);
-        validation.size = problem.validationSide;
-        validation.cells.resize(problem.validationCount);
+        training = DataGrid(problem.trainingSide);
+        validation = DataGrid(problem.validationSide);
     } catch (const std::bad_alloc&) {
         throw MemoryExhausted{kRunMemoryMessage};
     }
-    CaseOutputs(best, problem.TrainingCases(), training.cells.data());
-    CaseOutputs(best, problem.ValidationCases(), validation.cells.data());
+    CaseOutputs(evaluators, problem, best, problem.TrainingCases(), training.Data());
+    CaseOutputs(evaluators, problem, best, problem.ValidationCases(), validation.Data());
     display.SetBestPictures(training, validation);
 }
+
+} // namespace quba

@@ -1,17 +1,14 @@
 #include "engine/init.h"
 
-#include "engine/gp_pop.h"
-#include "engine/misc.h"
-#include "engine/problem.h"
-#include "engine/settings.h"
-
 #include <algorithm>
 #include <cassert>
+#include <new>
 #include <vector>
 
-int32_t ChooseNode(int32_t kind) {
-    const Problem& problem = CurrentProblem();
-    const Population& population = *runTable.current;
+namespace quba {
+
+int32_t ChooseNode(RandomGenerator& random, const Problem& problem, const Population& population,
+                   NodeKind kind) {
     const int32_t f = problem.functionCount;
     const int32_t v = problem.variableCount;
     const int32_t k = problem.constantCount;
@@ -19,19 +16,19 @@ int32_t ChooseNode(int32_t kind) {
     const long double variableRatio = population.variableRatio;
 
     // The draw is made whatever the kind.
-    const auto r = static_cast<float>(RandomUnit());
-    if (kind == kFunctionNode)
-        return RandomInt(f);
-    if (kind == kTerminalNode) {
+    const auto r = static_cast<float>(random.RandomUnit());
+    if (kind == NodeKind::Function)
+        return random.RandomInt(f);
+    if (kind == NodeKind::Terminal) {
         if (variableRatio / (1.0L - functionRatio) > r)
-            return f + RandomInt(v);
-        return f + v + RandomInt(k);
+            return f + random.RandomInt(v);
+        return f + v + random.RandomInt(k);
     }
     if (r < population.functionRatio)
-        return RandomInt(f);
+        return random.RandomInt(f);
     if (functionRatio + variableRatio > r)
-        return f + RandomInt(v);
-    return f + v + RandomInt(k);
+        return f + random.RandomInt(v);
+    return f + v + random.RandomInt(k);
 }
 
 namespace {
@@ -63,8 +60,7 @@ private:
 
 } // namespace
 
-void InitializePopulation(Population& population) {
-    const Problem& problem = CurrentProblem();
+void InitializePopulation(RandomGenerator& random, const Problem& problem, Population& population) {
     std::vector<int32_t> work;
     try {
         work.resize(std::max(population.maxLength, kMaxInitialNodes));
@@ -89,12 +85,12 @@ void InitializePopulation(Population& population) {
                 balance = 0;
                 depths.Reset();
             }
-            int32_t kind = kAnyNode;
+            NodeKind kind = NodeKind::Any;
             if (c == 0)
-                kind = kFunctionNode;
+                kind = NodeKind::Function;
             else if (depths.Next() == depthLimit)
-                kind = kTerminalNode;
-            const int32_t code = ChooseNode(kind);
+                kind = NodeKind::Terminal;
+            const int32_t code = ChooseNode(random, problem, population, kind);
             work[c] = code;
             const int32_t arityMinus1 = problem.nodeTable[code].arityMinus1;
             balance += arityMinus1;
@@ -108,3 +104,5 @@ void InitializePopulation(Population& population) {
         individual->rawFitnessKnown = false;
     }
 }
+
+} // namespace quba

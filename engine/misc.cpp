@@ -1,62 +1,12 @@
 #include "engine/misc.h"
 
-#include "engine/functions.h"
-#include "engine/gp_pop.h"
-
 #include <utility>
 
-namespace {
-
-// At process start the generator is in the state that SeedRandom(1) leaves.
-RandomState randomState = [] {
-    RandomState s{1u, 0u};
-    s.low = s.low * 22695477u + 1u;
-    return s;
-}();
-
-constexpr long double kInverse32767 = 1.0L / 32767.0L;
-
-} // namespace
-
-void SeedRandom(uint32_t seed) {
-    randomState.low = seed;
-    randomState.high = 0;
-    Rand15();
-}
-
-int32_t Rand15() {
-    randomState.low = randomState.low * 22695477u + 1u;
-    return static_cast<int32_t>((randomState.low >> 16) & 0x7FFFu);
-}
-
-int32_t Rand31() {
-    uint64_t state = (static_cast<uint64_t>(randomState.high) << 32) | randomState.low;
-    state = state * 0x0000015A00004E35ull + 1u;
-    randomState.low = static_cast<uint32_t>(state);
-    randomState.high = static_cast<uint32_t>(state >> 32);
-    return static_cast<int32_t>(randomState.high & 0x7FFFFFFFu);
-}
-
-long double RandomUnit() {
-    return static_cast<long double>(Rand15()) * kInverse32767;
-}
-
-int32_t RandomInt(int32_t n) {
-    if (n == 0)
-        return 0;
-    return Rand31() % n;
-}
-
-RandomState GetRandomState() {
-    return randomState;
-}
-void SetRandomState(RandomState state) {
-    randomState = state;
-}
+namespace quba {
 
 namespace {
 
-using Buffer = std::vector<std::unique_ptr<Individual>>;
+using Buffer = Generation;
 
 // The fixed in-place quicksort that makes the ranking reproducible. Comparisons
 // with a not-a-number are false, so such values count as equal to the pivot.
@@ -113,7 +63,7 @@ std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_
             ++position;
             arg = ProgramText(nodeTable, nodes, position);
         }
-        const char sign = node.name.size() > 3 ? node.name[3] : ' ';
+        const char sign = PrimitiveOf(node.primitive).symbol;
         return " (if " + args[0] + " " + sign + " " + args[1] + " then " + args[2] + " else " +
                args[3] + ") ";
     }
@@ -121,3 +71,5 @@ std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_
         return node.name;
     }
 }
+
+} // namespace quba

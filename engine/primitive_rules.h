@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace rules {
+namespace quba::rules {
 
 inline constexpr long double kNaN = std::numeric_limits<long double>::quiet_NaN();
 
@@ -127,4 +127,4 @@ inline double Sqrt(double x) {
     return std::sqrt(x);
 }
 
-} // namespace rules
+} // namespace quba::rules

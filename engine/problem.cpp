@@ -1,11 +1,12 @@
 #include "engine/problem.h"
 
-#include "engine/fitness.h"
-#include "engine/settings.h"
+#include "core/decimal.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+
+namespace quba {
 
 bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
     for (bool c : checked)
@@ -29,6 +30,43 @@ double RoundToOneDigit(float value) {
     return value < 0 ? -magnitude : magnitude;
 }
 
+void FillCases(const DataGrid& grid, std::vector<float>& xs, std::vector<float>& ys,
+               std::vector<float>& targets) {
+    const int32_t size = grid.Size();
+    const auto count = static_cast<size_t>(size) * static_cast<size_t>(size);
+    xs.resize(count);
+    ys.resize(count);
+    targets.assign(grid.Cells().begin(), grid.Cells().end());
+    const float h = static_cast<float>(size / 2);
+    for (int32_t r = 0; r < size; ++r) {
+        for (int32_t c = 0; c < size; ++c) {
+            const size_t k = static_cast<size_t>(r) * static_cast<size_t>(size) + c;
+            xs[k] = static_cast<float>((static_cast<long double>(c) - h + 0.5L) / h);
+            ys[k] = static_cast<float>((static_cast<long double>(r) - h + 0.5L) / h);
+        }
+    }
+}
+
+// The fitness cases are copies, so the grids may change during the run.
+void BuildFitnessCases(Problem& problem, const ProblemValues& values) {
+    const DataGrid& training = values.training;
+    FillCases(training, problem.trainingX, problem.trainingY, problem.trainingTargets);
+    problem.trainingCount = training.Size() * training.Size();
+    problem.trainingSide = training.Size();
+    if (values.useTrainingData) {
+        problem.validationX = problem.trainingX;
+        problem.validationY = problem.trainingY;
+        problem.validationTargets = problem.trainingTargets;
+        problem.validationCount = problem.trainingCount;
+        problem.validationSide = training.Size();
+        return;
+    }
+    const DataGrid& validation = values.validation;
+    FillCases(validation, problem.validationX, problem.validationY, problem.validationTargets);
+    problem.validationCount = validation.Size() * validation.Size();
+    problem.validationSide = validation.Size();
+}
+
 } // namespace
 
 std::string ConstantName(float value) {
@@ -42,15 +80,14 @@ std::string ConstantName(float value) {
     return std::string(text, result.ptr);
 }
 
-std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
-                                      const FunctionTable& functions) {
-    auto checked = settings.functionChecked;
+std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const FunctionTable& functions) {
+    auto checked = values.functionChecked;
     EnsureOneFunction(checked);
 
     auto problem = std::make_unique<Problem>();
     for (bool c : checked)
         problem->functionCount += c ? 1 : 0;
-    problem->constantCount = TextToInteger(settings.constantCountText);
+    problem->constantCount = values.constantCount;
     problem->variableCount = 2;
 
     // In size_t: the largest constant count must not overflow the sum.
@@ -59,8 +96,8 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
     problem->nodeTable.resize(tableSize);
     problem->constants.resize(problem->constantCount);
 
-    problem->constantLower = TextToFloat(settings.rangeLowerText);
-    problem->constantUpper = TextToFloat(settings.rangeUpperText);
+    problem->constantLower = values.constantLower;
+    problem->constantUpper = values.constantUpper;
     const long double lower = problem->constantLower;
     const long double width = static_cast<long double>(problem->constantUpper) - lower;
     for (int32_t i = 0; i < problem->constantCount; ++i)
@@ -68,21 +105,20 @@ std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
                                                                problem->constantCount);
 
     int32_t code = 0;
-    for (int k = 0; k < kFunctionCount; ++k) {
-        if (checked[k]) {
-            problem->functionPositions.push_back(k);
-            problem->nodeTable[code++] = functions[k];
-        }
-    }
-    problem->nodeTable[code++] = NodeEntry{-1, settings.horizontalName, VariableNode, 0};
-    problem->nodeTable[code++] = NodeEntry{-1, settings.verticalName, VariableNode, 1};
+    for (int k = 0; k < kFunctionCount; ++k)
+        if (checked[k])
+            problem->nodeTable[code++] = functions.functions[k];
+    problem->nodeTable[code++] =
+        NodeEntry{-1, values.horizontalName, functions.variableReader, 0, NodeType::Variable};
+    problem->nodeTable[code++] =
+        NodeEntry{-1, values.verticalName, functions.variableReader, 1, NodeType::Variable};
     for (int32_t i = 0; i < problem->constantCount; ++i)
-        problem->nodeTable[code++] =
-            NodeEntry{-1, ConstantName(problem->constants[i]), ConstantNode, i};
+        problem->nodeTable[code++] = NodeEntry{-1, ConstantName(problem->constants[i]),
+                                               functions.constantReader, i, NodeType::Constant};
 
-    BuildFitnessCases(*problem, settings.training, settings.validation, settings.useTrainingData);
-    problem->evaluation = settings.evaluation;
-    problem->evaluators.resize(WorkerThreads(problem->evaluation));
+    BuildFitnessCases(*problem, values);
     problem->paused = false;
     return problem;
 }
+
+} // namespace quba

@@ -1,8 +1,10 @@
-// The per-run problem record: node table, constants, variables and fitness cases.
+// The per-run problem record: node table, constants and fitness cases. It is
+// built once at Start; afterwards only the pause flag changes, so evaluators
+// may read it from any thread.
 #pragma once
 
-#include "engine/batch_evaluator.h"
-#include "engine/functions.h"
+#include "engine/primitives.h"
+#include "engine/run_settings.h"
 
 #include <array>
 #include <cstdint>
@@ -10,34 +12,40 @@
 #include <string>
 #include <vector>
 
-// A square grid of N x N values, row-major: cells[r * size + c] is row r, column c.
-struct GridView {
-    int32_t size = 0;
-    const float* cells = nullptr;
+namespace quba {
+
+struct EvaluationContext;
+
+// The recursive evaluator's routine of a node: evaluates the node at
+// `position` and its arguments; on return `position` is one past the subtree.
+using EvaluateRoutine = long double (*)(EvaluationContext& context, const int32_t* program,
+                                        int32_t& position);
+
+enum class NodeType : uint8_t { Function, Variable, Constant };
+
+struct NodeEntry {
+    int32_t arityMinus1 = -1; // arguments minus one; -1 for terminals
+    std::string name;         // text in program listings
+    EvaluateRoutine evaluate = nullptr;
+    int32_t terminalIndex = 0; // variable or constant index; unused for functions
+    NodeType type = NodeType::Function;
+    PrimitiveId primitive = PrimitiveId::Add; // which function; unused for terminals
 };
 
-// How fitness is computed. Both evaluators give the same bits; the reference
-// is the plain recursive walk through the node table and runs on one thread.
-enum class EvaluatorKind { Batch, Reference };
-
-struct EvaluationOptions {
-    EvaluatorKind evaluator = EvaluatorKind::Batch;
-    int32_t threads = 0; // worker threads for the batch evaluator; 0 for all cores
+// The routines of the node table: one per primitive in check-list order, and
+// the readers of the two terminal kinds.
+struct FunctionTable {
+    std::array<NodeEntry, kFunctionCount> functions;
+    EvaluateRoutine variableReader = nullptr;
+    EvaluateRoutine constantReader = nullptr;
 };
 
-// What the problem panel holds when a run starts: texts and check states as
-// typed, and the two grids.
-struct ProblemSettings {
-    std::array<bool, kFunctionCount> functionChecked{true, true, true, true};
-    std::string constantCountText = "1000";
-    std::string rangeLowerText = "-1";
-    std::string rangeUpperText = "1";
-    std::string horizontalName = "X";
-    std::string verticalName = "Y";
-    GridView training;
-    GridView validation;
-    bool useTrainingData = true; // validation cases are a copy of the training cases
-    EvaluationOptions evaluation;
+// One set of fitness cases: parallel arrays of `count` values.
+struct CaseSet {
+    const float* xs = nullptr;
+    const float* ys = nullptr;
+    const float* targets = nullptr;
+    int32_t count = 0;
 };
 
 struct Problem {
@@ -50,8 +58,6 @@ struct Problem {
     float constantLower = 0;
     bool paused = false;
     std::vector<NodeEntry> nodeTable;
-    std::vector<int32_t> functionPositions; // check-list position of each function code
-    std::array<float, 2> variableValues{};
     std::vector<float> constants;
     std::vector<float> validationTargets;
     std::vector<float> trainingTargets;
@@ -59,12 +65,8 @@ struct Problem {
     std::vector<float> validationY;
     std::vector<float> trainingX;
     std::vector<float> trainingY;
-
-    int32_t trainingSide = 0;     // N of the training grid at Start
-    int32_t validationSide = 0;   // N of the validation cases at Start
-    bool evaluationError = false; // set when an evaluation met a floating-point error
-    EvaluationOptions evaluation;
-    std::vector<BatchEvaluator> evaluators; // one per worker thread
+    int32_t trainingSide = 0;   // N of the training grid at Start
+    int32_t validationSide = 0; // N of the validation cases at Start
 
     [[nodiscard]] CaseSet TrainingCases() const {
         return {trainingX.data(), trainingY.data(), trainingTargets.data(), trainingCount};
@@ -74,19 +76,17 @@ struct Problem {
     }
 };
 
-inline constexpr const char* kNoFunctionMessage = "You must use 1 function at least.";
-
 // Checks "+" when no function is checked; returns whether it had to.
 bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked);
 
-// Builds the record from the panel settings; throws ConversionError when a
-// text is not a number. With no function checked it goes on with "+".
-std::unique_ptr<Problem> BuildProblem(const ProblemSettings& settings,
-                                      const FunctionTable& functions);
+// Builds the record: the node table (the checked functions in check-list
+// order, the two variables, the constants), the constants and the fitness
+// cases. Case k = r * N + c of a grid holds X = (c - h + 0.5) / h and
+// Y = (r - h + 0.5) / h with h = N / 2 in integers.
+std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const FunctionTable& functions);
 
 // Name of a constant: its value rounded to one significant digit, ties away
 // from zero, printed with three decimals ("%.0e" from a magnitude of 10 on).
 std::string ConstantName(float value);
 
-// The problem of the run in progress (RunTable slot 4).
-Problem& CurrentProblem();
+} // namespace quba

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <string_view>
 
+using namespace quba;
+
 namespace {
 
 constexpr int kMaxArguments = 64;
@@ -64,12 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(!outcome.text.empty());
         break;
     case ParseOutcome::Action::Run: {
-        const CliConfig& config = outcome.config;
+        CliConfig config = outcome.config;
         FUZZ_CHECK(config.populationCount >= 1 && config.populationCount <= 4);
         FUZZ_CHECK(config.training.Given());
         FUZZ_CHECK(config.training.size >= 2 && config.training.size <= 50);
-        const auto refusal = FirstRefusal(config, kMemory);
-        FUZZ_CHECK(!refusal || (!refusal->empty() && refusal->rfind("--", 0) == 0));
+        // Grids of the sizes asked for stand in for the files, which are not read here.
+        const DataGrid training(config.training.size);
+        const DataGrid validation(config.validation.size);
+        config.problem.training = &training;
+        config.problem.validation = &validation;
+        const auto checked = CheckCliStart(config, kMemory);
+        if (const auto* refusal = std::get_if<std::string>(&checked))
+            FUZZ_CHECK(!refusal->empty() && refusal->rfind("--", 0) == 0);
         break;
     }
     }

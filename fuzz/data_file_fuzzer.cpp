@@ -10,6 +10,8 @@
 #include <string>
 #include <unistd.h>
 
+using namespace quba;
+
 namespace {
 
 // Mostly sizes around the accepted 2 to 50, sometimes any 32-bit value.

@@ -5,13 +5,15 @@
 // value.
 #include "fuzz/fuzz_problem.h"
 
-#include "engine/batch_evaluator.h"
+#include "engine/evaluation.h"
 #include "engine/fitness.h"
 #include "engine/misc.h"
 
 #include <cmath>
 #include <cstring>
 #include <vector>
+
+using namespace quba;
 
 namespace {
 
@@ -22,17 +24,17 @@ struct Outcome {
     std::vector<float> validationCells;
 };
 
-Outcome Evaluate(Problem& problem, EvaluatorKind kind, const int32_t* program) {
-    problem.evaluation.evaluator = kind;
+Outcome EvaluateWith(const Problem& problem, EvaluatorKind kind, const int32_t* program) {
+    FitnessEvaluators evaluators({kind, 1});
     Outcome outcome;
-    outcome.training = TrainingFitness(program);
-    outcome.validation = ValidationFitness(program);
+    outcome.training = TrainingFitness(evaluators, problem, program);
+    outcome.validation = ValidationFitness(evaluators, problem, program);
     const CaseSet training = problem.TrainingCases();
     const CaseSet validation = problem.ValidationCases();
     outcome.trainingCells.resize(training.count);
     outcome.validationCells.resize(validation.count);
-    CaseOutputs(program, training, outcome.trainingCells.data());
-    CaseOutputs(program, validation, outcome.validationCells.data());
+    CaseOutputs(evaluators, problem, program, training, outcome.trainingCells.data());
+    CaseOutputs(evaluators, problem, program, validation, outcome.validationCells.data());
     return outcome;
 }
 
@@ -73,16 +75,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto length = static_cast<int32_t>(program.size());
     FUZZ_CHECK(length <= maxLength && IsWellFormed(problem, program.data(), length));
 
-    SetVariables(problem.trainingX[0], problem.trainingY[0]);
+    EvaluationContext context(problem);
+    SetVariables(context, problem.trainingX[0], problem.trainingY[0]);
     int32_t position = 0;
-    (void)::Evaluate(program.data(), position);
+    (void)Evaluate(context, program.data(), position);
     FUZZ_CHECK(position == length);
     position = 0;
     (void)ProgramText(problem.nodeTable.data(), program.data(), position);
     FUZZ_CHECK(position == length - 1);
 
-    const Outcome reference = Evaluate(problem, EvaluatorKind::Reference, program.data());
-    const Outcome batch = Evaluate(problem, EvaluatorKind::Batch, program.data());
+    const Outcome reference = EvaluateWith(problem, EvaluatorKind::Reference, program.data());
+    const Outcome batch = EvaluateWith(problem, EvaluatorKind::Batch, program.data());
     FUZZ_CHECK(IsError(reference.training) && IsError(reference.validation));
     FUZZ_CHECK(SameBits(reference.training, batch.training));
     FUZZ_CHECK(SameBits(reference.validation, batch.validation));

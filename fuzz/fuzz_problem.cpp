@@ -8,14 +8,9 @@
 #include <cmath>
 #include <string>
 
-namespace {
+using namespace quba;
 
-// The shortest text that reads back as the same float.
-std::string FloatText(float value) {
-    std::array<char, 32> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value);
-    return {text.data(), result.ptr};
-}
+namespace {
 
 float FiniteOr(float value, float fallback) {
     return std::isfinite(value) ? value : fallback;
@@ -36,47 +31,36 @@ std::pair<float, float> ConstantRange(ByteReader& in) {
 }
 
 // 1 to 8 cell values read from the bytes, repeated over the grid.
-struct FuzzGrid {
-    int32_t size = 2;
-    std::vector<float> cells;
-
-    explicit FuzzGrid(ByteReader& in) : size(2 + in.Byte() % 11) {
-        std::vector<float> values(1 + in.Byte() % 8);
-        for (float& value : values) {
-            const uint8_t kind = in.Byte();
-            value =
-                kind & 1 ? FiniteOr(in.RawFloat(), 0.5f) : static_cast<float>(kind) / 128.0f - 1.0f;
-        }
-        cells.resize(static_cast<size_t>(size) * static_cast<size_t>(size));
-        for (size_t k = 0; k < cells.size(); ++k)
-            cells[k] = values[k % values.size()];
+DataGrid FuzzGrid(ByteReader& in) {
+    DataGrid grid(2 + in.Byte() % 11);
+    std::vector<float> values(1 + in.Byte() % 8);
+    for (float& value : values) {
+        const uint8_t kind = in.Byte();
+        value = kind & 1 ? FiniteOr(in.RawFloat(), 0.5f) : static_cast<float>(kind) / 128.0f - 1.0f;
     }
-    [[nodiscard]] GridView View() const { return {size, cells.data()}; }
-};
+    const int32_t size = grid.Size();
+    for (int32_t k = 0; k < size * size; ++k)
+        grid.At(k / size, k % size) = values[static_cast<size_t>(k) % values.size()];
+    return grid;
+}
 
 } // namespace
 
 FuzzProblem::FuzzProblem(ByteReader& in) {
-    ProblemSettings settings;
+    ProblemValues values;
     const uint16_t functionBits = in.Uint16();
     for (int k = 0; k < kFunctionCount; ++k)
-        settings.functionChecked[k] = (functionBits >> k) & 1;
-    settings.constantCountText = std::to_string(1 + in.Byte() % 64);
+        values.functionChecked[k] = (functionBits >> k) & 1;
+    values.constantCount = 1 + in.Byte() % 64;
     const auto [lower, upper] = ConstantRange(in);
-    settings.rangeLowerText = FloatText(lower);
-    settings.rangeUpperText = FloatText(upper);
-    const FuzzGrid training(in);
-    const FuzzGrid validation(in);
-    settings.training = training.View();
-    settings.validation = validation.View();
-    settings.useTrainingData = in.Byte() & 1;
-    settings.evaluation.evaluator = EvaluatorKind::Batch;
-    runTable.problem = BuildProblem(settings, BuildFunctionTable());
-}
-
-FuzzProblem::~FuzzProblem() {
-    runTable.current = nullptr;
-    runTable.problem.reset();
+    values.constantLower = lower;
+    values.constantUpper = upper;
+    values.horizontalName = "X";
+    values.verticalName = "Y";
+    values.training = FuzzGrid(in);
+    values.validation = FuzzGrid(in);
+    values.useTrainingData = in.Byte() & 1;
+    problem_ = BuildProblem(values, BuildFunctionTable());
 }
 
 std::vector<int32_t> DecodeProgram(ByteReader& in, const Problem& problem, int32_t maxLength) {

@@ -1,28 +1,30 @@
-// A problem of a random function set, constants and grids installed in the
-// run table, and well-formed programs over its node table, all decoded from
-// fuzzer bytes.
+// A problem of a random function set, constants and grids, and well-formed
+// programs over its node table, all decoded from fuzzer bytes.
 #pragma once
 
 #include "fuzz/byte_reader.h"
 
-#include "engine/gp_pop.h"
+#include "core/random.h"
 #include "engine/problem.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-// Installs the problem in RunTable slot 4 for its lifetime: any of the 4096
-// function sets (none checked goes on with "+"), 1 to 64 constants over a
-// range of two finite floats in either order, and grids of 2 to 12 cells a
-// side holding any finite values.
+using namespace quba;
+
+// Any of the 4096 function sets (none checked goes on with "+"), 1 to 64
+// constants over a range of two finite floats in either order, and grids of 2
+// to 12 cells a side holding any finite values; and a generator.
 class FuzzProblem {
 public:
     explicit FuzzProblem(ByteReader& in);
-    ~FuzzProblem();
-    FuzzProblem(const FuzzProblem&) = delete;
-    FuzzProblem& operator=(const FuzzProblem&) = delete;
 
-    Problem& problem() { return *runTable.problem; }
+    Problem& problem() { return *problem_; }
+    RandomGenerator random;
+
+private:
+    std::unique_ptr<Problem> problem_;
 };
 
 // A well-formed program of 1 to maxLength nodes: the bytes pick each node's

@@ -7,13 +7,15 @@
 
 #include "engine/fitness.h"
 #include "engine/gp_opr.h"
+#include "engine/gp_pop.h"
 #include "engine/init.h"
 #include "engine/misc.h"
-#include "engine/settings.h"
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+using namespace quba;
 
 namespace {
 
@@ -21,7 +23,7 @@ PopulationValues DecodeValues(ByteReader& in) {
     PopulationValues values;
     values.populationSize = 2 + in.Byte() % 7;
     values.generations = 1;
-    values.selectionMethod = in.Byte() % 4; // 3 is no method: index 0
+    values.selectionMethod = static_cast<SelectionMethod>(in.Byte() % 4); // 3 is none: index 0
     values.tournamentSize = 1 + in.Byte() % 6;
     values.crossoverRate = in.Fraction();
     values.mutationRate = in.Fraction() * (1 - values.crossoverRate);
@@ -56,9 +58,10 @@ void CheckInitialProgram(const Problem& problem, const Individual& individual,
 
 // Fills the current buffer with decoded programs, or grows them as a run
 // does when the maximum length allows it.
-void FillPopulation(ByteReader& in, const Problem& problem, Population& population) {
+void FillPopulation(ByteReader& in, FuzzProblem& scope, Population& population) {
+    const Problem& problem = scope.problem();
     if (in.Byte() % 2 == 0 && population.maxLength >= kMaxInitialNodes) {
-        InitializePopulation(population);
+        InitializePopulation(scope.random, problem, population);
         for (const auto& individual : population.Current())
             CheckInitialProgram(problem, *individual, population);
         return;
@@ -71,7 +74,9 @@ void FillPopulation(ByteReader& in, const Problem& problem, Population& populati
 }
 
 // A few operator calls with parents and operator chosen by the bytes.
-void ApplyOperators(ByteReader& in, const Problem& problem, Population& population) {
+void ApplyOperators(ByteReader& in, FuzzProblem& scope, Population& population) {
+    const Problem& problem = scope.problem();
+    RandomGenerator& random = scope.random;
     auto& parents = population.Current();
     auto& children = population.Next();
     const int32_t n = population.populationSize;
@@ -83,13 +88,13 @@ void ApplyOperators(ByteReader& in, const Problem& problem, Population& populati
         Individual& child = *children[call % n];
         switch (choice % 4) {
         case 0:
-            Crossover(child, first, second, maxLength);
+            Crossover(random, problem, child, first, second, maxLength);
             break;
         case 1:
-            Mutation(child, first, maxLength, 1 + in.Byte() % 40);
+            Mutation(random, problem, population, child, first, maxLength, 1 + in.Byte() % 40);
             break;
         case 2:
-            OnePointCrossover(child, first, second, maxLength);
+            OnePointCrossover(random, problem, child, first, second, maxLength);
             break;
         default:
             CopyIndividual(child, first, maxLength);
@@ -110,23 +115,19 @@ void CheckRanking(const Population& population) {
     }
 }
 
-// The recursive walk's error of a program.
-float ReferenceFitness(Problem& problem, const Individual& individual) {
-    problem.evaluation.evaluator = EvaluatorKind::Reference;
-    const auto fitness = static_cast<float>(TrainingFitness(individual.nodes.data()));
-    problem.evaluation.evaluator = EvaluatorKind::Batch;
-    return fitness;
-}
-
 // Evaluate, rank and breed, twice, as two generation steps do.
-void BreedTwice(Problem& problem, Population& population) {
+void BreedTwice(FuzzProblem& scope, FitnessEvaluators& evaluators, Population& population) {
+    const Problem& problem = scope.problem();
+    FitnessEvaluators reference({EvaluatorKind::Reference, 1});
     for (int step = 0; step < 2; ++step) {
-        AssignFitness(population);
+        AssignFitness(population, problem, evaluators);
         for (const auto& individual : population.Current())
-            FUZZ_CHECK(individual->rawFitness == ReferenceFitness(problem, *individual));
+            FUZZ_CHECK(
+                individual->rawFitness ==
+                static_cast<float>(TrainingFitness(reference, problem, individual->nodes.data())));
         SortByFitness(population);
         CheckRanking(population);
-        Breed(population);
+        Breed(scope.random, problem, population);
         for (const auto& child : population.Next())
             CheckChild(problem, *child, population.maxLength);
         population.currentBuffer = 1 - population.currentBuffer;
@@ -138,16 +139,13 @@ void BreedTwice(Problem& problem, Population& population) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ByteReader in(data, size);
     FuzzProblem scope(in);
-    Problem& problem = scope.problem();
     // One worker thread, or two, whose results must be the same.
-    problem.evaluation.threads = 1 + in.Byte() % 2;
-    problem.evaluators.resize(problem.evaluation.threads);
+    FitnessEvaluators evaluators({EvaluatorKind::Batch, 1 + in.Byte() % 2});
     std::unique_ptr<Population> population = CreatePopulation(DecodeValues(in));
-    runTable.current = population.get();
-    SeedRandom(in.Uint32());
+    scope.random.SeedRandom(in.Uint32());
 
-    FillPopulation(in, problem, *population);
-    ApplyOperators(in, problem, *population);
-    BreedTwice(problem, *population);
+    FillPopulation(in, scope, *population);
+    ApplyOperators(in, scope, *population);
+    BreedTwice(scope, evaluators, *population);
     return 0;
 }

@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+namespace quba {
+
 namespace {
 
 constexpr QSize kPictureSize(225, 81);
@@ -132,3 +134,5 @@ void TAboutBox::showEvent(QShowEvent* event) {
         move(screen->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
 }
+
+} // namespace quba

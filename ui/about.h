@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QImage>
 
+namespace quba {
+
 inline constexpr const char* kProductName = "QUBA for Image Compression";
 inline constexpr const char* kAuthorLine = "by the QUBA developers";
 
@@ -21,3 +23,5 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
 };
+
+} // namespace quba

@@ -8,6 +8,8 @@
 #include <exception>
 #include <memory>
 
+namespace quba {
+
 QIcon ApplicationIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
@@ -36,3 +38,5 @@ int RunMainWindow() {
     form1->show();
     return QApplication::exec();
 }
+
+} // namespace quba

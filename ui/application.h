@@ -4,6 +4,8 @@
 
 #include <QIcon>
 
+namespace quba {
+
 // The application icon in every size the program ships.
 QIcon ApplicationIcon();
 // Title, font and icon of the application; call once, after QApplication.
@@ -12,3 +14,5 @@ void SetUpApplication();
 // loop; returns the exit status. An error while the windows are created is
 // reported in a message box and ends the program with status 1.
 int RunMainWindow();
+
+} // namespace quba

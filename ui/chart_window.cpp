@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+namespace quba {
+
 namespace {
 
 constexpr int kGap = 8;
@@ -74,3 +76,5 @@ void ChartWindow::ShowInFront() {
     raise();
     activateWindow();
 }
+
+} // namespace quba

@@ -9,6 +9,8 @@
 #include <QSize>
 #include <QString>
 
+namespace quba {
+
 class CurveChart;
 
 struct ChartWindowLayout {
@@ -44,3 +46,5 @@ private:
 // frame `main` on `screen`: right of it, else left of it, in `slot` 0 level
 // with its top or in slot 1 below the window of slot 0, kept on the screen.
 QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot);
+
+} // namespace quba

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace quba {
+
 GridPicture::GridPicture(int side, QWidget* parent) : QFrame(parent), side_(side) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -15,11 +17,10 @@ GridPicture::GridPicture(int side, QWidget* parent) : QFrame(parent), side_(side
     setFixedSize(side + 2 * frameWidth(), side + 2 * frameWidth());
 }
 
-void GridPicture::Draw(int32_t size, const float* cells) {
-    if (size <= 0)
+void GridPicture::Draw(const DataGrid& grid) {
+    if (grid.Empty())
         return;
-    gridSize_ = size;
-    cells_.assign(cells, cells + static_cast<size_t>(size) * static_cast<size_t>(size));
+    grid_ = grid;
     Render();
 }
 
@@ -28,7 +29,7 @@ void GridPicture::SetSide(int side) {
         return;
     side_ = side;
     setFixedSize(side + 2 * frameWidth(), side + 2 * frameWidth());
-    if (gridSize_ > 0)
+    if (!grid_.Empty())
         Render();
 }
 
@@ -37,10 +38,12 @@ void GridPicture::Render() {
     image_ = QImage(side_, side_, QImage::Format_RGB32);
     image_.fill(Qt::white);
     QPainter painter(&image_);
-    DrawGrid(side_, side_, gridSize_, cells_.data(), [&painter](const CellRect& cell, Rgb colour) {
-        painter.fillRect(QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top),
-                         QColor(colour.red, colour.green, colour.blue));
-    });
+    DrawGrid(side_, side_, grid_.Size(), grid_.Data(),
+             [&painter](const CellRect& cell, Rgb colour) {
+                 painter.fillRect(
+                     QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top),
+                     QColor(colour.red, colour.green, colour.blue));
+             });
     update();
 }
 
@@ -110,3 +113,5 @@ void UseInterfaceFont(QWidget* widget) {
     font.setPixelSize(12);
     widget->setFont(font);
 }
+
+} // namespace quba

@@ -2,6 +2,8 @@
 // population colour swatches.
 #pragma once
 
+#include "core/grid.h"
+
 #include <QColor>
 #include <QFrame>
 #include <QImage>
@@ -11,7 +13,8 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <vector>
+
+namespace quba {
 
 // A framed picture of side x side pixels showing a grid cell by cell in the
 // colour map. It stays empty until the first grid is drawn; each grid is drawn
@@ -21,8 +24,7 @@ class GridPicture : public QFrame {
 public:
     GridPicture(int side, QWidget* parent);
 
-    // `cells` is row-major, size x size values.
-    void Draw(int32_t size, const float* cells);
+    void Draw(const DataGrid& grid);
     // A new side redraws the grid shown, cell by cell at the new size.
     void SetSide(int side);
     [[nodiscard]] int Side() const { return side_; }
@@ -35,8 +37,7 @@ private:
     void Render();
 
     int side_;
-    int32_t gridSize_ = 0;
-    std::vector<float> cells_;
+    DataGrid grid_;
     QImage image_;
 };
 
@@ -97,3 +98,5 @@ private:
 
 // The interface font: the widget's font, 12 pixels high.
 void UseInterfaceFont(QWidget* widget);
+
+} // namespace quba

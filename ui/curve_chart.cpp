@@ -17,6 +17,8 @@
 #include <cmath>
 #include <map>
 
+namespace quba {
+
 namespace {
 
 constexpr int kLabelSpacing = 32; // pixels a generation number needs on the bottom axis
@@ -328,3 +330,5 @@ void CurveChart::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
 }
+
+} // namespace quba

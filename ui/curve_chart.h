@@ -16,6 +16,8 @@ class QLineSeries;
 class QRubberBand;
 class QValueAxis;
 
+namespace quba {
+
 // Curve colour of population 0 to 3 on the main window (and its swatches) and
 // in the chart windows, which show population 3 brighter.
 QColor PanelColour(int population);
@@ -97,3 +99,5 @@ private:
     QPoint dragOrigin_;
     bool dragging_ = false;
 };
+
+} // namespace quba

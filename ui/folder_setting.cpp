@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QSettings>
 
+namespace quba {
+
 namespace {
 
 // The store is opened at each access, so that every read sees what the last
@@ -31,3 +33,5 @@ void WriteDataFolder(const QString& folder) {
     store.setValue(kFolderSettingKey, folder);
     store.sync();
 }
+
+} // namespace quba

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace quba {
+
 inline constexpr const char* kSettingsOrganisation = "QUBA";
 inline constexpr const char* kSettingsApplication = "Regression";
 inline constexpr const char* kFolderSettingKey = "DIRECTORY/INIT";
@@ -16,3 +18,5 @@ QString DefaultDataFolder();
 QString ReadDataFolder();
 // Keeps `folder` for the next start.
 void WriteDataFolder(const QString& folder);
+
+} // namespace quba

@@ -5,6 +5,6 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    SetUpApplication();
-    return RunMainWindow();
+    quba::SetUpApplication();
+    return quba::RunMainWindow();
 }

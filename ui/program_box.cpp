@@ -10,6 +10,8 @@
 #include <functional>
 #include <utility>
 
+namespace quba {
+
 namespace {
 
 bool StartsAfterBlank(const QString& text, int position) {
@@ -140,3 +142,5 @@ void ProgramBox::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
     ShowPendingText();
 }
+
+} // namespace quba

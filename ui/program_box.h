@@ -8,6 +8,8 @@
 
 #include <optional>
 
+namespace quba {
+
 class ProgramBox : public QPlainTextEdit {
     Q_OBJECT
 public:
@@ -28,3 +30,5 @@ private:
 
     std::optional<QString> pending_; // the newest text, held back by a selection
 };
+
+} // namespace quba

@@ -1,23 +1,29 @@
 #include "ui/unit1.h"
 
-#include "engine/gp.h"
+#include "data/noise.h"
+#include "engine/functions.h"
 #include "ui/about.h"
 #include "ui/controls.h"
-#include "ui/folder_setting.h"
+#include "ui/curve_chart.h"
+#include "ui/populations_page.h"
+#include "ui/problem_page.h"
+#include "ui/results_page.h"
+#include "ui/run_controller.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
 #include "ui/unit9.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace quba {
 
 namespace {
 
@@ -39,12 +45,15 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
 
     pages_ = new PageControl(this);
     pages_->setObjectName("PageControl1");
-    problemPage_ = BuildTabSheet1();
-    populationsPage_ = BuildTabSheet3();
-    resultsPage_ = BuildTabSheet4();
+    problemPage_ = new ProblemPage(*this, random_, pages_);
+    populationsPage_ = new PopulationsPage(*this, pages_);
+    resultsPage_ = new ResultsPage(pages_);
     pages_->addTab(problemPage_, "Problem Configration");
     pages_->addTab(populationsPage_, "Populations");
     pages_->addTab(resultsPage_, "Results");
+    runController_ = new RunController(
+        *this, *problemPage_, *populationsPage_, *resultsPage_, functionTable_, random_,
+        [this] { return ProcessPendingMessages(); }, this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -55,9 +64,7 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     FormCreate(options);
     CreateSecondaryWindows();
     ConnectMenu();
-    ConnectProblemPage();
-    ConnectPopulationsPage();
-    ConnectResultsPage();
+    ConnectPages();
     ConnectShell();
 
     setMinimumSize(kWindowWidth, kWindowHeight);
@@ -69,23 +76,16 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const StartOptions& options) {
-    dataFolder_ = ReadDataFolder();
-    runCounters.populationCount = 1;
-    runCounters.generationBound = 50;
-    runCounters.labelPopulation = 0;
-    // The four arithmetic functions are the default function set.
-    for (int i = 0; i < 4; ++i)
-        functionList_->item(i)->setCheckState(Qt::Checked);
     aboutBox_ = new TAboutBox(this);
     connect(aboutBox_, &QDialog::finished, this, &TForm1::AboutBoxClosed);
     ShowSplash(options.splashMs);
     functionTable_ = BuildFunctionTable();
-    pauseWake_.setSingleShot(true);
 }
 
 void TForm1::CreateSecondaryWindows() {
     fitnessWindow_ = new TForm5(this);
     lengthWindow_ = new TForm6(this);
+    resultsPage_->SetWindowCharts(fitnessWindow_->Chart(), lengthWindow_->Chart());
     noiseDialog_ = new TForm9([this](const QString& text) { ShowMessage(text); }, this);
     noiseRatio_ = noiseDialog_->Ratio();
 }
@@ -135,11 +135,73 @@ void TForm1::ConnectMenu() {
     connect(resultsPanelItem_, &QAction::triggered, this, &TForm1::Results1Click);
     connect(startRunItem_, &QAction::triggered, this, &TForm1::StartGPrun1Click);
     connect(pages_, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    connect(loadTrainingItem_, &QAction::triggered, problemPage_, &ProblemPage::BitBtn3Click);
+    connect(loadValidationItem_, &QAction::triggered, problemPage_, &ProblemPage::BitBtn4Click);
+    connect(noiseTrainingItem_, &QAction::triggered, problemPage_, &ProblemPage::Button1Click);
+    connect(noiseValidationItem_, &QAction::triggered, problemPage_, &ProblemPage::Button2Click);
+}
+
+void TForm1::ConnectPages() {
+    // The results page shows the grids beside the pictures of the best programs.
+    connect(problemPage_, &ProblemPage::trainingGridChanged, resultsPage_,
+            &ResultsPage::ShowTrainingData);
+    connect(problemPage_, &ProblemPage::validationGridChanged, resultsPage_,
+            &ResultsPage::ShowValidationData);
+    // The two validation items follow the validation group.
+    connect(problemPage_, &ProblemPage::validationFollowsTraining, this, [this](bool follows) {
+        loadValidationItem_->setEnabled(!follows);
+        noiseValidationItem_->setEnabled(!follows);
+    });
+    connect(resultsPage_->StartButton(), &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(resultsPage_->StopButton(), &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(resultsPage_, &ResultsPage::fitnessChartDoubleClicked, this, &TForm1::Chart2DblClick);
+    connect(resultsPage_, &ResultsPage::lengthChartDoubleClicked, this, &TForm1::Chart3DblClick);
 }
 
 void TForm1::ShowMessage(const QString& text) {
     QMessageBox box(QMessageBox::Warning, kApplicationTitle, text, QMessageBox::Ok, this);
     box.exec();
+}
+
+QString TForm1::ChooseDataFile(const QString& startFolder) {
+    return QFileDialog::getOpenFileName(this, "Open", startFolder);
+}
+
+std::optional<float> TForm1::AskNoiseRatio() {
+    if (noiseDialog_->exec() != QDialog::Accepted)
+        return std::nullopt;
+    noiseRatio_ = ClampNoiseRatio(noiseDialog_->Ratio());
+    return noiseRatio_;
+}
+
+bool TForm1::ProcessPendingMessages() {
+    return runController_->PumpMessages();
+}
+
+const std::optional<DataGrid>& TForm1::TrainingGrid() const {
+    return problemPage_->TrainingGrid();
+}
+
+const std::optional<DataGrid>& TForm1::ValidationGrid() const {
+    return problemPage_->ValidationGrid();
+}
+
+const QString& TForm1::DataFolder() const {
+    return problemPage_->DataFolder();
+}
+
+bool TForm1::IsRunning() const {
+    return runController_->IsRunning();
+}
+
+void TForm1::ShowPage(QWidget* page) {
+    pages_->setCurrentWidget(page);
+}
+
+void TForm1::ReturnToPage(QWidget* page) {
+    // The user never reached the page being left, so its own check stays quiet.
+    const QScopedValueRollback<bool> returning(returningToPage_, true);
+    pages_->setCurrentWidget(page);
 }
 
 void TForm1::PageControl1Change(int index) {
@@ -153,10 +215,13 @@ void TForm1::PageControl1Change(int index) {
         TabSheet1Hide();
 }
 
-void TForm1::ReturnToPage(QWidget* page) {
-    // The user never reached the page being left, so its own check stays quiet.
-    const QScopedValueRollback<bool> returning(returningToPage_, true);
-    pages_->setCurrentWidget(page);
+void TForm1::TabSheet1Hide() {
+    if (problemPage_->CheckConstantsRange() == ProblemPage::RangeCheck::Reset)
+        ReturnToPage(problemPage_);
+}
+
+void TForm1::TabSheet3Hide() {
+    populationsPage_->TabSheet3Hide();
 }
 
 void TForm1::ProblemConfiguration1Click() {
@@ -171,19 +236,42 @@ void TForm1::Results1Click() {
     pages_->setCurrentWidget(resultsPage_);
 }
 
+void TForm1::BitBtn2Click() {
+    runController_->Start();
+}
+
+void TForm1::StartGPrun1Click() {
+    // The shortcut stays live during a run; a second run must not start.
+    if (!runController_->IsRunning())
+        BitBtn2Click();
+}
+
+void TForm1::BitBtn1Click() {
+    runController_->StopOrResume();
+}
+
+void TForm1::Chart2DblClick() {
+    fitnessWindow_->ShowInFront();
+}
+
+void TForm1::Chart3DblClick() {
+    lengthWindow_->ShowInFront();
+}
+
 void TForm1::keyPressEvent(QKeyEvent* event) {
     const bool plainKey =
         event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    const bool stopIsDefault = resultsPage_->StopButtonIsDefault();
     if (plainKey && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         if (auto* focused = qobject_cast<QPushButton*>(focusWidget());
             focused && focused->isEnabled())
             focused->click();
         else
-            PressIfShown(stopButtonIsDefault_ ? stopButton_ : startButton_);
+            PressIfShown(stopIsDefault ? resultsPage_->StopButton() : resultsPage_->StartButton());
         return;
     }
-    if (plainKey && event->key() == Qt::Key_Escape && !stopButtonIsDefault_) {
-        PressIfShown(stopButton_);
+    if (plainKey && event->key() == Qt::Key_Escape && !stopIsDefault) {
+        PressIfShown(resultsPage_->StopButton());
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -191,10 +279,12 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    GrowResultsPage(size() - QSize(kWindowWidth, kWindowHeight));
+    resultsPage_->Grow(size() - QSize(kWindowWidth, kWindowHeight));
 }
 
 void TForm1::PressIfShown(QPushButton* button) {
     if (button->isVisible() && button->isEnabled())
         button->click();
 }
+
+} // namespace quba

@@ -4,6 +4,7 @@
 
 #include "ui/about.h"
 #include "ui/folder_setting.h"
+#include "ui/run_controller.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -13,6 +14,8 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
+
+namespace quba {
 
 void TForm1::ConnectShell() {
     connect(exitItem_, &QAction::triggered, this, &TForm1::Exit1Click);
@@ -65,7 +68,7 @@ void TForm1::KeepDataFolder() {
 void TForm1::Exit1Click() {
     KeepDataFolder();
     // The window is not closed, so the folder is not written a second time.
-    closeRequested_ = true;
+    runController_->RequestEnd();
     EndProgram(0);
 }
 
@@ -76,7 +79,9 @@ void TForm1::EndProgram(int status) {
 void TForm1::closeEvent(QCloseEvent* event) {
     KeepDataFolder();
     // A run in progress ends at its next message processing.
-    if (running_)
-        closeRequested_ = true;
+    if (runController_->IsRunning())
+        runController_->RequestEnd();
     QMainWindow::closeEvent(event);
 }
+
+} // namespace quba

@@ -3,8 +3,12 @@
 
 #include "ui/chart_window.h"
 
+namespace quba {
+
 class TForm5 : public ChartWindow {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent);
 };
+
+} // namespace quba

@@ -3,8 +3,12 @@
 
 #include "ui/chart_window.h"
 
+namespace quba {
+
 class TForm6 : public ChartWindow {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent);
 };
+
+} // namespace quba

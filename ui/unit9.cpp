@@ -1,6 +1,6 @@
 #include "ui/unit9.h"
 
-#include "engine/settings.h"
+#include "core/decimal.h"
 #include "ui/controls.h"
 
 #include <QGridLayout>
@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+namespace quba {
 
 namespace {
 
@@ -66,3 +68,5 @@ void TForm9::SelectText() {
     ratioEdit_->setFocus();
     ratioEdit_->selectAll();
 }
+
+} // namespace quba

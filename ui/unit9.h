@@ -11,6 +11,8 @@
 class QLineEdit;
 class QPushButton;
 
+namespace quba {
+
 class TForm9 : public QDialog {
     Q_OBJECT
 public:
@@ -35,3 +37,5 @@ private:
     QLineEdit* ratioEdit_;
     float ratio_;
 };
+
+} // namespace quba

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quba;
+
 namespace {
 
 ParseOutcome Parse(QStringList arguments) {
@@ -58,8 +60,8 @@ TEST(Arguments, ListsGiveOneValueToEveryPopulationOrOneEach) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(config.populations[i].generationsText, "9");
     EXPECT_EQ(config.populations[2].crossoverText, "0.7");
-    EXPECT_EQ(config.populations[0].selectionMethod, 2);
-    EXPECT_EQ(config.populations[1].selectionMethod, 1);
+    EXPECT_EQ(config.populations[0].selectionMethod, SelectionMethod::Random);
+    EXPECT_EQ(config.populations[1].selectionMethod, SelectionMethod::Tournament);
     EXPECT_FALSE(config.populations[0].eliteChecked);
     EXPECT_EQ(config.populations[1].eliteText, "5");
 }
@@ -167,7 +169,7 @@ TEST(Arguments, HelpListsEveryOptionWithItsDefault) {
     for (const OptionSpec& entry : OptionTable()) {
         EXPECT_NE(help.find(std::string("--") + entry.name), std::string::npos) << entry.name;
         if (entry.defaultValue) {
-            EXPECT_NE(help.find(std::string("(default: ") + entry.defaultValue), std::string::npos)
+            EXPECT_NE(help.find("(default: " + *entry.defaultValue), std::string::npos)
                 << entry.name;
         }
     }

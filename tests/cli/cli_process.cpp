@@ -1,5 +1,8 @@
 #include "cli_process.h"
 
+#include "cli/run_grids.h"
+#include "cli/start_checks.h"
+
 #include <QProcess>
 
 CliResult RunCli(const QStringList& arguments) {
@@ -16,4 +19,15 @@ CliResult RunCli(const QStringList& arguments) {
 QStringList SmallRun() {
     return {
         "--population-size", "50", "--generations", "3", "--size", "8", "--seed", "7", "--quiet"};
+}
+
+std::optional<std::string> FirstRefusal(quba::CliConfig config, uint64_t physicalMemory) {
+    const quba::RunGridsOutcome built = quba::BuildRunGrids(config);
+    if (!built.grids)
+        return built.message;
+    quba::AttachGrids(config.problem, *built.grids);
+    const auto checked = quba::CheckCliStart(config, physicalMemory);
+    if (const auto* line = std::get_if<std::string>(&checked))
+        return *line;
+    return std::nullopt;
 }

@@ -1,8 +1,13 @@
-// Runs the built quba-cli and collects what it printed.
+// Runs the built quba-cli and collects what it printed, and checks a parsed
+// configuration as its Start does.
 #pragma once
+
+#include "cli/cli_config.h"
 
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 struct CliResult {
@@ -14,3 +19,7 @@ struct CliResult {
 CliResult RunCli(const QStringList& arguments);
 // Arguments of a small, seeded, quiet run.
 QStringList SmallRun();
+
+// The line quba-cli prints when Start refuses `config` (its grids built from
+// their sources), or nothing when the run may start.
+std::optional<std::string> FirstRefusal(quba::CliConfig config, uint64_t physicalMemory);

@@ -1,8 +1,8 @@
 #include "cli_process.h"
 
+#include "core/random.h"
 #include "data/noise.h"
 #include "data/patterns.h"
-#include "engine/misc.h"
 
 #include <QFile>
 #include <QImage>
@@ -18,6 +18,8 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 
@@ -150,11 +152,9 @@ TEST_F(EndToEnd, OutputsGoToDevicesAndPipes) {
 TEST_F(EndToEnd, NoiseIsDrawnFromTheGeneratorAsItIsAtStart) {
     const std::vector<float> saved =
         SavedTraining({"--pattern", "line", "--size", "6", "--noise", "0.5", "--seed", "3"});
-    const RandomState before = GetRandomState();
-    SeedRandom(1);
+    RandomGenerator atStart;
     DataGrid expected = GeneratePattern(PatternIndex("line"), 6);
-    AddNoise(expected, 0.5f);
-    SetRandomState(before);
+    AddNoise(expected, 0.5f, atStart);
     EXPECT_EQ(saved, expected.Cells());
     EXPECT_NE(saved, GeneratePattern(PatternIndex("line"), 6).Cells());
 }

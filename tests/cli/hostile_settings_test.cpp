@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace quba;
+
 namespace {
 
 constexpr uint64_t kMachineMemory = uint64_t{24} << 30;

@@ -4,6 +4,7 @@
 #include "cli/run_record.h"
 #include "cli/run_recorder.h"
 #include "data/rendering.h"
+#include "tests/core/grids.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,8 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 
@@ -44,14 +47,14 @@ TEST(RunRecord, RecorderKeepsWhatEachStepPublished) {
     recorder.SetStatusLine(1, 1, 5);
     recorder.PublishCharts(1, 0, 0.5f, 0.25f, 12, 7);
     recorder.SetBestText("[Population No1]\r\nZ=X");
-    recorder.SetBestPictures({2, {1, -1, 0, 0.5f}}, {1, {0}});
+    recorder.SetBestPictures(GridOf(2, {1, -1, 0, 0.5f}), DataGrid(1));
 
     EXPECT_TRUE(recorder.History(0).empty());
     ASSERT_EQ(recorder.History(1).size(), 1u);
     EXPECT_EQ(recorder.History(1)[0].training, 0.25f);
     EXPECT_EQ(recorder.History(1)[0].bestLength, 7);
     EXPECT_EQ(recorder.Seeds(), (std::vector<uint32_t>{42, 42}));
-    EXPECT_EQ(recorder.LastTrainingPicture()->cells[3], 0.5f);
+    EXPECT_EQ(recorder.LastTrainingPicture()->At(1, 1), 0.5f);
     EXPECT_EQ(recorder.OutputName(), "Z");
     EXPECT_TRUE(recorder.ProcessPendingMessages());
     EXPECT_TRUE(err.str().empty());
@@ -68,11 +71,14 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     clock();
     clock();
     recorder.PublishCharts(1, 0, 0.5f, std::numeric_limits<float>::infinity(), 3, 1);
+    BestProgram best;
+    best.population = 1;
+    best.text = "C=X";
+    recorder.SetBestProgram(best);
     recorder.SetBestText("\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
-    const std::array<std::string, 4> best{"", "[Population No2]\r\nC=X", "", ""};
 
     const QJsonObject root =
-        QJsonDocument::fromJson(RunRecordJson(CollectRunRecord(config, recorder, best))).object();
+        QJsonDocument::fromJson(RunRecordJson(CollectRunRecord(config, recorder))).object();
     const QJsonArray populations = root["populations"].toArray();
     ASSERT_EQ(populations.size(), 2);
     const QJsonObject first = populations[0].toObject();
@@ -110,7 +116,7 @@ TEST(Progress, LinesPerStepOrOneRewritingLine) {
 
 TEST(BestImage, CellsArePaintedWithTheColourMap) {
     // Row r runs along x, column c along y: cell [0][1] is the lower-left quarter.
-    const OutputGrid grid{2, {-1.0f, 0.5f, std::nanf(""), 3.85f}};
+    const DataGrid grid = GridOf(2, {-1.0f, 0.5f, std::nanf(""), 3.85f});
     const QImage image = BestPictureImage(grid, 120);
     ASSERT_EQ(image.size(), QSize(120, 120));
     auto colour = [](float v) {
@@ -125,7 +131,7 @@ TEST(BestImage, CellsArePaintedWithTheColourMap) {
             EXPECT_EQ(image.pixel(x + 60, y + 60), qRgb(0, 0, 255));
         }
     // 30 cells do not quite fill 145 pixels: the last column stays white.
-    const OutputGrid wide{30, std::vector<float>(900, 0.0f)};
+    const DataGrid wide(30);
     EXPECT_EQ(BestPictureImage(wide, 145).pixel(144, 0), qRgb(255, 255, 255));
     EXPECT_EQ(BestPictureImage(wide, 145).pixel(143, 0), qRgb(0, 255, 0));
 }

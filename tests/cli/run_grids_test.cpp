@@ -1,23 +1,23 @@
 #include "cli/parse_arguments.h"
 #include "cli/run_grids.h"
+#include "core/random.h"
 #include "data/noise.h"
 #include "data/patterns.h"
-#include "engine/misc.h"
 
 #include <gtest/gtest.h>
 
+using namespace quba;
+
 namespace {
 
-// Grids with noise, drawn from the generator as SeedRandom(1) leaves it.
+// Grids with noise, drawn from a generator as SeedRandom(1) leaves it.
 RunGrids NoisyGrids(const QStringList& arguments) {
     const ParseOutcome parsed = ParseArguments(QStringList{"quba-cli"} + arguments);
     EXPECT_EQ(parsed.action, ParseOutcome::Action::Run) << parsed.text;
     RunGridsOutcome built = BuildRunGrids(parsed.config);
     EXPECT_TRUE(built.grids) << built.message;
-    const RandomState before = GetRandomState();
-    SeedRandom(1);
-    AddRunNoise(*built.grids, parsed.config);
-    SetRandomState(before);
+    RandomGenerator random;
+    AddRunNoise(*built.grids, parsed.config, random);
     return *built.grids;
 }
 
@@ -35,13 +35,11 @@ TEST(RunGrids, ValidationNoiseIsDrawnAfterTrainingNoise) {
     const RunGrids grids =
         NoisyGrids({"--pattern", "cup", "--size", "5", "--noise", "0.6", "--validation-pattern",
                     "line", "--validation-size", "4", "--validation-noise", "7"});
-    const RandomState before = GetRandomState();
-    SeedRandom(1);
+    RandomGenerator random;
     DataGrid training = GeneratePattern(PatternIndex("cup"), 5);
     DataGrid validation = GeneratePattern(PatternIndex("line"), 4);
-    AddNoise(training, 0.6f);
-    AddNoise(validation, 1.0f); // 7 is clamped to 1
-    SetRandomState(before);
+    AddNoise(training, 0.6f, random);
+    AddNoise(validation, 1.0f, random); // 7 is clamped to 1
     EXPECT_FALSE(grids.useTrainingData);
     EXPECT_EQ(grids.training, training);
     EXPECT_EQ(grids.validation, validation);

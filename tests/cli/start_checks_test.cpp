@@ -1,7 +1,11 @@
+#include "cli_process.h"
+
 #include "cli/parse_arguments.h"
 #include "cli/start_checks.h"
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "data/data_file.h"
 #include "data/patterns.h"
+#include "tests/core/grids.h"
 #include "tests/decimal_forms.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+using namespace quba;
 
-DataGrid GridOf(int32_t size, const std::vector<float>& cells) {
-    DataGrid grid(size);
-    for (size_t i = 0; i < cells.size(); ++i)
-        grid.At(static_cast<int32_t>(i) / size, static_cast<int32_t>(i) % size) = cells[i];
-    return grid;
-}
+namespace {
 
 class DataFile : public testing::Test {
 protected:

@@ -1,31 +1,28 @@
 #include "data/noise.h"
 #include "data/patterns.h"
 
-#include "engine/misc.h"
+#include "core/random.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+using namespace quba;
+
 namespace {
 
 class Noise : public testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = GetRandomState();
-        SeedRandom(1);
-    }
-    void TearDown() override { SetRandomState(saved_); }
-
     // Generator state after `draws` more Rand15 draws from `state`.
     static RandomState After(RandomState state, int draws) {
-        SetRandomState(state);
+        RandomGenerator other;
+        other.SetState(state);
         for (int i = 0; i < draws; ++i)
-            Rand15();
-        return GetRandomState();
+            other.Rand15();
+        return other.State();
     }
 
-    RandomState saved_;
+    RandomGenerator random; // as seeded with 1
 };
 
 bool Same(RandomState a, RandomState b) {
@@ -59,24 +56,24 @@ TEST_F(Noise, CountTruncatesWithTheFloatRatio) {
 TEST_F(Noise, RatioZeroDrawsNothing) {
     const DataGrid original = GeneratePattern(0, 30);
     DataGrid grid = original;
-    const RandomState before = GetRandomState();
-    AddNoise(grid, 0);
+    const RandomState before = random.State();
+    AddNoise(grid, 0, random);
     EXPECT_EQ(grid, original);
-    EXPECT_TRUE(Same(GetRandomState(), before));
+    EXPECT_TRUE(Same(random.State(), before));
 }
 
 TEST_F(Noise, EachDrawIsRowColumnValue) {
-    const RandomState start = GetRandomState();
+    const RandomState start = random.State();
     DataGrid grid = GeneratePattern(0, 30);
-    AddNoise(grid, 0.05f);
-    EXPECT_TRUE(Same(GetRandomState(), After(start, 45 * 3)));
+    AddNoise(grid, 0.05f, random);
+    EXPECT_TRUE(Same(random.State(), After(start, 45 * 3)));
 
     DataGrid expected = GeneratePattern(0, 30);
-    SetRandomState(start);
+    random.SetState(start);
     for (int i = 0; i < 45; ++i) {
-        const auto r = static_cast<int32_t>(RandomUnit() * 30);
-        const auto c = static_cast<int32_t>(RandomUnit() * 30);
-        expected.At(r, c) = static_cast<float>(RandomUnit() * 2 - 1);
+        const auto r = static_cast<int32_t>(random.RandomUnit() * 30);
+        const auto c = static_cast<int32_t>(random.RandomUnit() * 30);
+        expected.At(r, c) = static_cast<float>(random.RandomUnit() * 2 - 1);
     }
     EXPECT_EQ(grid, expected);
 }
@@ -85,7 +82,7 @@ TEST_F(Noise, CopyReceivesTheSameCells) {
     const DataGrid original = GeneratePattern(6, 30);
     DataGrid grid = original;
     DataGrid copy = original;
-    AddNoise(grid, 1, &copy);
+    AddNoise(grid, 1, random, &copy);
     EXPECT_EQ(copy, grid);
     // Draws with replacement: about 1 - 1/e of the cells change.
     const int32_t changed = ChangedCells(grid, original);
@@ -95,21 +92,21 @@ TEST_F(Noise, CopyReceivesTheSameCells) {
 
 TEST_F(Noise, FractionOfOneGivesTheLastIndex) {
     // Find generator states just before a draw of 32767 and one draw earlier.
-    RandomState previous = GetRandomState();
+    RandomState previous = random.State();
     RandomState current = previous;
-    SetRandomState(current);
-    while (Rand15() != 32767) {
+    random.SetState(current);
+    while (random.Rand15() != 32767) {
         previous = current;
-        current = GetRandomState();
+        current = random.State();
     }
-    ASSERT_TRUE(Same(After(current, 1), GetRandomState()));
+    ASSERT_TRUE(Same(After(current, 1), random.State()));
     // The row draw is 1 from `current`, the column draw is 1 from `previous`.
     for (const auto& [state, lastRow] : {std::pair{current, true}, std::pair{previous, false}}) {
         const DataGrid original = GeneratePattern(0, 2);
         DataGrid grid = original;
-        SetRandomState(state);
-        AddNoise(grid, 0.25f);
-        EXPECT_TRUE(Same(GetRandomState(), After(state, 3)));
+        random.SetState(state);
+        AddNoise(grid, 0.25f, random);
+        EXPECT_TRUE(Same(random.State(), After(state, 3)));
         ASSERT_EQ(ChangedCells(grid, original), 1);
         const int32_t row =
             grid.At(1, 0) != original.At(1, 0) || grid.At(1, 1) != original.At(1, 1);

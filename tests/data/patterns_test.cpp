@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+using namespace quba;
+
 namespace {
 
 // N = 2 puts every coordinate at -0.5 or 0.5, so each formula can be checked by

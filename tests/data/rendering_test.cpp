@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+using namespace quba;
+
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();

@@ -1,14 +1,15 @@
 #include "tests/engine/test_support.h"
 
 #include "engine/batch_evaluator.h"
-#include "engine/fitness.h"
-#include "engine/gp_opr.h"
+#include "engine/reference_evaluator.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <random>
+
+using namespace quba;
 
 namespace {
 
@@ -42,12 +43,13 @@ bool SameBits(long double a, long double b) {
     return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, 10) == 0;
 }
 
-// The recursive evaluator's picture value: the stored float, or a
-// not-a-number where the evaluation fails.
-float ReferenceOutput(const std::vector<int32_t>& program, float x, float y) {
-    const long double value = EvaluateAt(program, x, y);
-    const float stored = StoreFloat(value);
-    return runTable.problem->evaluationError ? std::numeric_limits<float>::quiet_NaN() : stored;
+// The recursive walk's picture value: the stored float, or a not-a-number
+// where the evaluation fails.
+float ReferenceOutput(const ScopedProblem& scope, const std::vector<int32_t>& program, float x,
+                      float y) {
+    bool failed = false;
+    const auto stored = static_cast<float>(scope.EvaluateAt(program, x, y, &failed));
+    return failed || std::isinf(stored) ? std::numeric_limits<float>::quiet_NaN() : stored;
 }
 
 struct Workload {
@@ -62,40 +64,41 @@ class BatchEvaluatorTest : public ::testing::TestWithParam<Workload> {};
 TEST_P(BatchEvaluatorTest, GivesTheRecursiveEvaluatorsBitsOnRandomPrograms) {
     const Workload& w = GetParam();
     std::mt19937 random(1234);
-    TestGrid grid{30, {}};
+    std::vector<float> cells;
     std::uniform_real_distribution<float> cell(-1, 1);
     for (int i = 0; i < 900; ++i)
-        grid.cells.push_back(cell(random));
-    ProblemSettings settings = SettingsWith({}, grid, 200, w.lower, w.upper);
+        cells.push_back(cell(random));
+    ProblemValues values = ValuesWith({}, GridOf(30, cells), 200, w.lower, w.upper);
     for (int k : w.functions)
-        settings.functionChecked[k] = true;
-    TestGrid validation{7, std::vector<float>(grid.cells.begin(), grid.cells.begin() + 49)};
-    settings.validation = validation.View();
-    settings.useTrainingData = false;
-    ScopedProblem scope(settings);
+        values.functionChecked[k] = true;
+    values.validation = GridOf(7, std::vector<float>(cells.begin(), cells.begin() + 49));
+    values.useTrainingData = false;
+    ScopedProblem scope(values);
     const Problem& p = scope.problem();
     const CaseSet training{p.trainingX.data(), p.trainingY.data(), p.trainingTargets.data(),
                            p.trainingCount};
     const CaseSet checking{p.validationX.data(), p.validationY.data(), p.validationTargets.data(),
                            p.validationCount};
 
+    ReferenceEvaluator reference;
     BatchEvaluator batch;
     int failures = 0;
     std::vector<float> outputs(p.validationCount);
     for (int trial = 0; trial < 300; ++trial) {
         const auto program = RandomProgram(p, random, 100, trial % 3 == 0 ? 0.6 : 0.5);
-        const long double expected = TrainingFitness(program.data());
+        const long double expected = reference.MeanSquaredError(p, program.data(), training);
         const long double actual = batch.MeanSquaredError(p, program.data(), training);
         ASSERT_TRUE(SameBits(expected, actual)) << "trial " << trial;
         failures += std::isinf(expected) ? 1 : 0;
-        ASSERT_TRUE(SameBits(ValidationFitness(program.data()),
+        ASSERT_TRUE(SameBits(reference.MeanSquaredError(p, program.data(), checking),
                              batch.MeanSquaredError(p, program.data(), checking)));
 
         batch.Outputs(p, program.data(), checking, outputs.data());
         for (int32_t k = 0; k < p.validationCount; ++k) {
-            const float reference = ReferenceOutput(program, p.validationX[k], p.validationY[k]);
-            ASSERT_TRUE(SameBits(reference, outputs[k]) ||
-                        (std::isnan(reference) && std::isnan(outputs[k])))
+            const float walked =
+                ReferenceOutput(scope, program, p.validationX[k], p.validationY[k]);
+            ASSERT_TRUE(SameBits(walked, outputs[k]) ||
+                        (std::isnan(walked) && std::isnan(outputs[k])))
                 << "trial " << trial << " case " << k;
         }
     }
@@ -115,12 +118,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(BatchEvaluator, TerminalProgramsAndTheIfFormsLazyThirdArgument) {
     // Constants 1e30 and 2e30: their product fits extended but not a float.
-    ScopedProblem scope({2, 10}, TestGrid::Filled(2, 0.5f), 2, "1e30", "3e30");
+    ScopedProblem scope({2, 10}, FilledGrid(2, 0.5f), 2, "1e30", "3e30");
     const Problem& p = scope.problem();
     const CaseSet cases{p.trainingX.data(), p.trainingY.data(), p.trainingTargets.data(), 4};
+    ReferenceEvaluator reference;
     BatchEvaluator batch;
     auto agree = [&](const std::vector<int32_t>& program) {
-        const long double expected = TrainingFitness(program.data());
+        const long double expected = reference.MeanSquaredError(p, program.data(), cases);
         EXPECT_TRUE(SameBits(expected, batch.MeanSquaredError(p, program.data(), cases)));
         return expected;
     };

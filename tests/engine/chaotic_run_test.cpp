@@ -5,13 +5,15 @@
 // as a data file may hold, makes the error sum of every program overflow.
 #include "tests/engine/test_support.h"
 
+#include "engine/functions.h"
 #include "engine/gp.h"
-#include "engine/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+
+using namespace quba;
 
 namespace {
 
@@ -24,61 +26,57 @@ struct ChaoticRun {
     int32_t evenShares = 0;     // programs whose selection share is 1 / 30
 };
 
-TestGrid ChaoticGrid(bool hostileCell) {
-    TestGrid grid{8, {}};
+DataGrid ChaoticGrid(bool hostileCell) {
+    DataGrid grid(8);
     for (int r = 0; r < 8; ++r)
         for (int c = 0; c < 8; ++c)
-            grid.cells.push_back(std::sin(0.7f * static_cast<float>(c)) -
-                                 0.1f * static_cast<float>(r));
+            grid.At(r, c) = std::sin(0.7f * static_cast<float>(c)) - 0.1f * static_cast<float>(r);
     // Its squared error alone leaves the float range unless a program
     // outputs more than about 1e18 there.
     if (hostileCell)
-        grid.cells[27] = 2e19f;
+        grid.At(3, 3) = 2e19f;
     return grid;
 }
 
 ChaoticRun RunChaos(EvaluatorKind evaluator, int32_t threads, bool hostileCell = false) {
-    const TestGrid grid = ChaoticGrid(hostileCell);
-    ProblemSettings problem;
-    problem.functionChecked.fill(true);
-    problem.rangeLowerText = "-10";
-    problem.rangeUpperText = "10";
-    problem.training = grid.View();
-    problem.evaluation = {evaluator, threads};
-
-    std::array<PopulationSettings, 4> sheets;
+    RunSettings settings = DefaultRunSettings(ChaoticGrid(hostileCell), 4);
+    settings.problem.functionChecked.fill(true);
+    settings.problem.constantLower = -10;
+    settings.problem.constantUpper = 10;
+    settings.evaluation = {evaluator, threads};
     for (int i = 0; i < 4; ++i) {
-        sheets[i].populationSizeText = "30";
-        sheets[i].generationsText = std::to_string(kGenerations - 10 * i);
-        sheets[i].selectionMethod = i % 3;
-        sheets[i].tournamentSizeText = "3";
-        sheets[i].crossoverText = "0.5";
-        sheets[i].mutationText = "0.2";
-        sheets[i].onePointText = "0.2";
-        sheets[i].functionRatioText = "0.7";
-        sheets[i].maxInitialDepthText = std::to_string(i + 3);
+        PopulationValues& population = settings.populations[i];
+        population.populationSize = 30;
+        population.generations = kGenerations - 10 * i;
+        population.selectionMethod = static_cast<SelectionMethod>(i % 3);
+        population.tournamentSize = 3;
+        population.crossoverRate = 0.5f;
+        population.mutationRate = 0.2f;
+        population.onePointMutationRate = 0.2f;
+        population.functionRatio = 0.7f;
+        population.maxInitialDepth = i + 3;
     }
-    sheets[3].eliteChecked = false;
+    settings.populations[3].eliteFraction = 0;
 
-    ChaoticRun run;
+    ChaoticRun chaos;
+    RandomGenerator random;
+    const std::unique_ptr<Run> run =
+        BuildRun(settings, BuildFunctionTable(), random, chaos.display);
     // After a step of population i, its evaluated generation is the buffer
     // that breeding read.
-    run.display.onProcess = [&run] {
-        const RunTable& table = runTable;
-        const auto& steps = run.display.published;
-        Population& stepped = *table.populations[steps.back().population];
+    chaos.display.onProcess = [&chaos, &run] {
+        const auto& steps = chaos.display.published;
+        Population& stepped = *run->runTable.populations[steps.back().population];
         const auto even = static_cast<float>(1.0L / 30);
         for (const auto& individual : stepped.Next()) {
-            run.failedPrograms += std::isinf(individual->rawFitness) ? 1 : 0;
-            run.evenShares += individual->normalizedFitness == even ? 1 : 0;
+            chaos.failedPrograms += std::isinf(individual->rawFitness) ? 1 : 0;
+            chaos.evenShares += individual->normalizedFitness == even ? 1 : 0;
         }
     };
-    const RandomState saved = GetRandomState();
-    runCounters.populationCount = 4;
-    BuildRun(problem, sheets.data(), 4, BuildFunctionTable(), run.display);
-    RunEvolution(run.display, [] { return 20261209u; });
-    SetRandomState(saved);
-    return run;
+    RunEvolution(*run, chaos.display, [] { return 20261209u; });
+    EXPECT_FALSE(run->runTable.problem);
+    chaos.display.onProcess = nullptr; // it points into this frame
+    return chaos;
 }
 
 bool IsErrorValue(float value) {
@@ -118,9 +116,8 @@ TEST(ChaoticRun, CompletesWithFiniteOrInfiniteErrorsOnly) {
     }
     // A picture cell is a value held as a float, or a not-a-number where the
     // evaluation failed: never an infinity.
-    for (float cell : display.lastTrainingPicture.cells)
+    for (float cell : display.lastTrainingPicture.Cells())
         EXPECT_FALSE(std::isinf(cell));
-    EXPECT_FALSE(runTable.problem);
 }
 
 TEST(ChaoticRun, EveryEvaluatorGivesTheSameRun) {

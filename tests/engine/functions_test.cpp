@@ -1,22 +1,27 @@
 #include "tests/engine/test_support.h"
 
-#include "engine/fitness.h"
+#include "engine/evaluation.h"
 #include "engine/functions.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+namespace quba {
 namespace {
 
 class PrimitiveTest : public ::testing::Test {
 protected:
-    ScopedProblem scope{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, TestGrid::Filled(2, 0.5f)};
+    ScopedProblem scope{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, FilledGrid(2, 0.5f)};
+    bool failed = false; // whether the last evaluation met a floating-point error
 
+    long double EvaluateAt(const std::vector<int32_t>& program, float x, float y) {
+        return scope.EvaluateAt(program, x, y, &failed);
+    }
     long double At(std::initializer_list<std::string> names, float x, float y = 0) {
         return EvaluateAt(scope.Program(names), x, y);
     }
-    bool Failed() const { return runTable.problem->evaluationError; }
+    bool Failed() const { return failed; }
 
     // op X op X ... X with `count` X's: a product whose inner values are never
     // rounded, because each one is a second argument.
@@ -37,11 +42,14 @@ TEST(FunctionTable, HoldsTheTwelvePrimitivesInCheckListOrder) {
                            "tan", "ln", "log10", "sqrt", "if >", "if <"};
     const int32_t arities[] = {1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 3, 3};
     for (int k = 0; k < kFunctionCount; ++k) {
-        EXPECT_EQ(table[k].name, names[k]);
-        EXPECT_EQ(table[k].arityMinus1, arities[k]);
+        EXPECT_EQ(table.functions[k].name, names[k]);
+        EXPECT_EQ(table.functions[k].arityMinus1, arities[k]);
+        EXPECT_EQ(table.functions[k].primitive, static_cast<PrimitiveId>(k));
     }
-    EXPECT_STREQ(kFunctionListItems[1], "- ");
-    EXPECT_STREQ(kFunctionListItems[7], "ln (abs)");
+    EXPECT_STREQ(kPrimitives[1].listText, "- ");
+    EXPECT_STREQ(kPrimitives[7].listText, "ln (abs)");
+    EXPECT_EQ(PrimitiveByCliName("if<"), PrimitiveId::IfLess);
+    EXPECT_EQ(PrimitiveByCliName("if <"), std::nullopt);
 }
 
 TEST_F(PrimitiveTest, RoundsTheFirstArgumentToFloatButNotTheSecond) {
@@ -101,8 +109,9 @@ TEST_F(PrimitiveTest, IfFormsEvaluateEveryArgumentAndRoundOnlyTheThirdWhenTaken)
     // The read position passes over both branches.
     const auto program = scope.Program({"+", "if <", "X", "Y", "X", "Y", "Y"});
     int32_t position = 0;
-    SetVariables(1, 2);
-    EXPECT_EQ(Evaluate(program.data(), position), 3.0L);
+    EvaluationContext context(scope.problem());
+    SetVariables(context, 1, 2);
+    EXPECT_EQ(Evaluate(context, program.data(), position), 3.0L);
     EXPECT_EQ(position, 7);
 }
 
@@ -157,3 +166,4 @@ TEST_F(PrimitiveTest, MarksEveryFloatingPointErrorCondition) {
 }
 
 } // namespace
+} // namespace quba

@@ -7,20 +7,24 @@
 
 #include <functional>
 
+using namespace quba;
+
 namespace {
 
 class OperatorTest : public ::testing::Test {
 protected:
-    ScopedProblem scope{{0, 4, 10}, TestGrid::Filled(2, 0)}; // +, sin, if >, X = 3, Y = 4
+    ScopedProblem scope{{0, 4, 10}, FilledGrid(2, 0)}; // +, sin, if >, X = 3, Y = 4
     Population population;
     const NodeEntry* table = nullptr;
 
     void SetUp() override {
         population.functionRatio = 0.5f;
         population.variableRatio = 0.3f;
-        runTable.current = &population;
         table = scope.problem().nodeTable.data();
     }
+
+    RandomGenerator& random() { return scope.random; }
+    Problem& problem() { return scope.problem(); }
 
     Individual Make(std::initializer_list<std::string> names, int32_t maxLength = 100) {
         return MakeIndividual(scope.Program(names), maxLength);
@@ -46,9 +50,9 @@ protected:
     // draws it makes, and leaves the generator at that seed.
     void SeedWhere(const std::function<bool()>& wanted) {
         for (uint32_t seed = 1;; ++seed) {
-            SeedRandom(seed);
+            random().SeedRandom(seed);
             if (wanted()) {
-                SeedRandom(seed);
+                random().SeedRandom(seed);
                 return;
             }
         }
@@ -68,9 +72,9 @@ TEST_F(OperatorTest, CrossoverSplicesTheChosenSubtrees) {
     const Individual receiver = Make({"+", "X", "Y"});
     const Individual donor = Make({"sin", "if >", "X", "Y", "Y", "X"});
     // Receiver point 2 (Y), donor point 1 (the if-form).
-    SeedWhere([] { return RandomInt(3) == 2 && RandomInt(6) == 1; });
+    SeedWhere([this] { return random().RandomInt(3) == 2 && random().RandomInt(6) == 1; });
     Individual child = Make({"X"});
-    Crossover(child, receiver, donor, 100);
+    Crossover(random(), problem(), child, receiver, donor, 100);
     EXPECT_EQ(Nodes(child), scope.Program({"+", "X", "if >", "X", "Y", "Y", "X"}));
     EXPECT_TRUE(PaddedWithZeros(child));
 }
@@ -78,14 +82,14 @@ TEST_F(OperatorTest, CrossoverSplicesTheChosenSubtrees) {
 TEST_F(OperatorTest, CrossoverAtBothRootsCopiesTheDonorAndAtATerminalReceiverTakesTheSubtree) {
     const Individual receiver = Make({"+", "X", "Y"});
     const Individual donor = Make({"sin", "Y"});
-    SeedWhere([] { return RandomInt(3) == 0 && RandomInt(2) == 0; });
+    SeedWhere([this] { return random().RandomInt(3) == 0 && random().RandomInt(2) == 0; });
     Individual child = Make({"X"});
-    Crossover(child, receiver, donor, 100);
+    Crossover(random(), problem(), child, receiver, donor, 100);
     EXPECT_EQ(Nodes(child), Nodes(donor));
 
     const Individual terminal = Make({"X"});
-    SeedWhere([] { return RandomInt(1) == 0 && RandomInt(2) == 1; });
-    Crossover(child, terminal, donor, 100);
+    SeedWhere([this] { return random().RandomInt(1) == 0 && random().RandomInt(2) == 1; });
+    Crossover(random(), problem(), child, terminal, donor, 100);
     EXPECT_EQ(Nodes(child), scope.Program({"Y"}));
 }
 
@@ -100,21 +104,21 @@ TEST_F(OperatorTest, CrossoverRedrawsBothPointsUntilTheChildFits) {
     for (const auto& name : names)
         receiver.nodes[receiver.length++] = scope.Code(name);
     const Individual donor = Make({"if >", "X", "Y", "X", "Y"}, 71);
-    SeedRandom(3);
+    random().SeedRandom(3);
     for (int trial = 0; trial < 200; ++trial) {
         Individual child = MakeIndividual({}, 71);
-        Crossover(child, receiver, donor, 71);
+        Crossover(random(), problem(), child, receiver, donor, 71);
         ASSERT_LE(child.length, 71);
         ASSERT_TRUE(WellFormed(child));
     }
 }
 
 TEST_F(OperatorTest, MutationStaysWithinTheLimitsAndKeepsTheRest) {
-    SeedRandom(11);
+    random().SeedRandom(11);
     const Individual parent = Make({"+", "sin", "X", "if >", "X", "Y", "X", "Y"}, 70);
     for (int trial = 0; trial < 300; ++trial) {
         Individual child = MakeIndividual({}, 70);
-        Mutation(child, parent, 70, 30);
+        Mutation(random(), problem(), population, child, parent, 70, 30);
         ASSERT_TRUE(WellFormed(child));
         ASSERT_LE(child.length, 70);
         ASSERT_LE(child.length, parent.length - 1 + 30);
@@ -128,9 +132,9 @@ TEST_F(OperatorTest, MutationOfAFullParentAtOneNodeCanOnlyPlaceATerminal) {
         parent.nodes[parent.length++] = scope.Code("+");
     for (int i = 0; i < 36; ++i)
         parent.nodes[parent.length++] = scope.Code("X");
-    SeedWhere([] { return RandomInt(71) == 70; }); // the last X
+    SeedWhere([this] { return random().RandomInt(71) == 70; }); // the last X
     Individual child = MakeIndividual({}, 71);
-    Mutation(child, parent, 71, 30);
+    Mutation(random(), problem(), population, child, parent, 71, 30);
     EXPECT_EQ(child.length, 71);
     EXPECT_EQ(table[child.nodes[70]].arityMinus1, -1);
     EXPECT_TRUE(std::equal(parent.nodes.begin(), parent.nodes.begin() + 70, child.nodes.begin()));
@@ -141,24 +145,24 @@ TEST_F(OperatorTest, OnePointCrossoverJoinsWhereTheOpenSlotsAgree) {
     const Individual second = Make({"+", "sin", "Y", "X"});
     // j = 0 and i = 0: both roots are "+", so the child is the first root over
     // the second's arguments.
-    SeedWhere([] { return RandomInt(3) == 0 && RandomInt(4) == 0; });
+    SeedWhere([this] { return random().RandomInt(3) == 0 && random().RandomInt(4) == 0; });
     Individual child = MakeIndividual({}, 100);
-    OnePointCrossover(child, first, second, 100);
+    OnePointCrossover(random(), problem(), child, first, second, 100);
     EXPECT_EQ(Nodes(child), scope.Program({"+", "sin", "Y", "X"}));
 
-    SeedWhere([] { return RandomInt(3) == 2 && RandomInt(4) == 3; });
-    OnePointCrossover(child, first, second, 100);
+    SeedWhere([this] { return random().RandomInt(3) == 2 && random().RandomInt(4) == 3; });
+    OnePointCrossover(random(), problem(), child, first, second, 100);
     EXPECT_EQ(Nodes(child), Nodes(first));
     EXPECT_TRUE(PaddedWithZeros(child));
 }
 
 TEST_F(OperatorTest, OnePointCrossoverAlwaysGivesAWellFormedChildWithinTheLimit) {
-    SeedRandom(17);
+    random().SeedRandom(17);
     const Individual first = Make({"if >", "sin", "X", "Y", "+", "X", "Y", "X"}, 12);
     const Individual second = Make({"+", "if >", "X", "X", "Y", "Y", "sin", "sin", "X"}, 12);
     for (int trial = 0; trial < 300; ++trial) {
         Individual child = MakeIndividual({}, 12);
-        OnePointCrossover(child, first, second, 12);
+        OnePointCrossover(random(), problem(), child, first, second, 12);
         ASSERT_TRUE(WellFormed(child));
         ASSERT_LE(child.length, 12);
     }

@@ -2,19 +2,20 @@
 
 #include "engine/gp_pop.h"
 #include "engine/init.h"
-#include "engine/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+using namespace quba;
+
 namespace {
 
 TEST(CreatePopulation, MakesTwoFullBuffersOfEmptyIndividuals) {
-    PopulationSettings settings;
-    settings.populationSizeText = "20";
-    settings.generationsText = "7";
-    auto population = CreatePopulation(ReadPopulationValues(settings));
+    PopulationValues values = DefaultPopulationValues();
+    values.populationSize = 20;
+    values.generations = 7;
+    auto population = CreatePopulation(values);
     EXPECT_EQ(population->currentBuffer, 0);
     EXPECT_EQ(population->validationHistory.size(), 7u);
     EXPECT_EQ(population->averageLengthHistory.size(), 7u);
@@ -41,17 +42,19 @@ TEST(CreatePopulation, MakesTwoFullBuffersOfEmptyIndividuals) {
 // over a problem of "+" and "sin" with many constants.
 class BreedTest : public ::testing::Test {
 protected:
-    ScopedProblem scope{{0, 4}, TestGrid::Filled(2, 0), 2000, "0", "1"};
+    ScopedProblem scope{{0, 4}, FilledGrid(2, 0), 2000, "0", "1"};
     std::unique_ptr<Population> population;
 
-    void Make(int32_t size, const char* elite = "10", int32_t selection = 2) {
-        PopulationSettings settings;
-        settings.populationSizeText = std::to_string(size);
-        settings.eliteText = elite;
-        settings.selectionMethod = selection;
-        settings.tournamentSizeText = "3";
-        population = CreatePopulation(ReadPopulationValues(settings));
-        runTable.current = population.get();
+    RandomGenerator& random = scope.random;
+
+    // `elite` is the percentage as typed.
+    void Make(int32_t size, float elite = 10, SelectionMethod selection = SelectionMethod::Random) {
+        PopulationValues values = DefaultPopulationValues();
+        values.populationSize = size;
+        values.eliteFraction = static_cast<float>(elite * 0.01L);
+        values.selectionMethod = selection;
+        values.tournamentSize = 3;
+        population = CreatePopulation(values);
         for (int32_t i = 0; i < size; ++i) {
             Individual& individual = *population->Current()[i];
             individual.nodes[0] = scope.Code("#" + std::to_string(i));
@@ -73,8 +76,8 @@ protected:
 TEST_F(BreedTest, EliteCopiesTheBestOfTheRankedBufferFirst) {
     Make(1000);
     Rates(0.7f, 0.2f, 0.0f);
-    SeedRandom(9);
-    Breed(*population);
+    random.SeedRandom(9);
+    Breed(random, scope.problem(), *population);
     for (int32_t i = 0; i < 100; ++i)
         ASSERT_EQ(Child(i).nodes[0], population->Current()[i]->nodes[0]) << i;
     EXPECT_EQ(Child(0).rawFitness, 0.0f);
@@ -86,23 +89,23 @@ TEST_F(BreedTest, WithoutEliteEveryChildIsBredInTheDrawOrder) {
     // reproduction each child costs one unit draw and one random selection.
     Make(3);
     Rates(0, 0, 0);
-    SeedRandom(21);
+    random.SeedRandom(21);
     std::vector<int32_t> expected;
     for (int i = 0; i < 3; ++i) {
-        Rand15();
-        expected.push_back(RandomInt(3));
+        random.Rand15();
+        expected.push_back(random.RandomInt(3));
     }
-    const RandomState after = GetRandomState();
-    SeedRandom(21);
-    Breed(*population);
-    EXPECT_EQ(GetRandomState().low, after.low);
-    EXPECT_EQ(GetRandomState().high, after.high);
+    const RandomState after = random.State();
+    random.SeedRandom(21);
+    Breed(random, scope.problem(), *population);
+    EXPECT_EQ(random.State().low, after.low);
+    EXPECT_EQ(random.State().high, after.high);
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(Child(i).nodes[0], population->Current()[expected[i]]->nodes[0]);
 }
 
 TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
-    Make(2, "0");
+    Make(2, 0);
     Rates(0.7f, 0.2f, 0.0f);
     // No function and no variable: a mutation can only grow a constant far
     // from the parents' two.
@@ -111,8 +114,8 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
     auto operatorFor = [&](int32_t draw) {
         for (auto& individual : population->Next())
             individual->rawFitness = -1;
-        SetRandomState(StateBeforeRand15(draw));
-        Breed(*population);
+        random.SetState(StateBeforeRand15(draw));
+        Breed(random, scope.problem(), *population);
         const Individual& child = Child(0);
         if (child.rawFitness != -1)
             return "reproduction";
@@ -130,12 +133,12 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
 TEST_F(BreedTest, RedrawOfTheSecondParentIsBounded) {
     // All the weight on index 0: proportional selection always returns 0, so
     // the donor falls back to index 1 after the bounded redraw.
-    Make(3, "0", 0);
+    Make(3, 0, SelectionMethod::Proportional);
     for (int32_t i = 0; i < 3; ++i)
         population->Current()[i]->normalizedFitness = i == 0 ? 1.0f : 0.0f;
     Rates(1.0f, 0, 0);
-    SeedRandom(4);
-    Breed(*population);
+    random.SeedRandom(4);
+    Breed(random, scope.problem(), *population);
     for (int32_t i = 0; i < 3; ++i) {
         const int32_t code = Child(i).nodes[0];
         EXPECT_TRUE(code == scope.Code("#0") || code == scope.Code("#1")) << i;
@@ -143,13 +146,13 @@ TEST_F(BreedTest, RedrawOfTheSecondParentIsBounded) {
 }
 
 TEST_F(BreedTest, ProportionalSelectionWalksTheCumulativeFloatSum) {
-    Make(3, "0", 0);
+    Make(3, 0, SelectionMethod::Proportional);
     const float weights[] = {0.5f, 0.3f, 0.2f};
     for (int32_t i = 0; i < 3; ++i)
         population->Current()[i]->normalizedFitness = weights[i];
     auto selectAt = [&](int32_t draw) {
-        SetRandomState(StateBeforeRand15(draw));
-        return SelectProportional(*population);
+        random.SetState(StateBeforeRand15(draw));
+        return SelectProportional(random, *population);
     };
     EXPECT_EQ(selectAt(13107), 0); // r = 0.4
     EXPECT_EQ(selectAt(16384), 1); // r = 0.50002
@@ -159,20 +162,20 @@ TEST_F(BreedTest, ProportionalSelectionWalksTheCumulativeFloatSum) {
 }
 
 TEST_F(BreedTest, TournamentPicksTheStrictlyBestAndTheFirstDrawnAmongEquals) {
-    Make(6, "0", 1);
+    Make(6, 0, SelectionMethod::Tournament);
     const float weights[] = {0.1f, 0.3f, 0.3f, 0.1f, 0.2f, 0.0f};
     for (int32_t i = 0; i < 6; ++i)
         population->Current()[i]->normalizedFitness = weights[i];
     for (uint32_t seed = 1; seed < 200; ++seed) {
-        SeedRandom(seed);
-        int32_t expected = RandomInt(6);
+        random.SeedRandom(seed);
+        int32_t expected = random.RandomInt(6);
         for (int j = 1; j < 3; ++j) {
-            const int32_t candidate = RandomInt(6);
+            const int32_t candidate = random.RandomInt(6);
             if (weights[candidate] > weights[expected])
                 expected = candidate;
         }
-        SeedRandom(seed);
-        ASSERT_EQ(SelectTournament(*population), expected) << seed;
+        random.SeedRandom(seed);
+        ASSERT_EQ(SelectTournament(random, *population), expected) << seed;
     }
 }
 
@@ -184,42 +187,42 @@ TEST_F(BreedTest, AverageLengthDividesTheSumInExtended) {
 }
 
 TEST(DrawBestImages, EvaluatesTheBestOnEveryCaseAndMarksFailedCells) {
-    TestGrid training = TestGrid::Filled(2, 0);
-    TestGrid validation = TestGrid::Filled(3, 0);
-    ProblemSettings settings = SettingsWith({1, 3}, training, 3, "0", "1");
-    settings.validation = validation.View();
+    DataGrid training = FilledGrid(2, 0);
+    DataGrid validation = FilledGrid(3, 0);
+    ProblemValues settings = ValuesWith({1, 3}, training, 3, "0", "1");
+    settings.validation = validation;
     settings.useTrainingData = false;
     ScopedProblem scope(settings);
     Population population;
     population.buffers[0].push_back(
         std::make_unique<Individual>(MakeIndividual(scope.Program({"/", "Y", "X"}), 70)));
     RecordingDisplay display;
-    DrawBestImages(population, display);
+    DrawBestImages(population, scope.problem(), scope.evaluators, display);
 
     // Y / X on the 2 x 2 grid: X = -0.5, 0.5 across, Y = -0.5, 0.5 down.
-    EXPECT_EQ(display.lastTrainingPicture.size, 2);
-    EXPECT_EQ(display.lastTrainingPicture.cells, (std::vector<float>{1, -1, -1, 1}));
+    EXPECT_EQ(display.lastTrainingPicture.Size(), 2);
+    EXPECT_EQ(display.lastTrainingPicture.Cells(), (std::vector<float>{1, -1, -1, 1}));
     // On the 3 x 3 grid h = 1, so X runs -0.5, 0.5, 1.5 and none is 0.
-    ASSERT_EQ(display.lastValidationPicture.size, 3);
-    EXPECT_EQ(display.lastValidationPicture.cells[4], 1.0f);
+    ASSERT_EQ(display.lastValidationPicture.Size(), 3);
+    EXPECT_EQ(display.lastValidationPicture.At(1, 1), 1.0f);
 
     population.Current()[0]->nodes = scope.Program({"/", "Y", "-", "X", "X"});
     population.Current()[0]->length = 5;
-    DrawBestImages(population, display);
-    for (float cell : display.lastTrainingPicture.cells)
+    DrawBestImages(population, scope.problem(), scope.evaluators, display);
+    for (float cell : display.lastTrainingPicture.Cells())
         EXPECT_EQ(cell, 1.0f); // division by 0 gives 1
 }
 
 TEST(DrawBestImages, CellsWhoseEvaluationFailsHoldNotANumber) {
-    TestGrid grid = TestGrid::Filled(2, 0);
+    DataGrid grid = FilledGrid(2, 0);
     ScopedProblem scope({2}, grid, 1, "1e30", "2e30");
     Population population;
     // c * c = 1e60 does not fit a float.
     population.buffers[0].push_back(
         std::make_unique<Individual>(MakeIndividual(scope.Program({"*", "#0", "#0"}), 70)));
     RecordingDisplay display;
-    DrawBestImages(population, display);
-    for (float cell : display.lastTrainingPicture.cells)
+    DrawBestImages(population, scope.problem(), scope.evaluators, display);
+    for (float cell : display.lastTrainingPicture.Cells())
         EXPECT_TRUE(std::isnan(cell));
 }
 

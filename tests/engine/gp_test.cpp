@@ -1,59 +1,61 @@
 #include "tests/engine/test_support.h"
 
+#include "engine/functions.h"
 #include "engine/gp.h"
-#include "engine/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
+using namespace quba;
+
 namespace {
 
 // A small run: a 4 x 4 grid and populations of 20.
 class RunTest : public ::testing::Test {
 protected:
-    TestGrid grid{4, {}};
-    ProblemSettings problem;
-    std::array<PopulationSettings, 4> sheets;
+    RunSettings settings;
     RecordingDisplay display;
-    RandomState saved = GetRandomState();
+    RandomGenerator random;
+    std::unique_ptr<quba::Run> run; // the last run, kept to look at afterwards
 
     void SetUp() override {
+        DataGrid grid(4);
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c)
-                grid.cells.push_back(0.25f * static_cast<float>(c) - 0.1f * static_cast<float>(r));
-        problem.training = grid.View();
-        for (auto& sheet : sheets)
-            sheet.populationSizeText = "20";
+                grid.At(r, c) = 0.25f * static_cast<float>(c) - 0.1f * static_cast<float>(r);
+        settings = DefaultRunSettings(grid, 4);
+        for (auto& population : settings.populations)
+            population.populationSize = 20;
     }
-    void TearDown() override { SetRandomState(saved); }
 
     // Every function over -10 .. 10 with function-heavy programs of the size
     // given: overflow and not-a-number cases happen.
-    void UseChaoticSettings(const char* populationSize) {
-        problem.functionChecked.fill(true);
-        problem.rangeLowerText = "-10";
-        problem.rangeUpperText = "10";
-        for (auto& sheet : sheets) {
-            sheet.populationSizeText = populationSize;
-            sheet.functionRatioText = "0.8";
-            sheet.variableRatioText = "0.1";
+    void UseChaoticSettings(int32_t populationSize) {
+        settings.problem.functionChecked.fill(true);
+        settings.problem.constantLower = -10;
+        settings.problem.constantUpper = 10;
+        for (auto& population : settings.populations) {
+            population.populationSize = populationSize;
+            population.functionRatio = 0.8f;
+            population.variableRatio = 0.1f;
         }
     }
 
-    void Run(const std::vector<int>& generations, uint32_t seed = 99) {
-        const auto count = static_cast<int32_t>(generations.size());
-        for (int32_t i = 0; i < count; ++i)
-            sheets[i].generationsText = std::to_string(generations[i]);
-        runCounters.populationCount = count;
-        BuildRun(problem, sheets.data(), count, BuildFunctionTable(), display);
-        RunEvolution(display, [seed] { return seed; });
+    void Evolve(const std::vector<int>& generations, uint32_t seed = 99) {
+        RunSettings runSettings = settings;
+        runSettings.populations.resize(generations.size());
+        for (size_t i = 0; i < generations.size(); ++i)
+            runSettings.populations[i].generations = generations[i];
+        run = BuildRun(runSettings, BuildFunctionTable(), random, display);
+        RunEvolution(*run, display, [seed] { return seed; });
     }
+    [[nodiscard]] const RunCounters& Counters() const { return run->runCounters; }
 };
 
 TEST_F(RunTest, StepsThePopulationsRoundByRoundAndPublishesEveryStep) {
-    Run({5, 3});
+    Evolve({5, 3});
     std::vector<std::pair<int32_t, int32_t>> order;
     for (const auto& p : display.published)
         order.emplace_back(p.population, p.generation);
@@ -66,49 +68,49 @@ TEST_F(RunTest, StepsThePopulationsRoundByRoundAndPublishesEveryStep) {
     EXPECT_EQ(display.statusSteps.front(), std::make_pair(0, 1));
     EXPECT_EQ(display.statusSteps.back(), std::make_pair(0, 5));
     EXPECT_EQ(display.statusLinesShown, 2);
-    EXPECT_EQ(runCounters.generationBound, 5);
-    EXPECT_EQ(runCounters.labelPopulation, 0);
+    EXPECT_EQ(Counters().generationBound, 5);
+    EXPECT_EQ(Counters().labelPopulation, 0);
     EXPECT_EQ(display.calls.front(), "running");
     EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
     EXPECT_EQ(display.processCalls, 8);
 }
 
 TEST_F(RunTest, BestTextsAreJoinedWithTheirSeparatorsAndTheRunIsReleased) {
-    Run({2, 1});
+    Evolve({2, 1});
     ASSERT_EQ(display.bestTexts.size(), 3u);
     const std::string& memo = display.bestTexts.back();
     ASSERT_EQ(memo.rfind("[Population No1]\r\nC=", 0), 0u) << memo;
     const size_t second = memo.find("\r\n\r\n[Population No2]\r\nC=");
     ASSERT_NE(second, std::string::npos);
     EXPECT_EQ(memo.substr(memo.size() - 8), "\r\n\r\n\r\n\r\n"); // No3 and No4 are empty
-    EXPECT_EQ(memo, JoinedBestTexts());
+    EXPECT_EQ(memo, JoinedBestTexts(Counters()));
     // The first step's text holds only population 1's entry.
     EXPECT_EQ(display.bestTexts.front().find("[Population No2]"), std::string::npos);
 
-    EXPECT_FALSE(runTable.problem);
-    EXPECT_FALSE(runTable.populations[0]);
-    EXPECT_FALSE(runTable.populations[1]);
-    EXPECT_EQ(runCounters.stepsDone, 0);
-    EXPECT_EQ(runCounters.generationCounts, (std::array<int32_t, 4>{}));
+    EXPECT_FALSE(run->runTable.problem);
+    EXPECT_FALSE(run->runTable.populations[0]);
+    EXPECT_FALSE(run->runTable.populations[1]);
+    EXPECT_EQ(Counters().stepsDone, 0);
+    EXPECT_EQ(Counters().generationCounts, (std::array<int32_t, 4>{}));
 }
 
 TEST_F(RunTest, TheLongestPopulationLabelsThePointsAndSetsTheRounds) {
-    Run({100, 50, 70});
-    EXPECT_EQ(runCounters.generationBound, 100);
-    EXPECT_EQ(runCounters.labelPopulation, 0);
+    Evolve({100, 50, 70});
+    EXPECT_EQ(Counters().generationBound, 100);
+    EXPECT_EQ(Counters().labelPopulation, 0);
     EXPECT_EQ(display.progressMaximum, 220);
     EXPECT_EQ(display.progressPositions.back(), 220);
     EXPECT_EQ(display.published.size(), 220u);
 
     RecordingDisplay second;
     display = second;
-    Run({50, 100});
-    EXPECT_EQ(runCounters.labelPopulation, 1);
+    Evolve({50, 100});
+    EXPECT_EQ(Counters().labelPopulation, 1);
     EXPECT_EQ(display.published.back().population, 1);
 }
 
 TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {
-    Run({4, 4});
+    Evolve({4, 4});
     const auto first = display.published;
     const auto memo = display.bestTexts.back();
     // Both populations were seeded alike and have the same settings, so their
@@ -116,7 +118,7 @@ TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {
     EXPECT_EQ(first[0].training, first[1].training);
     EXPECT_EQ(first[0].bestLength, first[1].bestLength);
     display = RecordingDisplay{};
-    Run({4, 4});
+    Evolve({4, 4});
     ASSERT_EQ(display.published.size(), first.size());
     for (size_t k = 0; k < first.size(); ++k) {
         EXPECT_EQ(display.published[k].validation, first[k].validation);
@@ -126,7 +128,7 @@ TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {
 }
 
 TEST_F(RunTest, PublishedFiguresAreThoseOfTheRankedBest) {
-    Run({3});
+    Evolve({3});
     for (const auto& p : display.published) {
         EXPECT_GE(p.training, 0.0f);
         EXPECT_EQ(p.validation, p.training); // validation copies the training cases
@@ -141,7 +143,7 @@ TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
     int pausedCalls = 0;
     size_t publishedAtPause = 0;
     display.onProcess = [&] {
-        Problem& p = *runTable.problem;
+        Problem& p = *run->runTable.problem;
         if (display.processCalls == 3) { // after the third step
             p.paused = true;
             publishedAtPause = display.published.size();
@@ -151,7 +153,7 @@ TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
                 p.paused = false;
         }
     };
-    Run({3, 2});
+    Evolve({3, 2});
     EXPECT_EQ(pausedCalls, 5);
     EXPECT_EQ(publishedAtPause, 3u);
     EXPECT_EQ(display.published.size(), 5u);
@@ -160,21 +162,21 @@ TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
 
 TEST_F(RunTest, AnEndRequestedAtMessageProcessingEndsTheRunCleanly) {
     display.stopAfterProcessCalls = 3;
-    Run({5, 5});
+    Evolve({5, 5});
     EXPECT_EQ(display.published.size(), 3u);
     EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "idle"}));
-    EXPECT_FALSE(runTable.problem);
-    EXPECT_EQ(runCounters.stepsDone, 0);
+    EXPECT_FALSE(run->runTable.problem);
+    EXPECT_EQ(Counters().stepsDone, 0);
 }
 
 TEST_F(RunTest, PopulationsWithoutGenerationsAreNeverStepped) {
-    Run({0, 2});
+    Evolve({0, 2});
     for (const auto& p : display.published)
         EXPECT_EQ(p.population, 1);
     EXPECT_EQ(display.bestTexts.back().rfind("\r\n\r\n[Population No2]", 0), 0u);
 
     display = RecordingDisplay{};
-    Run({0});
+    Evolve({0});
     EXPECT_TRUE(display.published.empty());
     EXPECT_TRUE(display.bestTexts.empty());
     EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
@@ -182,16 +184,16 @@ TEST_F(RunTest, PopulationsWithoutGenerationsAreNeverStepped) {
 
 TEST_F(RunTest, OutputNameIsReadAtEveryStep) {
     display.onProcess = [&] { display.outputName = "Z"; };
-    Run({2});
+    Evolve({2});
     EXPECT_NE(display.bestTexts[0].find("\r\nC="), std::string::npos);
     EXPECT_NE(display.bestTexts[1].find("\r\nZ="), std::string::npos);
 }
 
 TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
-    UseChaoticSettings("60");
-    for (auto& sheet : sheets)
-        sheet.maxInitialDepthText = "6";
-    Run({40, 40}, 7);
+    UseChaoticSettings(60);
+    for (auto& population : settings.populations)
+        population.maxInitialDepth = 6;
+    Evolve({40, 40}, 7);
     ASSERT_EQ(display.published.size(), 80u);
     for (const auto& p : display.published) {
         EXPECT_FALSE(std::isnan(p.training));
@@ -214,10 +216,9 @@ protected:
     };
     Outcome RunWith(EvaluationOptions options, const std::vector<int>& generations) {
         display = RecordingDisplay{};
-        problem.evaluation = options;
-        SetRandomState(saved);
-        Run(generations, 5);
-        return {display.published, display.bestTexts, display.lastTrainingPicture.cells};
+        settings.evaluation = options;
+        Evolve(generations, 5);
+        return {display.published, display.bestTexts, display.lastTrainingPicture.Cells()};
     }
     void ExpectSame(const Outcome& a, const Outcome& b) {
         ASSERT_EQ(a.published.size(), b.published.size());
@@ -248,10 +249,11 @@ TEST_F(EvaluatorAgreementTest, DefaultSettings) {
 }
 
 TEST_F(EvaluatorAgreementTest, EveryFunctionOverAWideRange) {
-    UseChaoticSettings("80");
-    for (auto& sheet : sheets) {
-        sheet.onePointText = "0.05";
-        sheet.selectionMethod = 1;
+    UseChaoticSettings(80);
+    for (auto& population : settings.populations) {
+        population.onePointMutationRate = 0.05f;
+        population.selectionMethod = SelectionMethod::Tournament;
+        population.tournamentSize = 6;
     }
     CompareEvaluators({12, 12, 8});
 }

@@ -1,53 +1,54 @@
 #include "tests/engine/test_support.h"
 
-#include "engine/gp_opr.h"
+#include "engine/gp_pop.h"
 #include "engine/init.h"
-#include "engine/settings.h"
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 
 class ChooseNodeTest : public ::testing::Test {
 protected:
-    ScopedProblem scope{{0, 1, 2, 3}, TestGrid::Filled(2, 0)}; // 4 functions, X, Y, 3 constants
+    ScopedProblem scope{{0, 1, 2, 3}, FilledGrid(2, 0)}; // 4 functions, X, Y, 3 constants
     Population population;
 
     void SetUp() override {
         population.functionRatio = 0.5f;
         population.variableRatio = 0.2f;
-        runTable.current = &population;
     }
 
     // The kind of node ChooseNode returns when its unit draw is `draw` / 32767.
-    std::string KindFor(int32_t kind, int32_t draw) {
-        SetRandomState(StateBeforeRand15(draw));
-        const int32_t code = ChooseNode(kind);
+    std::string KindFor(NodeKind kind, int32_t draw) {
+        scope.random.SetState(StateBeforeRand15(draw));
+        const int32_t code = ChooseNode(scope.random, scope.problem(), population, kind);
         return code < 4 ? "function" : code < 6 ? "variable" : "constant";
     }
 };
 
 TEST_F(ChooseNodeTest, FreeDrawSplitsAtTheFunctionAndVariableRatios) {
-    EXPECT_EQ(KindFor(kAnyNode, 16383), "function"); // r = 0.49998
-    EXPECT_EQ(KindFor(kAnyNode, 16384), "variable"); // r = 0.50002
-    EXPECT_EQ(KindFor(kAnyNode, 22936), "variable"); // r = 0.69997
-    EXPECT_EQ(KindFor(kAnyNode, 22937), "constant"); // r = 0.70000305 > 0.5f + 0.2f
-    EXPECT_EQ(KindFor(kMutationNode, 16383), "function");
-    EXPECT_EQ(KindFor(kMutationNode, 32767), "constant");
+    EXPECT_EQ(KindFor(NodeKind::Any, 16383), "function"); // r = 0.49998
+    EXPECT_EQ(KindFor(NodeKind::Any, 16384), "variable"); // r = 0.50002
+    EXPECT_EQ(KindFor(NodeKind::Any, 22936), "variable"); // r = 0.69997
+    EXPECT_EQ(KindFor(NodeKind::Any, 22937), "constant"); // r = 0.70000305 > 0.5f + 0.2f
+    EXPECT_EQ(KindFor(NodeKind::Mutation, 16383), "function");
+    EXPECT_EQ(KindFor(NodeKind::Mutation, 32767), "constant");
 }
 
 TEST_F(ChooseNodeTest, TerminalDrawKeepsTheVariableToConstantProportion) {
-    EXPECT_EQ(KindFor(kTerminalNode, 13106), "variable"); // r = 0.39997
-    EXPECT_EQ(KindFor(kTerminalNode, 13107), "constant"); // r = 0.40001
-    EXPECT_EQ(KindFor(kTerminalNode, 0), "variable");
+    EXPECT_EQ(KindFor(NodeKind::Terminal, 13106), "variable"); // r = 0.39997
+    EXPECT_EQ(KindFor(NodeKind::Terminal, 13107), "constant"); // r = 0.40001
+    EXPECT_EQ(KindFor(NodeKind::Terminal, 0), "variable");
 }
 
 TEST_F(ChooseNodeTest, EveryKindMakesTheUnitDrawFirst) {
-    SeedRandom(5);
-    Rand15();
-    const int32_t expected = RandomInt(4);
-    SeedRandom(5);
-    EXPECT_EQ(ChooseNode(kFunctionNode), expected);
+    RandomGenerator& random = scope.random;
+    random.SeedRandom(5);
+    random.Rand15();
+    const int32_t expected = random.RandomInt(4);
+    random.SeedRandom(5);
+    EXPECT_EQ(ChooseNode(random, scope.problem(), population, NodeKind::Function), expected);
 }
 
 // Walks a program and returns its depth, or -1 when it is not well formed.
@@ -68,25 +69,24 @@ int32_t Depth(const Problem& problem, const Individual& individual) {
 
 class InitializeTest : public ::testing::Test {
 protected:
-    ScopedProblem scope{{0, 4, 10}, TestGrid::Filled(2, 0)}; // +, sin, if >
+    ScopedProblem scope{{0, 4, 10}, FilledGrid(2, 0)}; // +, sin, if >
 
-    std::unique_ptr<Population> Initialized(int32_t depth, const char* functionRatio,
+    std::unique_ptr<Population> Initialized(int32_t depth, float functionRatio,
                                             int32_t size = 300) {
-        PopulationSettings settings;
-        settings.populationSizeText = std::to_string(size);
-        settings.maxInitialDepthText = std::to_string(depth);
-        settings.functionRatioText = functionRatio;
-        auto population = CreatePopulation(ReadPopulationValues(settings));
-        runTable.current = population.get();
-        SeedRandom(42);
-        InitializePopulation(*population);
+        PopulationValues values = DefaultPopulationValues();
+        values.populationSize = size;
+        values.maxInitialDepth = depth;
+        values.functionRatio = functionRatio;
+        auto population = CreatePopulation(values);
+        scope.random.SeedRandom(42);
+        InitializePopulation(scope.random, scope.problem(), *population);
         return population;
     }
 };
 
 TEST_F(InitializeTest, ProgramsAreWellFormedRootedInAFunctionAndWithinTheDepth) {
     for (int32_t depth : {1, 2, 5}) {
-        auto population = Initialized(depth, "0.50");
+        auto population = Initialized(depth, 0.5f);
         for (const auto& individual : population->Current()) {
             ASSERT_GE(individual->length, 2);
             EXPECT_LT(individual->nodes[0], 3) << "root is a function";
@@ -100,7 +100,7 @@ TEST_F(InitializeTest, ProgramsAreWellFormedRootedInAFunctionAndWithinTheDepth) 
 }
 
 TEST_F(InitializeTest, DepthOneGivesOneFunctionOverTerminals) {
-    auto population = Initialized(1, "0.90");
+    auto population = Initialized(1, 0.9f);
     for (const auto& individual : population->Current()) {
         const int32_t arity = scope.problem().nodeTable[individual->nodes[0]].arityMinus1 + 1;
         EXPECT_EQ(individual->length, arity + 1);
@@ -110,7 +110,7 @@ TEST_F(InitializeTest, DepthOneGivesOneFunctionOverTerminals) {
 TEST_F(InitializeTest, GrowthBeyondSeventyNodesIsBegunAgain) {
     // Without a depth cut-off and with many functions most growths pass 70
     // nodes and must be thrown away; only complete programs are kept.
-    auto population = Initialized(0, "0.65");
+    auto population = Initialized(0, 0.65f);
     int32_t longest = 0;
     for (const auto& individual : population->Current()) {
         EXPECT_GE(Depth(scope.problem(), *individual), 1);
@@ -120,8 +120,8 @@ TEST_F(InitializeTest, GrowthBeyondSeventyNodesIsBegunAgain) {
 }
 
 TEST_F(InitializeTest, SameSeedSameSettingsSamePrograms) {
-    auto first = Initialized(5, "0.50", 50);
-    auto second = Initialized(5, "0.50", 50);
+    auto first = Initialized(5, 0.5f, 50);
+    auto second = Initialized(5, 0.5f, 50);
     for (int32_t i = 0; i < 50; ++i)
         EXPECT_EQ(first->Current()[i]->nodes, second->Current()[i]->nodes);
 }

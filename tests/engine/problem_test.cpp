@@ -1,17 +1,15 @@
 #include "tests/engine/test_support.h"
 
 #include "engine/problem.h"
-#include "engine/settings.h"
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 
 TEST(BuildProblem, DefaultNodeTableHoldsFunctionsVariablesThenConstants) {
-    const TestGrid grid = TestGrid::Filled(30, 0.5f);
-    ProblemSettings settings;
-    settings.training = grid.View();
-    ScopedProblem scope(settings);
+    ScopedProblem scope(DefaultRunSettings(FilledGrid(30, 0.5f), 1).problem);
     const Problem& p = scope.problem();
     ASSERT_EQ(p.nodeTable.size(), 1006u);
     EXPECT_EQ(p.functionCount, 4);
@@ -33,7 +31,7 @@ TEST(BuildProblem, DefaultNodeTableHoldsFunctionsVariablesThenConstants) {
 }
 
 TEST(BuildProblem, UsesTheCheckedFunctionsInCheckListOrder) {
-    ScopedProblem scope({11, 4}, TestGrid::Filled(2, 0), 3, "0", "1");
+    ScopedProblem scope({11, 4}, FilledGrid(2, 0), 3, "0", "1");
     const Problem& p = scope.problem();
     EXPECT_EQ(p.nodeTable[0].name, "sin");
     EXPECT_EQ(p.nodeTable[0].arityMinus1, 0);
@@ -53,23 +51,26 @@ TEST(BuildProblem, GoesOnWithPlusWhenNoFunctionIsChecked) {
     EXPECT_TRUE(checked[0]);
     EXPECT_FALSE(EnsureOneFunction(checked));
 
-    ScopedProblem scope(std::initializer_list<int>{}, TestGrid::Filled(2, 0));
+    ScopedProblem scope(std::initializer_list<int>{}, FilledGrid(2, 0));
     EXPECT_EQ(scope.problem().functionCount, 1);
     EXPECT_EQ(scope.problem().nodeTable[0].name, "+");
 }
 
 TEST(BuildProblem, ReversedOrEmptyRangesAreTakenAsTheyAre) {
-    ScopedProblem reversed({0}, TestGrid::Filled(2, 0), 2, "1", "-1");
+    ScopedProblem reversed({0}, FilledGrid(2, 0), 2, "1", "-1");
     EXPECT_EQ(reversed.problem().constants, (std::vector<float>{1, 0}));
-    ScopedProblem empty({0}, TestGrid::Filled(2, 0), 3, "0.5", "0.5");
+    ScopedProblem empty({0}, FilledGrid(2, 0), 3, "0.5", "0.5");
     EXPECT_EQ(empty.problem().constants, (std::vector<float>{0.5f, 0.5f, 0.5f}));
 }
 
-TEST(BuildProblem, RefusesTextsThatAreNotNumbers) {
-    const TestGrid grid = TestGrid::Filled(2, 0);
-    ProblemSettings settings = SettingsWith({0}, grid, 3, "0", "1");
-    settings.constantCountText = "ten";
-    EXPECT_THROW(BuildProblem(settings, BuildFunctionTable()), ConversionError);
+TEST(BuildProblem, NodesCarryTheirPrimitiveAndKind) {
+    ScopedProblem scope({3, 10}, FilledGrid(2, 0), 2, "0", "1");
+    const Problem& p = scope.problem();
+    EXPECT_EQ(p.nodeTable[0].primitive, PrimitiveId::Divide);
+    EXPECT_EQ(p.nodeTable[1].primitive, PrimitiveId::IfGreater);
+    EXPECT_EQ(p.nodeTable[1].type, NodeType::Function);
+    EXPECT_EQ(p.nodeTable[2].type, NodeType::Variable);
+    EXPECT_EQ(p.nodeTable[5].type, NodeType::Constant);
 }
 
 TEST(ConstantName, RoundsToOneSignificantDigitTiesAwayFromZero) {

@@ -1,44 +1,38 @@
 #include "tests/engine/test_support.h"
 
-#include "engine/fitness.h"
+#include "core/decimal.h"
+#include "engine/evaluation.h"
 #include "engine/functions.h"
 
 #include <stdexcept>
 
-TestGrid TestGrid::Filled(int32_t size, float value) {
-    return {size, std::vector<float>(static_cast<size_t>(size) * size, value)};
-}
+namespace quba {
 
-ProblemSettings SettingsWith(std::initializer_list<int> functionPositions, const TestGrid& grid,
-                             int32_t constantCount, const char* lower, const char* upper) {
-    ProblemSettings settings;
-    settings.functionChecked = {};
+ProblemValues ValuesWith(std::initializer_list<int> functionPositions, const DataGrid& grid,
+                         int32_t constantCount, const char* lower, const char* upper) {
+    ProblemValues values;
+    values.functionChecked = {};
     for (int k : functionPositions)
-        settings.functionChecked[k] = true;
-    settings.constantCountText = std::to_string(constantCount);
-    settings.rangeLowerText = lower;
-    settings.rangeUpperText = upper;
-    settings.training = grid.View();
-    settings.useTrainingData = true;
-    return settings;
+        values.functionChecked[k] = true;
+    values.constantCount = constantCount;
+    values.constantLower = TextToFloat(lower);
+    values.constantUpper = TextToFloat(upper);
+    values.horizontalName = "X";
+    values.verticalName = "Y";
+    values.training = grid;
+    values.useTrainingData = true;
+    return values;
 }
 
-ScopedProblem::ScopedProblem(const ProblemSettings& settings) : savedRandom_(GetRandomState()) {
-    runTable.problem = BuildProblem(settings, BuildFunctionTable());
-}
+ScopedProblem::ScopedProblem(const ProblemValues& values)
+    : problem_(BuildProblem(values, BuildFunctionTable())) {}
 
-ScopedProblem::ScopedProblem(std::initializer_list<int> functionPositions, const TestGrid& grid,
+ScopedProblem::ScopedProblem(std::initializer_list<int> functionPositions, const DataGrid& grid,
                              int32_t constantCount, const char* lower, const char* upper)
-    : ScopedProblem(SettingsWith(functionPositions, grid, constantCount, lower, upper)) {}
-
-ScopedProblem::~ScopedProblem() {
-    runTable.problem.reset();
-    runTable.current = nullptr;
-    SetRandomState(savedRandom_);
-}
+    : ScopedProblem(ValuesWith(functionPositions, grid, constantCount, lower, upper)) {}
 
 int32_t ScopedProblem::Code(const std::string& name) const {
-    const Problem& p = *runTable.problem;
+    const Problem& p = *problem_;
     if (name.size() > 1 && name[0] == '#')
         return p.functionCount + p.variableCount + std::stoi(name.substr(1));
     for (int32_t code = 0; code < p.functionCount + p.variableCount; ++code)
@@ -54,6 +48,41 @@ std::vector<int32_t> ScopedProblem::Program(std::initializer_list<std::string> n
     return codes;
 }
 
+long double ScopedProblem::EvaluateAt(const std::vector<int32_t>& program, float x, float y,
+                                      bool* failed) const {
+    EvaluationContext context(*problem_);
+    SetVariables(context, x, y);
+    int32_t position = 0;
+    const long double value = Evaluate(context, program.data(), position);
+    if (failed != nullptr)
+        *failed = context.evaluationError;
+    return value;
+}
+
+PopulationValues DefaultPopulationValues() {
+    PopulationValues values;
+    values.populationSize = 1000;
+    values.generations = 50;
+    values.selectionMethod = SelectionMethod::Proportional;
+    values.tournamentSize = 0;
+    values.crossoverRate = 0.7f;
+    values.mutationRate = 0.2f;
+    values.onePointMutationRate = 0.0f;
+    values.eliteFraction = static_cast<float>(10 * 0.01L);
+    values.maxLength = 100;
+    values.maxInitialDepth = 5;
+    values.functionRatio = 0.5f;
+    values.variableRatio = 0.2f;
+    return values;
+}
+
+RunSettings DefaultRunSettings(const DataGrid& grid, int32_t count) {
+    RunSettings settings;
+    settings.problem = ValuesWith({0, 1, 2, 3}, grid, 1000, "-1", "1");
+    settings.populations.assign(static_cast<size_t>(count), DefaultPopulationValues());
+    return settings;
+}
+
 Individual MakeIndividual(const std::vector<int32_t>& codes, int32_t maxLength) {
     Individual individual;
     individual.nodes.assign(maxLength, 0);
@@ -62,38 +91,4 @@ Individual MakeIndividual(const std::vector<int32_t>& codes, int32_t maxLength) 
     return individual;
 }
 
-long double EvaluateAt(const std::vector<int32_t>& program, float x, float y) {
-    SetVariables(x, y);
-    runTable.problem->evaluationError = false;
-    int32_t position = 0;
-    return Evaluate(program.data(), position);
-}
-
-namespace {
-
-uint32_t Inverse32(uint32_t a) {
-    uint32_t x = a; // Newton's iteration doubles the correct low bits each step
-    for (int i = 0; i < 5; ++i)
-        x *= 2u - a * x;
-    return x;
-}
-
-uint64_t Inverse64(uint64_t a) {
-    uint64_t x = a;
-    for (int i = 0; i < 6; ++i)
-        x *= 2u - a * x;
-    return x;
-}
-
-} // namespace
-
-RandomState StateBeforeRand15(int32_t value) {
-    const uint32_t after = static_cast<uint32_t>(value) << 16;
-    return {(after - 1u) * Inverse32(22695477u), 0u};
-}
-
-RandomState StateBeforeRand31(uint32_t highWord) {
-    const uint64_t after = static_cast<uint64_t>(highWord) << 32;
-    const uint64_t before = (after - 1u) * Inverse64(0x0000015A00004E35ull);
-    return {static_cast<uint32_t>(before), static_cast<uint32_t>(before >> 32)};
-}
+} // namespace quba

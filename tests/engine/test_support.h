@@ -1,53 +1,65 @@
-// Shared helpers of the engine tests: a problem in the run table, programs
-// written by node name, and a display double that records what a run shows.
+// Shared helpers of the engine tests: a problem with a generator of its own,
+// programs written by node name, and a display double that records what a run
+// shows.
 #pragma once
 
+#include "core/grid.h"
+#include "core/random.h"
 #include "engine/display.h"
-#include "engine/gp_pop.h"
-#include "engine/misc.h"
+#include "engine/fitness.h"
+#include "engine/population.h"
 #include "engine/problem.h"
+#include "tests/core/grids.h"
+#include "tests/core/random_states.h"
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
-// A square grid with every cell holding `value`, or filled by `cells`.
-struct TestGrid {
-    int32_t size = 0;
-    std::vector<float> cells;
-    static TestGrid Filled(int32_t size, float value);
-    [[nodiscard]] GridView View() const { return {size, cells.data()}; }
-};
+namespace quba {
 
-// Installs a problem in RunTable slot 4 for the test's lifetime and keeps the
-// generator state as it was.
+// Values with the given function positions checked and one grid that
+// validation copies; the range bounds are texts as a field holds them.
+ProblemValues ValuesWith(std::initializer_list<int> functionPositions, const DataGrid& grid,
+                         int32_t constantCount, const char* lower, const char* upper);
+
+// A problem built for a test, the generator its operators draw from, and
+// evaluators of both kinds.
 class ScopedProblem {
 public:
-    explicit ScopedProblem(const ProblemSettings& settings);
-    ScopedProblem(std::initializer_list<int> functionPositions, const TestGrid& grid,
+    explicit ScopedProblem(const ProblemValues& values);
+    ScopedProblem(std::initializer_list<int> functionPositions, const DataGrid& grid,
                   int32_t constantCount = 3, const char* lower = "0", const char* upper = "1");
-    ~ScopedProblem();
     ScopedProblem(const ScopedProblem&) = delete;
     ScopedProblem& operator=(const ScopedProblem&) = delete;
 
-    Problem& problem() { return *runTable.problem; }
+    Problem& problem() { return *problem_; }
+    [[nodiscard]] const std::shared_ptr<Problem>& Shared() const { return problem_; }
     // Node code of a function or variable name, or of constant number i ("#i").
     [[nodiscard]] int32_t Code(const std::string& name) const;
     [[nodiscard]] std::vector<int32_t> Program(std::initializer_list<std::string> names) const;
+    // Evaluates a whole program at one point; `failed` tells whether the
+    // evaluation met a floating-point error.
+    long double EvaluateAt(const std::vector<int32_t>& program, float x, float y,
+                           bool* failed = nullptr) const;
+
+    RandomGenerator random;
+    FitnessEvaluators evaluators{EvaluationOptions{}};
+    FitnessEvaluators reference{EvaluationOptions{EvaluatorKind::Reference, 1}};
 
 private:
-    RandomState savedRandom_;
+    std::shared_ptr<Problem> problem_;
 };
-
-// Settings with the given function positions checked and one grid.
-ProblemSettings SettingsWith(std::initializer_list<int> functionPositions, const TestGrid& grid,
-                             int32_t constantCount, const char* lower, const char* upper);
 
 Individual MakeIndividual(const std::vector<int32_t>& codes, int32_t maxLength);
 
-// Evaluates a whole program at one point.
-long double EvaluateAt(const std::vector<int32_t>& program, float x, float y);
+// A population's values as the default settings sheet gives them.
+PopulationValues DefaultPopulationValues();
+// A run on `grid` (validation a copy of it) with the default problem panel
+// and `count` populations of default values.
+RunSettings DefaultRunSettings(const DataGrid& grid, int32_t count);
 
 // Records every display operation a run performs.
 class RecordingDisplay : public RunDisplay {
@@ -60,18 +72,23 @@ public:
     std::vector<std::string> calls; // operation names in order
     std::vector<Published> published;
     std::vector<std::string> bestTexts;
+    std::vector<BestProgram> bestPrograms;
     std::vector<std::pair<int32_t, int32_t>> statusSteps; // population, step
     std::vector<int32_t> progressPositions;
     int32_t progressMaximum = -1;
     int32_t statusLinesShown = 0;
-    OutputGrid lastTrainingPicture, lastValidationPicture;
+    int32_t labelPopulation = -1;
+    DataGrid lastTrainingPicture, lastValidationPicture;
     std::string outputName = "C";
     int processCalls = 0;
     int stopAfterProcessCalls = -1; // end the run at that message processing
     std::function<void()> onProcess;
 
     void SetRunning(bool running) override { calls.push_back(running ? "running" : "idle"); }
-    void ClearCurves() override { calls.push_back("clear"); }
+    void ClearCurves(int32_t label) override {
+        calls.push_back("clear");
+        labelPopulation = label;
+    }
     void ShowStatusLines(int32_t count) override { statusLinesShown = count; }
     void SetStatusLine(int32_t population, int32_t step, int32_t) override {
         statusSteps.emplace_back(population, step);
@@ -83,8 +100,9 @@ public:
         published.push_back(
             {population, generation, validation, training, averageLength, bestLength});
     }
+    void SetBestProgram(const BestProgram& best) override { bestPrograms.push_back(best); }
     void SetBestText(const std::string& text) override { bestTexts.push_back(text); }
-    void SetBestPictures(const OutputGrid& training, const OutputGrid& validation) override {
+    void SetBestPictures(const DataGrid& training, const DataGrid& validation) override {
         lastTrainingPicture = training;
         lastValidationPicture = validation;
     }
@@ -100,6 +118,4 @@ public:
     void ShowFatalMessage(const std::string& message) override { calls.push_back(message); }
 };
 
-// Generator states that make the next draw return a chosen value.
-RandomState StateBeforeRand15(int32_t value);
-RandomState StateBeforeRand31(uint32_t highWord);
+} // namespace quba

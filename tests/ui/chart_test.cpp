@@ -20,6 +20,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace quba;
+
 namespace {
 
 class ChartTest : public ::testing::Test {

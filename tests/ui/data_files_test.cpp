@@ -4,6 +4,7 @@
 
 #include "data/data_file.h"
 #include "data/patterns.h"
+#include "tests/core/grids.h"
 #include "ui/controls.h"
 
 #include <QAction>
@@ -16,6 +17,8 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace quba;
 
 namespace {
 
@@ -45,14 +48,6 @@ protected:
 
     QTemporaryDir folder;
 };
-
-DataGrid GridOf(int32_t size, const std::vector<float>& values) {
-    DataGrid grid(size);
-    for (int32_t r = 0; r < size; ++r)
-        for (int32_t c = 0; c < size; ++c)
-            grid.At(r, c) = values[static_cast<size_t>(r * size + c)];
-    return grid;
-}
 
 TEST_F(DataFilesTest, TrainingFileLoadsWithItsGroupsSizeAndIsCopiedForValidation) {
     Find<QSpinBox>("CSpinEdit1")->setValue(2);

@@ -6,7 +6,6 @@
 #include "data/noise.h"
 #include "data/patterns.h"
 #include "data/rendering.h"
-#include "engine/misc.h"
 #include "ui/controls.h"
 #include "ui/unit9.h"
 
@@ -20,6 +19,8 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+
+using namespace quba;
 
 namespace {
 
@@ -70,13 +71,9 @@ class NoiseTest : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        savedRandom_ = GetRandomState();
-        SetRandomState({12345u, 678u});
+        form->Random().SetState({12345u, 678u});
     }
-    void TearDown() override {
-        SetRandomState(savedRandom_);
-        FormTest::TearDown();
-    }
+    [[nodiscard]] RandomState GeneratorState() const { return form->Random().State(); }
 
     // Presses `button` with the dialog answered by `answer`.
     void AddNoiseWith(const char* button, DialogAnswer& answer) const {
@@ -91,32 +88,22 @@ protected:
     [[nodiscard]] QImage Picture(const char* name) const {
         return Find<GridPicture>(name)->Image();
     }
-
-private:
-    RandomState savedRandom_;
 };
 
-// The generator as it stands after `draws` RandomUnit draws from `from`.
+// A generator as it stands after `draws` RandomUnit draws from `from`.
 RandomState StateAfterDraws(RandomState from, int draws) {
-    const RandomState now = GetRandomState();
-    SetRandomState(from);
+    RandomGenerator random;
+    random.SetState(from);
     for (int i = 0; i < draws; ++i)
-        (void)RandomUnit();
-    const RandomState after = GetRandomState();
-    SetRandomState(now);
-    return after;
-}
-
-bool operator==(const RandomState& a, const RandomState& b) {
-    return a.low == b.low && a.high == b.high;
+        (void)random.RandomUnit();
+    return random.State();
 }
 
 // `grid` with the noise that `ratio` makes from generator state `from`.
 DataGrid WithNoise(DataGrid grid, float clampedRatio, RandomState from) {
-    const RandomState now = GetRandomState();
-    SetRandomState(from);
-    AddNoise(grid, clampedRatio);
-    SetRandomState(now);
+    RandomGenerator random;
+    random.SetState(from);
+    AddNoise(grid, clampedRatio, random);
     return grid;
 }
 
@@ -173,12 +160,12 @@ TEST_F(NoiseTest, RatioSetsTheNumberOfDrawsAndIsStoredClamped) {
         const DataGrid before = *form->TrainingGrid();
         const QImage preview = Picture("Image1");
         const QImage resultsPicture = Picture("Image5");
-        const RandomState from = GetRandomState();
+        const RandomState from = GeneratorState();
         DialogAnswer answer(test.text, true);
         AddNoiseWith("Button1", answer);
 
         EXPECT_EQ(form->NoiseRatio(), test.storedRatio) << test.text;
-        EXPECT_TRUE(GetRandomState() == StateAfterDraws(from, 3 * test.draws)) << test.text;
+        EXPECT_TRUE(GeneratorState() == StateAfterDraws(from, 3 * test.draws)) << test.text;
         EXPECT_EQ(*form->TrainingGrid(), WithNoise(before, test.storedRatio, from)) << test.text;
         EXPECT_EQ(*form->ValidationGrid(), *form->TrainingGrid()) << test.text;
         EXPECT_EQ(Picture("Image1"), DrawnOver(preview, *form->TrainingGrid())) << test.text;
@@ -206,14 +193,14 @@ TEST_F(NoiseTest, RatioZeroChangesNothingButRedraws) {
     const QImage drawn = Picture("Image1");
     // Paint something else over the picture to see the redraw.
     const DataGrid other = GeneratePattern(3, 30);
-    Find<GridPicture>("Image1")->Draw(30, other.Cells().data());
+    Find<GridPicture>("Image1")->Draw(other);
     ASSERT_NE(Picture("Image1"), drawn);
 
-    const RandomState from = GetRandomState();
+    const RandomState from = GeneratorState();
     DialogAnswer answer("0", true);
     AddNoiseWith("Button1", answer);
     EXPECT_EQ(*form->TrainingGrid(), before);
-    EXPECT_TRUE(GetRandomState() == from);
+    EXPECT_TRUE(GeneratorState() == from);
     EXPECT_EQ(Picture("Image1"), drawn);
 }
 
@@ -248,14 +235,14 @@ TEST_F(NoiseTest, DialogOpensWithItsWholeTextSelectedInFocus) {
 TEST_F(NoiseTest, TextThatIsNoNumberIsReportedAndKeepsTheRatio) {
     PickTraining(10);
     const DataGrid before = *form->TrainingGrid();
-    const RandomState from = GetRandomState();
+    const RandomState from = GeneratorState();
     DialogAnswer answer("abc", true);
     AddNoiseWith("Button1", answer);
     EXPECT_TRUE(answer.openAfterOk) << "the dialog waits for a number or Cancel";
     EXPECT_EQ(form->messages, QStringList({"'abc' is not a valid floating point value"}));
     EXPECT_EQ(form->NoiseRatio(), 0.05f);
     EXPECT_EQ(*form->TrainingGrid(), before);
-    EXPECT_TRUE(GetRandomState() == from);
+    EXPECT_TRUE(GeneratorState() == from);
 }
 
 TEST_F(NoiseTest, ValidationNoiseTouchesOnlyTheValidationGrid) {
@@ -266,7 +253,7 @@ TEST_F(NoiseTest, ValidationNoiseTouchesOnlyTheValidationGrid) {
     const QImage trainingPicture = Picture("Image1");
     const QImage preview = Picture("Image4");
     const QImage resultsPicture = Picture("Image5");
-    const RandomState from = GetRandomState();
+    const RandomState from = GeneratorState();
     DialogAnswer answer("0.3", true);
     AddNoiseWith("Button2", answer);
 

@@ -2,10 +2,11 @@
 // fields, the number of sheets, the generation bound and the leaving checks.
 #include "tests/ui/ui_test_support.h"
 
-#include "engine/gp.h"
-#include "engine/settings.h"
+#include "setup/labels.h"
+#include "setup/messages.h"
 #include "tests/decimal_forms.h"
 #include "ui/controls.h"
+#include "ui/populations_page.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +23,8 @@
 #include <QTabBar>
 
 #include <array>
+
+using namespace quba;
 
 namespace {
 
@@ -218,9 +221,9 @@ TEST_F(PanelsTest, PopulationSheetsStartWithTheSameDefaults) {
         EXPECT_EQ(sheets->isTabVisible(i), i == 0);
     }
     EXPECT_EQ(CurrentSheet(), "TabSheet2");
-    EXPECT_EQ(runCounters.populationCount, 1);
-    EXPECT_EQ(runCounters.generationBound, 50);
-    EXPECT_EQ(runCounters.labelPopulation, 0);
+    EXPECT_EQ(form->PopulationsPanel().PopulationCount(), 1);
+    EXPECT_EQ(form->PopulationsPanel().GenerationBound(), 50);
+    EXPECT_EQ(form->PopulationsPanel().LabelPopulation(), 0);
 }
 
 TEST_F(PanelsTest, DerivedLabelsShowTheRoundedRemainder) {
@@ -316,14 +319,14 @@ TEST_F(PanelsTest, TournamentAndEliteFieldsFollowTheirOwnSheet) {
 TEST_F(PanelsTest, NumberOfPopulationShowsTheSheetsAndKeepsHiddenValues) {
     ShowPage("TabSheet3");
     SetPopulationCount(3);
-    EXPECT_EQ(runCounters.populationCount, 3);
+    EXPECT_EQ(form->PopulationsPanel().PopulationCount(), 3);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Sheets()->isTabVisible(i), i < 3) << i;
     Sheets()->setCurrentIndex(2);
     Edit("Edit30")->setText("77");
 
     SetPopulationCount(1);
-    EXPECT_EQ(runCounters.populationCount, 1);
+    EXPECT_EQ(form->PopulationsPanel().PopulationCount(), 1);
     for (int i = 1; i < 4; ++i)
         EXPECT_FALSE(Sheets()->isTabVisible(i)) << i;
     EXPECT_EQ(CurrentSheet(), "TabSheet2");
@@ -335,17 +338,18 @@ TEST_F(PanelsTest, GenerationFieldsOnlyEverRaiseTheBound) {
     SetPopulationCount(2);
     Sheets()->setCurrentIndex(1);
     Type("Edit19", "120");
-    EXPECT_EQ(runCounters.generationBound, 120);
-    EXPECT_EQ(runCounters.labelPopulation, 1);
+    EXPECT_EQ(form->PopulationsPanel().GenerationBound(), 120);
+    EXPECT_EQ(form->PopulationsPanel().LabelPopulation(), 1);
     Type("Edit19", "30");
-    EXPECT_EQ(runCounters.generationBound, 120);
-    EXPECT_EQ(runCounters.labelPopulation, 1);
+    EXPECT_EQ(form->PopulationsPanel().GenerationBound(), 120);
+    EXPECT_EQ(form->PopulationsPanel().LabelPopulation(), 1);
     Type("Edit2", "120");
-    EXPECT_EQ(runCounters.labelPopulation, 1) << "an equal count does not take the labels";
+    EXPECT_EQ(form->PopulationsPanel().LabelPopulation(), 1)
+        << "an equal count does not take the labels";
 
     Edit("Edit19")->clear();
     EXPECT_EQ(form->messages, QStringList({"'' is not a valid integer value"}));
-    EXPECT_EQ(runCounters.generationBound, 120);
+    EXPECT_EQ(form->PopulationsPanel().GenerationBound(), 120);
 }
 
 TEST_F(PanelsTest, LeavingPopulationsResetsNegativeRatesOfNo1) {

@@ -3,6 +3,7 @@
 #include "tests/ui/ui_test_support.h"
 
 #include "ui/program_box.h"
+#include "ui/run_controller.h"
 
 #include <QScrollBar>
 #include <QTest>
@@ -10,6 +11,8 @@
 #include <QTextLayout>
 
 #include <random>
+
+using namespace quba;
 
 namespace {
 
@@ -86,25 +89,25 @@ protected:
 
 TEST_F(ProgramBoxTest, EachNewTextIsShownFromItsFirstLine) {
     ShowPage("TabSheet4");
-    form->SetBestText(LongText("first").toStdString());
+    form->Runner().SetBestText(LongText("first").toStdString());
     QScrollBar* scroll = Box()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     ASSERT_GT(scroll->value(), 0);
-    form->SetBestText(LongText("second").toStdString());
+    form->Runner().SetBestText(LongText("second").toStdString());
     EXPECT_EQ(scroll->value(), 0);
     EXPECT_TRUE(Box()->toPlainText().startsWith("second\n"));
 }
 
 TEST_F(ProgramBoxTest, ASelectionHoldsTheTextUntilItEnds) {
     ShowPage("TabSheet4");
-    form->SetBestText("[Population No1]\r\nC=X");
+    form->Runner().SetBestText("[Population No1]\r\nC=X");
     Box()->setFocus();
     QTest::keyClick(Box(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_TRUE(form->messages.isEmpty()) << "Ctrl+A in the box is no menu command";
     ASSERT_EQ(Box()->textCursor().selectedText(),
               QString("[Population No1]") + QChar::ParagraphSeparator + "C=X");
 
-    form->SetBestText("[Population No1]\r\nC=Y");
+    form->Runner().SetBestText("[Population No1]\r\nC=Y");
     EXPECT_EQ(Box()->toPlainText(), "[Population No1]\nC=X");
     Box()->moveCursor(QTextCursor::End);
     EXPECT_EQ(Box()->toPlainText(), "[Population No1]\nC=Y");

@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QValueAxis>
 
+using namespace quba;
+
 namespace {
 
 QColor CellColour(float value) {

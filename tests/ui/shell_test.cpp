@@ -2,9 +2,9 @@
 // data folder, File "Exit (&X)", closing the window and the Help menu.
 #include "tests/ui/ui_test_support.h"
 
-#include "engine/gp_pop.h"
 #include "ui/about.h"
 #include "ui/application.h"
+#include "ui/run_controller.h"
 
 #include <QAction>
 #include <QApplication>
@@ -121,7 +121,7 @@ TEST_F(ShellTest, ExitDuringARunEndsTheRunAtItsNextMessageProcessing) {
     PressStart();
     EXPECT_EQ(form->processCalls, 2);
     EXPECT_FALSE(form->IsRunning());
-    EXPECT_FALSE(runTable.problem);
+    EXPECT_EQ(form->Runner().CurrentRun(), nullptr);
     EXPECT_EQ(form->endStatuses, std::vector<int>({0}));
     EXPECT_EQ(Canonical(KeptFolder().toString()), Canonical(startFolder));
 }
@@ -225,3 +225,5 @@ TEST_F(ShellTest, ApplicationCarriesItsTitleAndIcon) {
 } // namespace
 
 #include "shell_test.moc"
+
+using namespace quba;

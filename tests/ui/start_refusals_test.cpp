@@ -2,14 +2,16 @@
 // message, the offending field in front, nothing built and nothing changed.
 #include "tests/ui/ui_test_support.h"
 
-#include "engine/gp_pop.h"
 #include "ui/curve_chart.h"
+#include "ui/run_controller.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
 #include <QRadioButton>
+
+using namespace quba;
 
 namespace {
 
@@ -28,7 +30,7 @@ constexpr Expected OnSheet(const char* message) {
 class StartRefusalTest : public FormTest {
 protected:
     [[nodiscard]] bool NothingRan() const {
-        return form->processCalls == 0 && !runTable.problem && !runTable.populations[0] &&
+        return form->processCalls == 0 && form->Runner().CurrentRun() == nullptr &&
                Find<CurveChart>("Chart2")->Curve(0)->count() == 0 &&
                Find<QPushButton>("BitBtn2")->isEnabled();
     }

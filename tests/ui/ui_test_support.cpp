@@ -1,7 +1,5 @@
 #include "tests/ui/ui_test_support.h"
 
-#include "engine/gp.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -12,6 +10,8 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTest>
+
+using namespace quba;
 
 QString TestForm::ChooseDataFile(const QString& startFolder) {
     dialogFolders.push_back(startFolder);
@@ -38,7 +38,6 @@ void ForgetSettings() {
 void FormTest::SetUp() {
     startFolder = QDir::currentPath();
     ForgetSettings();
-    runCounters = RunCounters{};
     Restart();
 }
 
@@ -52,7 +51,6 @@ void FormTest::Restart() {
 
 void FormTest::TearDown() {
     form.reset();
-    runCounters = RunCounters{};
     QDir::setCurrent(startFolder);
 }
 

@@ -15,6 +15,8 @@
 #include <memory>
 #include <ostream>
 
+using namespace quba;
+
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -22,7 +24,10 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 class QLineEdit;
 class QListWidget;
+
+namespace quba {
 class CurveChart;
+} // namespace quba
 
 // The main window without the splash; ShowMessage records, the file-open
 // dialog answers with the queued paths (an empty one cancels), ending the

@@ -2,15 +2,19 @@
 // are this one class; they differ only in their control names and colour.
 #pragma once
 
-#include "engine/settings.h"
+#include "setup/settings.h"
+#include "setup/start_check.h"
 
 #include <QWidget>
 
-class ColourSwatch;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+
+namespace quba {
+
+class ColourSwatch;
 
 class PopulationSheet : public QWidget {
     Q_OBJECT
@@ -19,7 +23,7 @@ public:
     PopulationSheet(int population, QWidget* parent);
 
     [[nodiscard]] int Population() const { return population_; }
-    // The sheet's texts and choices as the user left them.
+    // The sheet's texts, choices and derived labels as the user left them.
     [[nodiscard]] PopulationSettings Settings() const;
     // The edit that a refused setting is about, or none.
     [[nodiscard]] QLineEdit* FieldEdit(SettingField field) const;
@@ -66,3 +70,5 @@ private:
 // An enabled dependent field shows the window colour, a disabled one the
 // button-face colour.
 void SetDependentFieldState(QLineEdit* edit, bool enabled);
+
+} // namespace quba

@@ -1,13 +1,19 @@
-// The "Problem Configration" page: data grids, function set, constants and
-// variable names.
-#include "ui/unit1.h"
+#include "ui/problem_page.h"
 
+#include "core/decimal.h"
+#include "data/data_file.h"
+#include "data/noise.h"
 #include "data/patterns.h"
-#include "engine/problem.h"
+#include "engine/primitives.h"
+#include "setup/messages.h"
 #include "ui/controls.h"
+#include "ui/folder_setting.h"
+#include "ui/form_host.h"
 
-#include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +23,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+namespace quba {
 
 namespace {
 
@@ -41,10 +49,9 @@ PatternList* NewPatternList(const char* name, QWidget* parent) {
 
 } // namespace
 
-QWidget* TForm1::BuildTabSheet1() {
-    auto* page = new QWidget(this);
-    page->setObjectName("TabSheet1");
-
+ProblemPage::ProblemPage(FormHost& host, RandomGenerator& random, QWidget* parent)
+    : QWidget(parent), host_(host), random_(random), dataFolder_(ReadDataFolder()) {
+    setObjectName("TabSheet1");
     QGroupBox* training = BuildDataGroup(false);
     QGroupBox* validation = BuildDataGroup(true);
     // Keeps the two pictures level: the training group has no check box above
@@ -64,15 +71,15 @@ QWidget* TForm1::BuildTabSheet1() {
     settingsRow->addWidget(BuildConstantsGroup());
     settingsRow->addWidget(BuildVariableGroup());
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(dataRow);
     layout->addLayout(settingsRow);
     layout->addStretch();
-    return page;
+    Connect();
 }
 
-QGroupBox* TForm1::BuildDataGroup(bool validation) {
+QGroupBox* ProblemPage::BuildDataGroup(bool validation) {
     auto* group = new QGroupBox(validation ? "Validation Data" : "Training Data", this);
     group->setFixedSize(273, 345);
     auto* layout = new QGridLayout(group);
@@ -127,14 +134,14 @@ QGroupBox* TForm1::BuildDataGroup(bool validation) {
     return group;
 }
 
-QGroupBox* TForm1::BuildFunctionsGroup() {
+QGroupBox* ProblemPage::BuildFunctionsGroup() {
     auto* group = new QGroupBox("Functions", this);
     functionList_ = new QListWidget(group);
     functionList_->setObjectName("CheckListBox1");
-    for (const char* text : kFunctionListItems) {
-        auto* item = new QListWidgetItem(text, functionList_);
+    for (size_t k = 0; k < kPrimitives.size(); ++k) {
+        auto* item = new QListWidgetItem(kPrimitives[k].listText, functionList_);
         item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        item->setCheckState(Qt::Unchecked);
+        item->setCheckState(defaults::kFunctionChecked[k] ? Qt::Checked : Qt::Unchecked);
     }
     // Two columns of six: the items flow down and wrap into the second column.
     functionList_->setFlow(QListView::TopToBottom);
@@ -153,11 +160,11 @@ QGroupBox* TForm1::BuildFunctionsGroup() {
     return group;
 }
 
-QGroupBox* TForm1::BuildConstantsGroup() {
+QGroupBox* ProblemPage::BuildConstantsGroup() {
     auto* group = new QGroupBox("Constants", this);
-    rangeLower_ = NewEdit("Edit10", "-1", 48, group);
-    rangeUpper_ = NewEdit("Edit11", "1", 48, group);
-    constantCount_ = NewEdit("Edit12", "1000", 64, group);
+    rangeLower_ = NewEdit("Edit10", defaults::kRangeLower, 48, group);
+    rangeUpper_ = NewEdit("Edit11", defaults::kRangeUpper, 48, group);
+    constantCount_ = NewEdit("Edit12", defaults::kConstantCount, 64, group);
 
     auto* layout = new QGridLayout(group);
     layout->addWidget(new QLabel("Range", group), 0, 0, 1, 3);
@@ -170,11 +177,11 @@ QGroupBox* TForm1::BuildConstantsGroup() {
     return group;
 }
 
-QGroupBox* TForm1::BuildVariableGroup() {
+QGroupBox* ProblemPage::BuildVariableGroup() {
     auto* group = new QGroupBox("Variable", this);
-    horizontalName_ = NewEdit("Edit16", "X", 64, group);
-    verticalName_ = NewEdit("Edit17", "Y", 64, group);
-    outputName_ = NewEdit("Edit54", "C", 64, group);
+    horizontalName_ = NewEdit("Edit16", defaults::kHorizontalName, 64, group);
+    verticalName_ = NewEdit("Edit17", defaults::kVerticalName, 64, group);
+    outputName_ = NewEdit("Edit54", defaults::kOutputName, 64, group);
 
     auto* layout = new QGridLayout(group);
     layout->addWidget(new QLabel("Name of variable", group), 0, 0, 1, 2);
@@ -188,60 +195,44 @@ QGroupBox* TForm1::BuildVariableGroup() {
     return group;
 }
 
-void TForm1::ConnectProblemPage() {
-    connect(trainingPatterns_, &PatternList::picked, this, &TForm1::ListBox1Click);
-    connect(validationPatterns_, &PatternList::picked, this, &TForm1::ListBox2Click);
-    connect(trainingLoad_, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
-    connect(loadTrainingItem_, &QAction::triggered, this, &TForm1::BitBtn3Click);
-    connect(validationLoad_, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
-    connect(loadValidationItem_, &QAction::triggered, this, &TForm1::BitBtn4Click);
-    connect(useTrainingData_, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
-    connect(trainingNoise_, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(noiseTrainingItem_, &QAction::triggered, this, &TForm1::Button1Click);
-    connect(validationNoise_, &QPushButton::clicked, this, &TForm1::Button2Click);
-    connect(noiseValidationItem_, &QAction::triggered, this, &TForm1::Button2Click);
+void ProblemPage::Connect() {
+    connect(trainingPatterns_, &PatternList::picked, this, &ProblemPage::ListBox1Click);
+    connect(validationPatterns_, &PatternList::picked, this, &ProblemPage::ListBox2Click);
+    connect(trainingLoad_, &QPushButton::clicked, this, &ProblemPage::BitBtn3Click);
+    connect(validationLoad_, &QPushButton::clicked, this, &ProblemPage::BitBtn4Click);
+    connect(useTrainingData_, &QCheckBox::toggled, this, &ProblemPage::CheckBox3Click);
+    connect(trainingNoise_, &QPushButton::clicked, this, &ProblemPage::Button1Click);
+    connect(validationNoise_, &QPushButton::clicked, this, &ProblemPage::Button2Click);
 }
 
-void TForm1::ListBox1Click() {
+void ProblemPage::ListBox1Click() {
     SetTrainingGrid(GeneratePattern(trainingPatterns_->currentRow(), trainingSize_->value()));
 }
 
-void TForm1::ListBox2Click() {
+void ProblemPage::ListBox2Click() {
     SetValidationGrid(GeneratePattern(validationPatterns_->currentRow(), validationSize_->value()));
 }
 
-void TForm1::SetTrainingGrid(DataGrid grid) {
+void ProblemPage::SetTrainingGrid(DataGrid grid) {
     trainingGrid_ = std::move(grid);
-    DrawTrainingGrid();
+    trainingPicture_->Draw(*trainingGrid_);
+    emit trainingGridChanged(*trainingGrid_);
     if (useTrainingData_->isChecked())
         CopyTrainingToValidation();
 }
 
-void TForm1::SetValidationGrid(DataGrid grid) {
+void ProblemPage::SetValidationGrid(DataGrid grid) {
     validationGrid_ = std::move(grid);
-    DrawValidationGrid();
+    validationPicture_->Draw(*validationGrid_);
+    emit validationGridChanged(*validationGrid_);
 }
 
-void TForm1::CopyTrainingToValidation() {
+void ProblemPage::CopyTrainingToValidation() {
     if (trainingGrid_)
         SetValidationGrid(*trainingGrid_);
 }
 
-void TForm1::DrawTrainingGrid() {
-    for (GridPicture* picture : {trainingPicture_, trainingDataPicture_})
-        picture->Draw(trainingGrid_->Size(), trainingGrid_->Cells().data());
-}
-
-void TForm1::DrawValidationGrid() {
-    for (GridPicture* picture : {validationPicture_, validationDataPicture_})
-        picture->Draw(validationGrid_->Size(), validationGrid_->Cells().data());
-}
-
-void TForm1::TabSheet1Hide() {
-    (void)CheckConstantsRange(true);
-}
-
-ProblemSettings TForm1::ProblemPanelSettings() const {
+ProblemSettings ProblemPage::Settings() const {
     ProblemSettings settings;
     for (int i = 0; i < kFunctionCount; ++i)
         settings.functionChecked[i] = functionList_->item(i)->checkState() == Qt::Checked;
@@ -250,10 +241,132 @@ ProblemSettings TForm1::ProblemPanelSettings() const {
     settings.rangeUpperText = rangeUpper_->text().toStdString();
     settings.horizontalName = horizontalName_->text().toStdString();
     settings.verticalName = verticalName_->text().toStdString();
-    if (trainingGrid_)
-        settings.training = trainingGrid_->View();
-    if (validationGrid_)
-        settings.validation = validationGrid_->View();
+    settings.training = trainingGrid_ ? &*trainingGrid_ : nullptr;
+    settings.validation = validationGrid_ ? &*validationGrid_ : nullptr;
     settings.useTrainingData = useTrainingData_->isChecked();
     return settings;
 }
+
+std::string ProblemPage::OutputName() const {
+    return outputName_->text().toStdString();
+}
+
+void ProblemPage::CheckPlus() {
+    functionList_->item(0)->setCheckState(Qt::Checked);
+}
+
+void ProblemPage::ResetRange() {
+    rangeLower_->setText(defaults::kRangeResetLower);
+    rangeUpper_->setText(defaults::kRangeResetUpper);
+}
+
+ProblemPage::RangeCheck ProblemPage::CheckConstantsRange() {
+    long double lower = 0;
+    long double upper = 0;
+    try {
+        lower = TextToExtended(rangeLower_->text().toStdString());
+        upper = TextToExtended(rangeUpper_->text().toStdString());
+    } catch (const ConversionError& error) {
+        host_.ShowMessage(error.what());
+        return RangeCheck::NotANumber;
+    }
+    if (lower < upper)
+        return RangeCheck::Passed;
+    host_.ShowMessage(kRangeMessage);
+    ResetRange();
+    return RangeCheck::Reset;
+}
+
+QLineEdit* ProblemPage::FieldEdit(SettingField field) const {
+    switch (field) {
+    case SettingField::ConstantCount:
+        return constantCount_;
+    case SettingField::RangeLower:
+        return rangeLower_;
+    case SettingField::RangeUpper:
+        return rangeUpper_;
+    default:
+        return nullptr;
+    }
+}
+
+QString ProblemPage::AskDataFile() {
+    const QString path = host_.ChooseDataFile(dataFolder_);
+    if (path.isEmpty())
+        return {};
+    // Like the platform's open dialog, choosing a file moves the process into
+    // its folder; that folder is what the program keeps when it ends.
+    const QString folder = QFileInfo(path).absolutePath();
+    QDir::setCurrent(folder);
+    dataFolder_ = folder;
+    return path;
+}
+
+std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t size) {
+    DataFileResult result = ReadDataFile(QFile::encodeName(path).toStdString(), size);
+    if (!result.grid)
+        host_.ShowMessage(QString::fromStdString(result.message));
+    return std::move(result.grid);
+}
+
+void ProblemPage::BitBtn3Click() {
+    const QString path = AskDataFile();
+    if (path.isEmpty())
+        return;
+    // The size is read when the file is, so a refused file leaves the grid
+    // and its size as they were.
+    if (std::optional<DataGrid> grid = ReadGridFile(path, trainingSize_->value()))
+        SetTrainingGrid(std::move(*grid));
+}
+
+void ProblemPage::BitBtn4Click() {
+    const QString path = AskDataFile();
+    if (path.isEmpty())
+        return;
+    if (std::optional<DataGrid> grid = ReadGridFile(path, validationSize_->value()))
+        SetValidationGrid(std::move(*grid));
+}
+
+void ProblemPage::CheckBox3Click() {
+    const bool followsTraining = useTrainingData_->isChecked();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             validationSizeLabel_, validationSize_, validationPatternLabel_, validationPatterns_,
+             validationLoad_, validationNoise_})
+        control->setEnabled(!followsTraining);
+    emit validationFollowsTraining(followsTraining);
+    if (followsTraining)
+        CopyTrainingToValidation();
+}
+
+void ProblemPage::Button1Click() {
+    if (!trainingGrid_) {
+        host_.ShowMessage(kNoGridMessage);
+        return;
+    }
+    const std::optional<float> ratio = host_.AskNoiseRatio();
+    if (!ratio)
+        return;
+    const bool followsTraining = useTrainingData_->isChecked() && validationGrid_;
+    AddNoise(*trainingGrid_, *ratio, random_, followsTraining ? &*validationGrid_ : nullptr);
+    trainingPicture_->Draw(*trainingGrid_);
+    emit trainingGridChanged(*trainingGrid_);
+    if (followsTraining) {
+        validationPicture_->Draw(*validationGrid_);
+        emit validationGridChanged(*validationGrid_);
+    }
+}
+
+void ProblemPage::Button2Click() {
+    if (!validationGrid_) {
+        host_.ShowMessage(kNoGridMessage);
+        return;
+    }
+    const std::optional<float> ratio = host_.AskNoiseRatio();
+    if (!ratio)
+        return;
+    AddNoise(*validationGrid_, *ratio, random_);
+    validationPicture_->Draw(*validationGrid_);
+    emit validationGridChanged(*validationGrid_);
+}
+
+} // namespace quba

@@ -1,10 +1,11 @@
-// The "Populations" page: the number of populations and one settings sheet
-// per population, with the handlers that keep the sheets consistent.
-#include "ui/unit1.h"
+#include "ui/populations_page.h"
 
-#include "engine/gp.h"
+#include "core/decimal.h"
+#include "setup/labels.h"
+#include "setup/messages.h"
 #include "ui/controls.h"
-#include "ui/unit1_sheet.h"
+#include "ui/form_host.h"
+#include "ui/population_sheet.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -12,11 +13,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <initializer_list>
+
+namespace quba {
 
 namespace {
 
@@ -33,20 +35,20 @@ bool BeingTyped(std::initializer_list<const QLineEdit*> fields) {
 
 } // namespace
 
-QWidget* TForm1::BuildTabSheet3() {
-    auto* page = new QWidget(this);
-    page->setObjectName("TabSheet3");
+PopulationsPage::PopulationsPage(FormHost& host, QWidget* parent)
+    : QWidget(parent), host_(host), generationBound_(TextToInteger(defaults::kGenerations)) {
+    setObjectName("TabSheet3");
 
-    populationNumber_ = new QComboBox(page);
+    populationNumber_ = new QComboBox(this);
     populationNumber_->setObjectName("ComboBox1");
     populationNumber_->addItems({"1", "2", "3", "4"});
     populationNumber_->setEditable(false);
     auto* numberRow = new QHBoxLayout;
-    numberRow->addWidget(new QLabel("Number of Population", page));
+    numberRow->addWidget(new QLabel("Number of Population", this));
     numberRow->addWidget(populationNumber_);
     numberRow->addStretch();
 
-    sheetTabs_ = new PageControl(page);
+    sheetTabs_ = new PageControl(this);
     sheetTabs_->setObjectName("PageControl2");
     for (int i = 0; i < 4; ++i) {
         sheets_[i] = new PopulationSheet(i, sheetTabs_);
@@ -55,40 +57,48 @@ QWidget* TForm1::BuildTabSheet3() {
         sheetTabs_->setTabVisible(i, i == 0);
     }
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(numberRow);
     layout->addWidget(sheetTabs_);
-    return page;
+    Connect();
 }
 
-void TForm1::ConnectPopulationsPage() {
+void PopulationsPage::Connect() {
     for (PopulationSheet* sheet : sheets_) {
         for (QLineEdit* rate : {sheet->crossover, sheet->mutation, sheet->onePoint})
-            connect(rate, &QLineEdit::textChanged, this, &TForm1::Edit4Change);
+            connect(rate, &QLineEdit::textChanged, this, &PopulationsPage::Edit4Change);
         for (QLineEdit* ratio : {sheet->functionRatio, sheet->variableRatio})
-            connect(ratio, &QLineEdit::textChanged, this, &TForm1::Edit13Change);
+            connect(ratio, &QLineEdit::textChanged, this, &PopulationsPage::Edit13Change);
         connect(sheet->selection, &QButtonGroup::idToggled, this, [this](int, bool checked) {
             if (checked)
                 RadioGroup1Click();
         });
-        connect(sheet->elite, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+        connect(sheet->elite, &QCheckBox::toggled, this, &PopulationsPage::CheckBox1Click);
     }
-    connect(sheets_[0]->generations, &QLineEdit::textChanged, this, &TForm1::Edit2Change);
-    connect(sheets_[1]->generations, &QLineEdit::textChanged, this, &TForm1::Edit19Change);
-    connect(sheets_[2]->generations, &QLineEdit::textChanged, this, &TForm1::Edit31Change);
-    connect(sheets_[3]->generations, &QLineEdit::textChanged, this, &TForm1::Edit43Change);
-    connect(populationNumber_, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox1Change);
+    connect(sheets_[0]->generations, &QLineEdit::textChanged, this, &PopulationsPage::Edit2Change);
+    connect(sheets_[1]->generations, &QLineEdit::textChanged, this, &PopulationsPage::Edit19Change);
+    connect(sheets_[2]->generations, &QLineEdit::textChanged, this, &PopulationsPage::Edit31Change);
+    connect(sheets_[3]->generations, &QLineEdit::textChanged, this, &PopulationsPage::Edit43Change);
+    connect(populationNumber_, &QComboBox::currentIndexChanged, this,
+            &PopulationsPage::ComboBox1Change);
 }
 
-PopulationSheet* TForm1::FrontSheet() const {
+std::vector<PopulationSettings> PopulationsPage::Settings(int32_t count) const {
+    std::vector<PopulationSettings> settings;
+    for (int32_t i = 0; i < count; ++i)
+        settings.push_back(sheets_[i]->Settings());
+    return settings;
+}
+
+PopulationSheet* PopulationsPage::FrontSheet() const {
     for (PopulationSheet* sheet : sheets_)
         if (sheet == sheetTabs_->currentWidget())
             return sheet;
     return nullptr;
 }
 
-void TForm1::Edit4Change() {
+void PopulationsPage::Edit4Change() {
     PopulationSheet* sheet = FrontSheet();
     if (sheet == nullptr || BeingTyped({sheet->crossover, sheet->mutation, sheet->onePoint}))
         return;
@@ -96,90 +106,96 @@ void TForm1::Edit4Change() {
         sheet->reproduction->setText(
             QString::fromStdString(ReproductionLabelText(sheet->Settings())));
     } catch (const ConversionError& error) {
-        ShowMessage(error.what());
+        host_.ShowMessage(error.what());
     }
 }
 
-void TForm1::Edit13Change() {
+void PopulationsPage::Edit13Change() {
     PopulationSheet* sheet = FrontSheet();
     if (sheet == nullptr || BeingTyped({sheet->functionRatio, sheet->variableRatio}))
         return;
     try {
         sheet->constant->setText(QString::fromStdString(ConstantLabelText(sheet->Settings())));
     } catch (const ConversionError& error) {
-        ShowMessage(error.what());
+        host_.ShowMessage(error.what());
     }
 }
 
-void TForm1::RadioGroup1Click() {
+void PopulationsPage::RadioGroup1Click() {
     for (PopulationSheet* sheet : sheets_)
         sheet->ApplyTournamentRule();
 }
 
-void TForm1::CheckBox1Click() {
+void PopulationsPage::CheckBox1Click() {
     for (PopulationSheet* sheet : sheets_)
         sheet->ApplyEliteRule();
 }
 
-void TForm1::ComboBox1Change() {
+void PopulationsPage::ComboBox1Change() {
     int32_t count = 0;
     try {
         count = TextToInteger(populationNumber_->currentText().toStdString());
     } catch (const ConversionError& error) {
-        ShowMessage(error.what());
+        host_.ShowMessage(error.what());
         return;
     }
-    runCounters.populationCount = count;
+    populationCount_ = count;
     for (int i = 1; i < 4; ++i)
         sheetTabs_->setTabVisible(i, i < count);
     sheetTabs_->setCurrentIndex(0);
 }
 
-void TForm1::Edit2Change() {
+void PopulationsPage::Edit2Change() {
     GenerationChange(0);
 }
 
-void TForm1::Edit19Change() {
+void PopulationsPage::Edit19Change() {
     GenerationChange(1);
 }
 
-void TForm1::Edit31Change() {
+void PopulationsPage::Edit31Change() {
     GenerationChange(2);
 }
 
-void TForm1::Edit43Change() {
+void PopulationsPage::Edit43Change() {
     GenerationChange(3);
 }
 
-void TForm1::GenerationChange(int population) {
+void PopulationsPage::GenerationChange(int32_t population) {
     int32_t generations = 0;
     try {
         generations = TextToInteger(sheets_[population]->generations->text().toStdString());
     } catch (const ConversionError& error) {
-        ShowMessage(error.what());
+        host_.ShowMessage(error.what());
         return;
     }
-    if (generations > runCounters.generationBound) {
-        runCounters.generationBound = generations;
-        runCounters.labelPopulation = population;
+    if (generations > generationBound_) {
+        generationBound_ = generations;
+        labelPopulation_ = population;
     }
 }
 
-void TForm1::TabSheet3Hide() {
+bool PopulationsPage::TabSheet3Hide() {
     PopulationSheet* first = sheets_[0];
+    bool sentBack = false;
     if (LabelIsNegative(first->reproduction->text().toStdString())) {
         first->ResetRates();
-        ShowMessage(kRateSumMessage);
-        ReturnToPage(populationsPage_);
+        host_.ShowMessage(kRateSumMessage);
+        host_.ReturnToPage(this);
+        sentBack = true;
     }
     if (LabelIsNegative(first->constant->text().toStdString())) {
         first->ResetRatios();
-        ShowMessage(kNodeRatioMessage);
-        ReturnToPage(populationsPage_);
+        host_.ShowMessage(kNodeRatioMessage);
+        host_.ReturnToPage(this);
+        sentBack = true;
     }
+    return sentBack;
 }
 
-void TForm1::ShowSheet(int population) {
-    pages_->setCurrentWidget(populationsPage_);
+void PopulationsPage::ShowSheet(int32_t population) {
+    host_.ShowPage(this);
     sheetTabs_->setCurrentIndex(population);
 }
+
+} // namespace quba

@@ -1,73 +1,24 @@
-#include "tests/engine/test_support.h"
+// The settings' texts turned into a run's values: the derived labels and the
+// checks Start makes, in their order.
+#include "setup/labels.h"
+#include "setup/messages.h"
+#include "setup/start_check.h"
 
-#include "engine/settings.h"
-#include "tests/decimal_forms.h"
+#include "core/decimal.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <functional>
+
+using namespace quba;
 
 namespace {
-
-TEST(TextConversion, AcceptsOnlyTheDecimalGrammar) {
-    for (const DecimalForm& form : kAcceptedDecimals) {
-        EXPECT_TRUE(IsDecimalText(form.text)) << form.text;
-        EXPECT_EQ(TextToFloat(form.text), form.value) << form.text;
-        EXPECT_FALSE(IsIncompleteDecimal(form.text)) << form.text;
-    }
-    for (const char* bad : kRefusedDecimals) {
-        EXPECT_FALSE(IsDecimalText(bad)) << bad;
-        EXPECT_THROW(TextToFloat(bad), ConversionError) << bad;
-    }
-    // A number ends where the grammar does: "1e" and "5.e" are 1 and 5 followed
-    // by text that is no number.
-    EXPECT_EQ(DecimalPrefixLength("1e"), 1u);
-    EXPECT_EQ(DecimalPrefixLength("5.e+x"), 2u);
-    EXPECT_EQ(DecimalPrefixLength(".5.5"), 2u);
-}
-
-TEST(TextConversion, TellsANumberBeingTypedFromText) {
-    for (const char* typing : {"-", "+", ".", "-.", "1e", "1e-", "5.E+", ".5e"})
-        EXPECT_TRUE(IsIncompleteDecimal(typing)) << typing;
-    for (const char* text : {"", "5.", "e", ".e", "1e5x", "abc", "1.2.", "--"})
-        EXPECT_FALSE(IsIncompleteDecimal(text)) << text;
-}
-
-TEST(TextConversion, RoundsStraightToTheNearestFloat) {
-    EXPECT_EQ(TextToFloat("0.70"), 0.7f);
-    EXPECT_EQ(TextToFloat("-1e-3"), -0.001f);
-    EXPECT_EQ(TextToFloat("1e-50"), 0.0f);
-    EXPECT_TRUE(std::signbit(TextToFloat("-1e-50")));
-    EXPECT_EQ(TextToFloat("3.4028235e38"), 3.4028235e38f);
-    EXPECT_THROW(TextToFloat("1e39"), ConversionError);
-    EXPECT_EQ(TextToExtended("0.1"), 0.1L);
-    EXPECT_THROW(TextToExtended("1e99999"), ConversionError);
-}
-
-TEST(TextConversion, IntegersStayWithin32Bits) {
-    EXPECT_EQ(TextToInteger("+2147483647"), 2147483647);
-    EXPECT_EQ(TextToInteger("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"2147483648", "1.0", "1e3", "", "-", "+-3", " 5", "12a"})
-        EXPECT_THROW(TextToInteger(bad), ConversionError) << bad;
-    try {
-        TextToInteger("abc");
-        FAIL();
-    } catch (const ConversionError& error) {
-        EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
-    }
-    try {
-        TextToFloat("x1");
-        FAIL();
-    } catch (const ConversionError& error) {
-        EXPECT_STREQ(error.what(), "'x1' is not a valid floating point value");
-    }
-}
 
 TEST(ReadPopulationValues, DefaultsConvertAsTheSheetStoresThem) {
     const PopulationValues v = ReadPopulationValues(PopulationSettings{});
     EXPECT_EQ(v.populationSize, 1000);
     EXPECT_EQ(v.generations, 50);
-    EXPECT_EQ(v.selectionMethod, 0);
+    EXPECT_EQ(v.selectionMethod, SelectionMethod::Proportional);
     EXPECT_EQ(v.crossoverRate, 0.7f);
     EXPECT_EQ(v.mutationRate, 0.2f);
     EXPECT_EQ(v.onePointMutationRate, 0.0f);
@@ -87,7 +38,7 @@ TEST(ReadPopulationValues, EliteAndTournamentFollowTheirSwitches) {
     EXPECT_EQ(ReadPopulationValues(s).eliteFraction, 0.0f);
     s.tournamentSizeText = "not read either";
     EXPECT_NO_THROW(ReadPopulationValues(s));
-    s.selectionMethod = 1;
+    s.selectionMethod = SelectionMethod::Tournament;
     EXPECT_THROW(ReadPopulationValues(s), ConversionError);
     s.tournamentSizeText = "3";
     EXPECT_EQ(ReadPopulationValues(s).tournamentSize, 3);
@@ -125,12 +76,25 @@ TEST(DerivedLabel, RatesAreRoundedToFloatBeforeTheSubtraction) {
     EXPECT_FALSE(LabelIsNegative("0.1"));
 }
 
+// The panels of a window with both grids, whose Start is checked.
 struct RunSetup {
-    ProblemSettings problem;
+    RunSetup() = default;
+    RunSetup(const RunSetup&) = delete; // the settings point at its grid
+    DataGrid grid{2};
+    ProblemSettings problem = WithGrids();
     std::array<PopulationSettings, 4> sheets;
 
+    ProblemSettings WithGrids() {
+        ProblemSettings settings;
+        settings.training = settings.validation = &grid;
+        return settings;
+    }
     std::optional<Refusal> Check(int32_t count = 1, uint64_t memory = 1ull << 34) {
-        return CheckRunLimits(problem, sheets.data(), count, memory);
+        StartOutcome outcome =
+            CheckStart(problem, std::span(sheets.data(), static_cast<size_t>(count)), memory);
+        if (const auto* refusal = std::get_if<Refusal>(&outcome))
+            return *refusal;
+        return std::nullopt;
     }
 };
 
@@ -154,7 +118,7 @@ TEST_F(RunLimitsTest, RefusesWhatTheEngineCannotRunWith) {
         {[](RunSetup& t) { t.sheets[0].generationsText = "-1"; }, SettingField::Generations,
          "Generation must not be negative."},
         {[](RunSetup& t) {
-             t.sheets[0].selectionMethod = 1;
+             t.sheets[0].selectionMethod = SelectionMethod::Tournament;
              t.sheets[0].tournamentSizeText = "0";
          },
          SettingField::TournamentSize, "Tournament size must be at least 1."},
@@ -195,21 +159,69 @@ TEST_F(RunLimitsTest, MemoryEstimateCountsBothBuffersOfEveryPopulation) {
     EXPECT_TRUE(Check(2, 1599999));
 }
 
-TEST(TextChecks, NameTheFirstFieldThatIsNotANumber) {
-    PopulationSettings s;
-    s.mutationText = "";
-    s.maxLengthText = "x";
-    const auto refusal = CheckPopulationTexts(s, 1);
+TEST_F(RunLimitsTest, TextsThatAreNotNumbersNameTheirFirstField) {
+    sheets[1].mutationText = "";
+    sheets[1].maxLengthText = "x";
+    const auto refusal = Check(2);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->population, 1);
     EXPECT_EQ(refusal->field, SettingField::Mutation);
     EXPECT_EQ(refusal->message, "'' is not a valid floating point value");
 
-    ProblemSettings p;
-    EXPECT_FALSE(CheckProblemTexts(p));
-    p.rangeUpperText = "one";
-    ASSERT_TRUE(CheckProblemTexts(p));
-    EXPECT_EQ(CheckProblemTexts(p)->field, SettingField::RangeUpper);
+    EXPECT_FALSE(Check(1));
+    problem.rangeUpperText = "one";
+    ASSERT_TRUE(Check(1));
+    EXPECT_EQ(Check(1)->field, SettingField::RangeUpper);
+    problem.rangeUpperText = "1";
+    problem.constantCountText = "ten";
+    EXPECT_EQ(Check(1)->field, SettingField::ConstantCount);
+}
+
+TEST(StartChecks, ComeInStartsOrder) {
+    const std::vector<std::function<void(RunSetup&)>> changes = {
+        [](RunSetup& t) { t.problem.training = nullptr; },
+        [](RunSetup& t) { t.problem.validation = nullptr; },
+        [](RunSetup& t) { t.sheets[1].reproductionLabelText = "-0.1000"; },
+        [](RunSetup& t) { t.sheets[0].constantLabelText = "-0.1000"; },
+        [](RunSetup& t) { t.problem.constantCountText = "x"; },
+        [](RunSetup& t) { t.problem.rangeLowerText = "2"; },
+        [](RunSetup& t) { t.sheets[0].generationsText = "y"; },
+        [](RunSetup& t) { t.sheets[0].populationSizeText = "1"; },
+    };
+    const SettingField expected[] = {
+        SettingField::TrainingData, SettingField::ValidationData, SettingField::RateSum,
+        SettingField::NodeRatioSum, SettingField::ConstantCount,  SettingField::Range,
+        SettingField::Generations,  SettingField::PopulationSize,
+    };
+    // With the first `undone` changes left out, the next one is what Start refuses.
+    for (size_t undone = 0; undone <= changes.size(); ++undone) {
+        RunSetup setup;
+        for (size_t j = undone; j < changes.size(); ++j)
+            changes[j](setup);
+        const auto refusal = setup.Check(2);
+        if (undone == changes.size()) {
+            EXPECT_FALSE(refusal);
+        } else {
+            ASSERT_TRUE(refusal) << undone;
+            EXPECT_EQ(refusal->field, expected[undone]) << undone;
+        }
+    }
+}
+
+TEST_F(RunLimitsTest, APassingStartGivesTheTypedValues) {
+    problem.functionChecked = {};
+    problem.rangeLowerText = ".5";
+    sheets[1].selectionMethod = SelectionMethod::Random;
+    StartOutcome outcome = CheckStart(problem, std::span(sheets.data(), 2), 1ull << 34);
+    const auto* start = std::get_if<CheckedStart>(&outcome);
+    ASSERT_NE(start, nullptr);
+    EXPECT_TRUE(start->plusChecked);
+    EXPECT_TRUE(start->settings.problem.functionChecked[0]);
+    EXPECT_EQ(start->settings.problem.constantLower, 0.5f);
+    EXPECT_EQ(start->settings.problem.constantCount, 1000);
+    ASSERT_EQ(start->settings.populations.size(), 2u);
+    EXPECT_EQ(start->settings.populations[1].selectionMethod, SelectionMethod::Random);
+    EXPECT_EQ(start->settings.problem.training, grid);
 }
 
 } // namespace

@@ -1,15 +1,9 @@
-// The "Results" page: the charts, the best programs, the pictures, the
-// progress of a run, and the display operations the run reports through.
-#include "ui/unit1.h"
+#include "ui/results_page.h"
 
-#include "engine/gp.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
 #include "ui/program_box.h"
-#include "ui/unit5.h"
-#include "ui/unit6.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+namespace quba {
 
 namespace {
 
@@ -53,22 +49,37 @@ int DottedCurve(int population) {
 
 } // namespace
 
-QWidget* TForm1::BuildTabSheet4() {
-    auto* page = new QWidget(this);
-    page->setObjectName("TabSheet4");
+ResultsPage::ResultsPage(QWidget* parent) : QWidget(parent) {
+    setObjectName("TabSheet4");
     auto* columns = new QHBoxLayout;
     columns->addWidget(BuildChartColumn());
     columns->addSpacing(12);
     columns->addWidget(BuildPictureColumn());
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addLayout(columns);
     layout->addStretch();
     layout->addWidget(BuildRunRow());
-    return page;
+
+    connect(fitnessChart_, &CurveChart::doubleClicked, this,
+            &ResultsPage::fitnessChartDoubleClicked);
+    connect(lengthChart_, &CurveChart::doubleClicked, this, &ResultsPage::lengthChartDoubleClicked);
 }
 
-QWidget* TForm1::BuildChartColumn() {
+void ResultsPage::SetWindowCharts(CurveChart* fitnessWindowChart, CurveChart* lengthWindowChart) {
+    fitnessWindowChart_ = fitnessWindowChart;
+    lengthWindowChart_ = lengthWindowChart;
+}
+
+void ResultsPage::ShowTrainingData(const DataGrid& grid) {
+    trainingDataPicture_->Draw(grid);
+}
+
+void ResultsPage::ShowValidationData(const DataGrid& grid) {
+    validationDataPicture_->Draw(grid);
+}
+
+QWidget* ResultsPage::BuildChartColumn() {
     auto* column = new QWidget(this);
     trainingFitnessBox_ = new QCheckBox("Training fitness", column);
     trainingFitnessBox_->setObjectName("CheckBox6");
@@ -96,7 +107,7 @@ QWidget* TForm1::BuildChartColumn() {
     return column;
 }
 
-QWidget* TForm1::BuildPictureColumn() {
+QWidget* ResultsPage::BuildPictureColumn() {
     auto* column = new QWidget(this);
     bestText_ = new ProgramBox(column);
     bestText_->setObjectName("Memo1");
@@ -130,7 +141,7 @@ QWidget* TForm1::BuildPictureColumn() {
     return column;
 }
 
-QWidget* TForm1::BuildRunRow() {
+QWidget* ResultsPage::BuildRunRow() {
     auto* row = new QWidget(this);
     progress_ = new QProgressBar(row);
     progress_->setObjectName("ProgressBar1");
@@ -167,14 +178,22 @@ QWidget* TForm1::BuildRunRow() {
     return row;
 }
 
-void TForm1::ConnectResultsPage() {
-    connect(startButton_, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
-    connect(stopButton_, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-    connect(fitnessChart_, &CurveChart::doubleClicked, this, &TForm1::Chart2DblClick);
-    connect(lengthChart_, &CurveChart::doubleClicked, this, &TForm1::Chart3DblClick);
+void ResultsPage::SetRunButtons(bool running) {
+    startButton_->setEnabled(!running);
+    stopButton_->setEnabled(running);
+    SetStopButtonRole(false);
 }
 
-void TForm1::GrowResultsPage(QSize extra) {
+void ResultsPage::SetStopButtonRole(bool paused) {
+    stopButtonIsDefault_ = paused;
+    stopButton_->setText(paused ? "Resume" : "Stop");
+    stopButton_->setIcon(
+        style()->standardIcon(paused ? QStyle::SP_DialogOkButton : QStyle::SP_DialogNoButton));
+    stopButton_->setDefault(paused);
+    startButton_->setDefault(!paused);
+}
+
+void ResultsPage::Grow(QSize extra) {
     const int wider = std::max(extra.width(), 0);
     const int taller = std::max(extra.height(), 0);
     // The chart column takes half of the width, the picture column the rest.
@@ -191,70 +210,61 @@ void TForm1::GrowResultsPage(QSize extra) {
         picture->SetSide(side);
 }
 
-void TForm1::Chart2DblClick() {
-    fitnessWindow_->ShowInFront();
-}
-
-void TForm1::Chart3DblClick() {
-    lengthWindow_->ShowInFront();
-}
-
-void TForm1::ClearCurves() {
-    for (CurveChart* chart :
-         {fitnessChart_, lengthChart_, fitnessWindow_->Chart(), lengthWindow_->Chart()})
+void ResultsPage::ClearCurves(int32_t labelPopulation) {
+    for (CurveChart* chart : {fitnessChart_, lengthChart_, fitnessWindowChart_, lengthWindowChart_})
         chart->ClearCurves();
-    // The run has fixed its label population by now; later changes of a
-    // "Generation" field must not renumber its axis.
-    runLabelPopulation_ = runCounters.labelPopulation;
+    runLabelPopulation_ = labelPopulation;
 }
 
-void TForm1::ShowStatusLines(int32_t populationCount) {
+void ResultsPage::ShowStatusLines(int32_t populationCount) {
     for (int i = 0; i < 4; ++i)
         statusLines_[i]->setVisible(i == 0 || i < populationCount);
 }
 
-void TForm1::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
+void ResultsPage::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
     const QChar ideographicSpace(0x3000);
     statusLines_[population]->setText(QString("No%1:").arg(population + 1) + ideographicSpace +
                                       QString("%1 / %2").arg(step).arg(generations));
 }
 
-void TForm1::SetProgressMaximum(int32_t maximum) {
+void ResultsPage::SetProgressMaximum(int32_t maximum) {
     // A range of 0 to 0 would turn the bar into a busy indicator.
     progress_->setRange(0, std::max(maximum, 1));
 }
 
-void TForm1::SetProgressPosition(int32_t position) {
+void ResultsPage::SetProgressPosition(int32_t position) {
     progress_->setValue(position);
 }
 
-void TForm1::PublishCharts(int32_t population, int32_t generation, float validationFitness,
-                           float trainingFitness, int32_t averageLength, int32_t bestLength) {
+void ResultsPage::PublishCharts(int32_t population, int32_t generation, float validationFitness,
+                                float trainingFitness, int32_t averageLength, int32_t bestLength) {
     const bool showTraining = trainingFitnessBox_->isChecked();
     const QString label =
         population == runLabelPopulation_ ? QString::number(generation) : QString();
     const int solid = SolidCurve(population);
     const int dotted = DottedCurve(population);
-    for (CurveChart* chart : {fitnessChart_, fitnessWindow_->Chart()}) {
+    for (CurveChart* chart : {fitnessChart_, fitnessWindowChart_}) {
         chart->SetCurveVisible(dotted, showTraining);
         chart->AppendPoint(solid, generation, validationFitness, label);
         chart->AppendPoint(dotted, generation, trainingFitness, label);
     }
-    for (CurveChart* chart : {lengthChart_, lengthWindow_->Chart()}) {
+    for (CurveChart* chart : {lengthChart_, lengthWindowChart_}) {
         chart->AppendPoint(solid, generation, bestLength, label);
         chart->AppendPoint(dotted, generation, averageLength, label);
     }
 }
 
-void TForm1::SetBestText(const std::string& text) {
+void ResultsPage::SetBestProgram(const BestProgram& best) {
+    best_[best.population] = best;
+}
+
+void ResultsPage::SetBestText(const std::string& text) {
     bestText_->ShowText(QString::fromStdString(text));
 }
 
-void TForm1::SetBestPictures(const OutputGrid& training, const OutputGrid& validation) {
-    bestTrainingPicture_->Draw(training.size, training.cells.data());
-    bestValidationPicture_->Draw(validation.size, validation.cells.data());
+void ResultsPage::SetBestPictures(const DataGrid& training, const DataGrid& validation) {
+    bestTrainingPicture_->Draw(training);
+    bestValidationPicture_->Draw(validation);
 }
 
-void TForm1::Refresh() {
-    update();
-}
+} // namespace quba

@@ -1,4 +1,4 @@
-#include "ui/unit1_sheet.h"
+#include "ui/population_sheet.h"
 
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 
 #include <array>
+
+namespace quba {
 
 namespace {
 
@@ -105,8 +107,8 @@ QWidget* PopulationSheet::BuildSizeRow() {
     auto* row = new QWidget(this);
     swatch = new ColourSwatch(PanelColour(population_), row);
     swatch->setObjectName(names.swatch);
-    populationSize = NewEdit(names.populationSize, "1000");
-    generations = NewEdit(names.generations, "50");
+    populationSize = NewEdit(names.populationSize, defaults::kPopulationSize);
+    generations = NewEdit(names.generations, defaults::kGenerations);
 
     auto* fields = new QFormLayout;
     fields->addRow("Population Size", populationSize);
@@ -135,11 +137,11 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
     }
     selection->button(0)->setChecked(true);
 
-    tournamentSize = NewEdit(names.tournamentSize, "6");
+    tournamentSize = NewEdit(names.tournamentSize, defaults::kTournamentSize);
     elite = new QCheckBox("Elite Strategy", group);
     elite->setObjectName(names.elite);
     elite->setChecked(true);
-    eliteShare = NewEdit(names.eliteShare, "10");
+    eliteShare = NewEdit(names.eliteShare, defaults::kElite);
 
     auto* tournament = new QVBoxLayout;
     tournament->addWidget(new QLabel("Tournament Size", group));
@@ -161,8 +163,8 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
 QWidget* PopulationSheet::BuildRestrictionsGroup() {
     const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Restrictions on Genes", this);
-    maxLength = NewEdit(names.maxLength, "100");
-    maxInitialDepth = NewEdit(names.maxInitialDepth, "5");
+    maxLength = NewEdit(names.maxLength, defaults::kMaxLength);
+    maxInitialDepth = NewEdit(names.maxInitialDepth, defaults::kMaxInitialDepth);
     auto* layout = new QFormLayout(group);
     layout->addRow("Maximum Length", maxLength);
     layout->addRow("Maximum Initial Depth", maxInitialDepth);
@@ -173,15 +175,15 @@ QWidget* PopulationSheet::BuildRatesRow() {
     const SheetNames& names = kSheetNames[population_];
     auto* row = new QWidget(this);
     auto* group = new QGroupBox("Rate of GP Operations", row);
-    crossover = NewEdit(names.crossover, "0.70");
-    mutation = NewEdit(names.mutation, "0.20");
-    reproduction = DerivedLabel(names.reproduction, "0.1", group);
+    crossover = NewEdit(names.crossover, defaults::kCrossover);
+    mutation = NewEdit(names.mutation, defaults::kMutation);
+    reproduction = DerivedLabel(names.reproduction, defaults::kReproductionLabel, group);
     auto* rates = new QFormLayout(group);
     rates->addRow("Crossover", crossover);
     rates->addRow("Mutation", mutation);
     rates->addRow("Reproduction", reproduction);
 
-    onePoint = NewEdit(names.onePoint, "0.00");
+    onePoint = NewEdit(names.onePoint, defaults::kOnePoint);
     auto* onePointColumn = new QVBoxLayout;
     onePointColumn->addSpacing(16);
     onePointColumn->addWidget(new QLabel("One-point Mutation", row));
@@ -198,9 +200,9 @@ QWidget* PopulationSheet::BuildRatesRow() {
 QWidget* PopulationSheet::BuildRatiosGroup() {
     const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Initial Ratio of the Nodes", this);
-    functionRatio = NewEdit(names.functionRatio, "0.50");
-    variableRatio = NewEdit(names.variableRatio, "0.20");
-    constant = DerivedLabel(names.constant, "0.3", group);
+    functionRatio = NewEdit(names.functionRatio, defaults::kFunctionRatio);
+    variableRatio = NewEdit(names.variableRatio, defaults::kVariableRatio);
+    constant = DerivedLabel(names.constant, defaults::kConstantLabel, group);
     auto* layout = new QFormLayout(group);
     layout->addRow("Function", functionRatio);
     layout->addRow("Variable", variableRatio);
@@ -212,7 +214,7 @@ PopulationSettings PopulationSheet::Settings() const {
     PopulationSettings settings;
     settings.populationSizeText = populationSize->text().toStdString();
     settings.generationsText = generations->text().toStdString();
-    settings.selectionMethod = selection->checkedId();
+    settings.selectionMethod = static_cast<SelectionMethod>(selection->checkedId());
     settings.tournamentSizeText = tournamentSize->text().toStdString();
     settings.crossoverText = crossover->text().toStdString();
     settings.mutationText = mutation->text().toStdString();
@@ -223,6 +225,8 @@ PopulationSettings PopulationSheet::Settings() const {
     settings.maxInitialDepthText = maxInitialDepth->text().toStdString();
     settings.functionRatioText = functionRatio->text().toStdString();
     settings.variableRatioText = variableRatio->text().toStdString();
+    settings.reproductionLabelText = reproduction->text().toStdString();
+    settings.constantLabelText = constant->text().toStdString();
     return settings;
 }
 
@@ -257,7 +261,8 @@ QLineEdit* PopulationSheet::FieldEdit(SettingField field) const {
 }
 
 void PopulationSheet::ApplyTournamentRule() {
-    SetDependentFieldState(tournamentSize, selection->checkedId() == 1);
+    SetDependentFieldState(tournamentSize,
+                           selection->checkedId() == static_cast<int>(SelectionMethod::Tournament));
 }
 
 void PopulationSheet::ApplyEliteRule() {
@@ -265,14 +270,16 @@ void PopulationSheet::ApplyEliteRule() {
 }
 
 void PopulationSheet::ResetRates() {
-    crossover->setText("0.70");
-    mutation->setText("0.20");
-    onePoint->setText("0.00");
-    reproduction->setText("0.10");
+    crossover->setText(defaults::kCrossover);
+    mutation->setText(defaults::kMutation);
+    onePoint->setText(defaults::kOnePoint);
+    reproduction->setText(defaults::kReproductionReset);
 }
 
 void PopulationSheet::ResetRatios() {
-    functionRatio->setText("0.50");
-    variableRatio->setText("0.20");
-    constant->setText("0.30");
+    functionRatio->setText(defaults::kFunctionRatio);
+    variableRatio->setText(defaults::kVariableRatio);
+    constant->setText(defaults::kConstantReset);
 }
+
+} // namespace quba

@@ -1,17 +1,24 @@
 // Start refuses a problem record that cannot fit into memory, before any of
 // it is allocated.
 #include "engine/problem.h"
-#include "engine/settings.h"
+#include "setup/start_check.h"
 
 #include <gtest/gtest.h>
+
+using namespace quba;
 
 namespace {
 
 std::optional<Refusal> CheckConstants(const char* count, uint64_t memory) {
+    const DataGrid grid(2);
     ProblemSettings problem;
+    problem.training = problem.validation = &grid;
     problem.constantCountText = count;
     const PopulationSettings sheet;
-    return CheckRunLimits(problem, &sheet, 1, memory);
+    StartOutcome outcome = CheckStart(problem, std::span(&sheet, 1), memory);
+    if (const auto* refusal = std::get_if<Refusal>(&outcome))
+        return *refusal;
+    return std::nullopt;
 }
 
 TEST(MemoryLimits, TheLargestConstantCountIsRefused) {

@@ -1,0 +1,57 @@
+// The records of a population: its settings, its two generation buffers of
+// programs and its per-generation histories.
+#pragma once
+
+#include "engine/run_settings.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace quba {
+
+struct Individual {
+    std::vector<int32_t> nodes; // maxLength node codes; those past `length` are 0
+    int32_t length = 0;
+    float rawFitness = 0;        // mean squared error over the training cases
+    float adjustedFitness = 0;   // 1 / (1 + rawFitness)
+    float normalizedFitness = 0; // adjustedFitness / sum over the buffer
+    // rawFitness was computed for exactly this program on this run's cases.
+    bool rawFitnessKnown = false;
+};
+
+using Generation = std::vector<std::unique_ptr<Individual>>;
+
+struct Population {
+    int32_t currentBuffer = 0; // the generation being evaluated; the other receives offspring
+    int32_t maxLength = 0;
+    int32_t maxInitialDepth = 0;
+    float functionRatio = 0;
+    float variableRatio = 0;
+    int32_t generations = 0;
+    int32_t populationSize = 0;
+    SelectionMethod selectionMethod = SelectionMethod::Proportional;
+    int32_t tournamentSize = 0;
+    float crossoverRate = 0;
+    float mutationRate = 0;
+    float onePointMutationRate = 0;
+    float eliteFraction = 0;
+    std::vector<float> validationHistory;
+    std::vector<int32_t> averageLengthHistory;
+    std::array<Generation, 2> buffers;
+
+    Generation& Current() { return buffers[currentBuffer]; }
+    [[nodiscard]] const Generation& Current() const { return buffers[currentBuffer]; }
+    Generation& Next() { return buffers[1 - currentBuffer]; }
+};
+
+// Memory ran out: `message` is shown before the program ends with status 1.
+struct MemoryExhausted {
+    const char* message;
+};
+
+inline constexpr const char* kMemoryMessage = "Memory Allocation Error";
+inline constexpr const char* kRunMemoryMessage = "Memory Allocation Error!!!!";
+
+} // namespace quba

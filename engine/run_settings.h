@@ -1,0 +1,62 @@
+// The typed values a run is built from. The front ends make them from their
+// texts and options (setup/), so the engine never reads a text.
+#pragma once
+
+#include "core/grid.h"
+#include "engine/primitives.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quba {
+
+enum class SelectionMethod : int32_t { Proportional = 0, Tournament = 1, Random = 2 };
+
+// One population's settings, as CreatePopulation takes them.
+struct PopulationValues {
+    int32_t populationSize = 0;
+    int32_t generations = 0;
+    SelectionMethod selectionMethod = SelectionMethod::Proportional;
+    int32_t tournamentSize = 0; // read only with tournament selection
+    float crossoverRate = 0;
+    float mutationRate = 0;
+    float onePointMutationRate = 0;
+    float eliteFraction = 0;
+    int32_t maxLength = 0;
+    int32_t maxInitialDepth = 0;
+    float functionRatio = 0;
+    float variableRatio = 0;
+};
+
+// The problem panel's settings, as BuildProblem takes them.
+struct ProblemValues {
+    std::array<bool, kFunctionCount> functionChecked{}; // at least one
+    int32_t constantCount = 0;
+    float constantLower = 0;
+    float constantUpper = 0;
+    std::string horizontalName;
+    std::string verticalName;
+    DataGrid training;
+    DataGrid validation; // unused while useTrainingData holds
+    bool useTrainingData = true;
+};
+
+// How fitness is computed. Every evaluator gives the same bits: the reference
+// is the plain recursive walk through the node table, the batch evaluator runs
+// many cases at a time.
+enum class EvaluatorKind { Batch, Reference };
+
+struct EvaluationOptions {
+    EvaluatorKind evaluator = EvaluatorKind::Batch;
+    int32_t threads = 0; // worker threads; 0 for all cores
+};
+
+struct RunSettings {
+    ProblemValues problem;
+    std::vector<PopulationValues> populations; // 1 to 4
+    EvaluationOptions evaluation;
+};
+
+} // namespace quba
