@@ -1,6 +1,7 @@
 // Everything one headless run is made from, as read from the command line.
 #pragma once
 
+#include "data/area_average.h"
 #include "engine/run_settings.h"
 #include "setup/settings.h"
 
@@ -11,13 +12,18 @@
 
 namespace quba {
 
-// Where a grid comes from: a built-in pattern or a data file, and its size.
+// Where a grid comes from: a built-in pattern, a data file or a picture, and
+// its size.
 struct GridSource {
     int32_t patternIndex = -1; // -1 when the grid comes from a file or not at all
     std::string dataFile;
+    std::string imageFile;
+    PictureFit fit = PictureFit::Crop;
     int32_t size = DataGrid::kDefaultSize;
 
-    [[nodiscard]] bool Given() const { return patternIndex >= 0 || !dataFile.empty(); }
+    [[nodiscard]] bool Given() const {
+        return patternIndex >= 0 || !dataFile.empty() || !imageFile.empty();
+    }
 };
 
 struct CliConfig {

@@ -9,6 +9,7 @@
 #include "data/data_file.h"
 #include "engine/functions.h"
 #include "engine/gp.h"
+#include "picture/picture_grid.h"
 #include "setup/messages.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
     // Qt adopts the user's locale; program texts and labels are printed with
     // the C library and must keep the decimal point whatever the locale says.
     std::setlocale(LC_NUMERIC, "C");
+    QuietPictureReaders();
 
     ParseOutcome parsed = ParseArguments(QCoreApplication::arguments());
     if (parsed.action != ParseOutcome::Action::Run)

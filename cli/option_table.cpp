@@ -2,6 +2,7 @@
 
 #include "core/grid.h"
 #include "engine/primitives.h"
+#include "picture/picture_grid.h"
 #include "setup/settings.h"
 
 #include <QCommandLineOption>
@@ -55,11 +56,20 @@ std::vector<OptionSpec> MakeOptions() {
         Value("data", "FILE",
               "Training grid from a data file: size x size decimal numbers, row after row, "
               "separated by white space."),
+        Value("image", "FILE",
+              "Training grid from a picture, made grey and area-averaged to size x size (black "
+              "-1, white 1). Formats: " +
+                  PictureFormats().join(", ").toStdString() + "."),
+        Value("image-fit", "FIT",
+              "How a picture that is not square becomes square: crop (its central square) or "
+              "stretch (the whole picture).",
+              "crop"),
         Value("size", "N", "Size of axis of the training grid, " + sizes, gridSize),
         Value("validation-pattern", "NAME",
               "A separate validation grid from a built-in pattern (without one, validation uses "
               "the training data)."),
         Value("validation-data", "FILE", "A separate validation grid from a data file."),
+        Value("validation-image", "FILE", "A separate validation grid from a picture."),
         Value("validation-size", "N", "Size of axis of a separate validation grid, " + sizes,
               gridSize),
         Value("noise", "R",

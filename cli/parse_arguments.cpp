@@ -25,35 +25,54 @@ private:
     const QCommandLineParser& parser_;
 };
 
-GridSource ReadGridSource(const OptionReader& options, const char* patternOption,
-                          const char* dataOption, const char* sizeOption) {
-    if (options.IsSet(patternOption) && options.IsSet(dataOption))
-        throw OptionError(dataOption, std::string("cannot be combined with --") + patternOption);
+// The options that name one grid's source, one of which it takes.
+struct SourceOptions {
+    const char* pattern;
+    const char* data;
+    const char* image;
+    const char* size;
+};
+
+GridSource ReadGridSource(const OptionReader& options, const SourceOptions& names, PictureFit fit) {
+    // Each source after the first given one is refused, naming the first.
+    const char* given = nullptr;
+    for (const char* name : {names.pattern, names.data, names.image}) {
+        if (!options.IsSet(name))
+            continue;
+        if (given != nullptr)
+            throw OptionError(name, std::string("cannot be combined with --") + given);
+        given = name;
+    }
     GridSource source;
-    source.size = IntegerInRange(sizeOption, options.Text(sizeOption), DataGrid::kMinSize,
+    source.size = IntegerInRange(names.size, options.Text(names.size), DataGrid::kMinSize,
                                  DataGrid::kMaxSize);
-    if (options.IsSet(patternOption))
-        source.patternIndex = PatternIndexOf(patternOption, options.Text(patternOption));
-    if (options.IsSet(dataOption))
-        source.dataFile = InputFileName(dataOption, options.Text(dataOption));
+    source.fit = fit;
+    if (options.IsSet(names.pattern))
+        source.patternIndex = PatternIndexOf(names.pattern, options.Text(names.pattern));
+    if (options.IsSet(names.data))
+        source.dataFile = InputFileName(names.data, options.Text(names.data));
+    if (options.IsSet(names.image))
+        source.imageFile = InputFileName(names.image, options.Text(names.image));
     return source;
 }
 
 void ReadGrids(const OptionReader& options, CliConfig& config) {
-    config.training = ReadGridSource(options, "pattern", "data", "size");
-    config.validation =
-        ReadGridSource(options, "validation-pattern", "validation-data", "validation-size");
+    const PictureFit fit = PictureFitOf("image-fit", options.Text("image-fit"));
+    config.training = ReadGridSource(options, {"pattern", "data", "image", "size"}, fit);
+    config.validation = ReadGridSource(
+        options, {"validation-pattern", "validation-data", "validation-image", "validation-size"},
+        fit);
     if (options.IsSet("noise"))
         config.noise = DecimalValue("noise", options.Text("noise"));
     if (options.IsSet("validation-noise")) {
         if (!config.validation.Given())
             throw OptionError("validation-noise",
-                              "needs a validation grid of its own (--validation-pattern or "
-                              "--validation-data)");
+                              "needs a validation grid of its own (--validation-pattern, "
+                              "--validation-data or --validation-image)");
         config.validationNoise = DecimalValue("validation-noise", options.Text("validation-noise"));
     }
     if (!config.training.Given())
-        throw OptionError("pattern/--data", kNoTrainingDataMessage);
+        throw OptionError("pattern/--data/--image", kNoTrainingDataMessage);
 }
 
 void ReadProblem(const OptionReader& options, CliConfig& config) {

@@ -3,23 +3,35 @@
 #include "data/data_file.h"
 #include "data/noise.h"
 #include "data/patterns.h"
+#include "picture/picture_grid.h"
+
+#include <QFile>
 
 namespace quba {
 
 namespace {
 
-DataFileResult BuildGrid(const GridSource& source) {
+// The grid of a source, or the line saying why there is none.
+DataFileResult BuildGrid(const GridSource& source, const char* dataOption,
+                         const char* imageOption) {
     if (source.patternIndex >= 0)
         return {GeneratePattern(source.patternIndex, source.size), ""};
-    return ReadDataFile(source.dataFile, source.size);
+    if (!source.imageFile.empty()) {
+        PictureOutcome picture =
+            ReadPictureGrid(QFile::decodeName(source.imageFile.c_str()), source.size, source.fit);
+        return {std::move(picture.grid), std::string("--") + imageOption + ": " + picture.message};
+    }
+    DataFileResult data = ReadDataFile(source.dataFile, source.size);
+    data.message = std::string("--") + dataOption + ": " + data.message;
+    return data;
 }
 
 } // namespace
 
 RunGridsOutcome BuildRunGrids(const CliConfig& config) {
-    DataFileResult training = BuildGrid(config.training);
+    DataFileResult training = BuildGrid(config.training, "data", "image");
     if (!training.grid)
-        return {std::nullopt, "--data: " + training.message};
+        return {std::nullopt, training.message};
 
     RunGrids grids;
     grids.training = std::move(*training.grid);
@@ -28,9 +40,9 @@ RunGridsOutcome BuildRunGrids(const CliConfig& config) {
         grids.validation = grids.training;
         return {std::move(grids), ""};
     }
-    DataFileResult validation = BuildGrid(config.validation);
+    DataFileResult validation = BuildGrid(config.validation, "validation-data", "validation-image");
     if (!validation.grid)
-        return {std::nullopt, "--validation-data: " + validation.message};
+        return {std::nullopt, validation.message};
     grids.validation = std::move(*validation.grid);
     return {std::move(grids), ""};
 }

@@ -22,8 +22,8 @@ struct RunGridsOutcome {
     std::string message; // the line saying which data file was refused, and why
 };
 
-// Both grids from their sources; a data file that is refused or unreadable
-// gives the data library's message, prefixed with its option.
+// Both grids from their sources; a data file or picture that is refused or
+// unreadable gives its reader's message, prefixed with its option.
 RunGridsOutcome BuildRunGrids(const CliConfig& config);
 // Training noise (copied into validation while it follows training), then
 // validation noise, drawn from `random`.

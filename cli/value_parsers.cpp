@@ -114,6 +114,14 @@ SelectionMethod SelectionMethodOf(const std::string& option, const std::string& 
                       "not a selection method (proportional, tournament, random): " + Quoted(text));
 }
 
+PictureFit PictureFitOf(const std::string& option, const std::string& text) {
+    if (text == "crop")
+        return PictureFit::Crop;
+    if (text == "stretch")
+        return PictureFit::Stretch;
+    throw OptionError(option, "not a fit (crop, stretch): " + Quoted(text));
+}
+
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
     if (text == "batch")
         return EvaluatorKind::Batch;

@@ -3,6 +3,7 @@
 // fields do) or throws OptionError naming the option and what it accepts.
 #pragma once
 
+#include "data/area_average.h"
 #include "engine/primitives.h"
 #include "engine/run_settings.h"
 
@@ -33,6 +34,9 @@ uint32_t SeedValue(const std::string& option, const std::string& text);
 int32_t PatternIndexOf(const std::string& option, const std::string& text);
 // "proportional", "tournament" or "random".
 SelectionMethod SelectionMethodOf(const std::string& option, const std::string& text);
+
+// "crop" or "stretch".
+PictureFit PictureFitOf(const std::string& option, const std::string& text);
 
 // "batch" or "reference".
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);

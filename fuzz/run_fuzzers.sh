@@ -10,7 +10,7 @@ build_dir=${1:?build folder}
 seconds=${2:?seconds per target}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(data_file evaluator operators cli_options)
+[ ${#targets[@]} -eq 0 ] && targets=(data_file evaluator operators cli_options picture)
 
 # Worker threads sleep instead of spinning while they wait, so that a
 # fuzzer on a shared machine measures the code, not the scheduler.

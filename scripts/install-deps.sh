@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config dpkg-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-qpa-plugins fonts-dejavu-core
+    qt6-image-formats-plugins
     clang libclang-rt-14-dev libomp-14-dev
     time
 )

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "picture/picture_grid.h"
 #include "ui/unit1.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ void SetUpApplication() {
     QFont font = QApplication::font();
     font.setPixelSize(12);
     QApplication::setFont(font);
+    QuietPictureReaders();
 }
 
 int RunMainWindow() {

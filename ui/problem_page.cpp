@@ -5,6 +5,7 @@
 #include "data/noise.h"
 #include "data/patterns.h"
 #include "engine/primitives.h"
+#include "picture/picture_grid.h"
 #include "setup/messages.h"
 #include "ui/controls.h"
 #include "ui/folder_setting.h"
@@ -303,6 +304,13 @@ QString ProblemPage::AskDataFile() {
 }
 
 std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t size) {
+    // A picture or a data file, told apart by what the file holds.
+    if (HoldsPicture(path)) {
+        PictureOutcome picture = ReadPictureGrid(path, size, pictureFit_);
+        if (!picture.grid)
+            host_.ShowMessage(QString::fromStdString(picture.message));
+        return std::move(picture.grid);
+    }
     DataFileResult result = ReadDataFile(QFile::encodeName(path).toStdString(), size);
     if (!result.grid)
         host_.ShowMessage(QString::fromStdString(result.message));

@@ -5,6 +5,7 @@
 
 #include "core/grid.h"
 #include "core/random.h"
+#include "data/area_average.h"
 #include "setup/settings.h"
 #include "setup/start_check.h"
 
@@ -46,6 +47,9 @@ public:
     // The panel as Start reads it; the grids are pointed at, not copied.
     [[nodiscard]] ProblemSettings Settings() const;
     [[nodiscard]] std::string OutputName() const;
+    // How a picture that is not square becomes the square grid: its central
+    // square at first.
+    void SetPictureFit(PictureFit fit) { pictureFit_ = fit; }
     // Where the next file-open dialog starts: the kept folder at first, then
     // the folder of the last file chosen.
     [[nodiscard]] const QString& DataFolder() const { return dataFolder_; }
@@ -93,6 +97,7 @@ private:
     std::optional<DataGrid> trainingGrid_;
     std::optional<DataGrid> validationGrid_;
     QString dataFolder_;
+    PictureFit pictureFit_ = PictureFit::Crop;
 
     GridPicture* trainingPicture_ = nullptr;
     QSpinBox* trainingSize_ = nullptr;

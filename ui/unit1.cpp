@@ -2,6 +2,7 @@
 
 #include "data/noise.h"
 #include "engine/functions.h"
+#include "picture/picture_grid.h"
 #include "ui/about.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
@@ -106,6 +107,9 @@ void TForm1::BuildMenu() {
     loadValidationItem_->setEnabled(false);
     noiseValidationItem_->setEnabled(false);
     file->addSeparator();
+    stretchPicturesItem_ = AddItem(file, "StretchPictures1", "Stretch pictures to a square (&P)");
+    stretchPicturesItem_->setCheckable(true);
+    file->addSeparator();
     exitItem_ = AddItem(file, "Exit1", "Exit (&X)");
 
     // The "GP Run" menu is never shown. Its Start item stays visible inside
@@ -139,6 +143,9 @@ void TForm1::ConnectMenu() {
     connect(loadValidationItem_, &QAction::triggered, problemPage_, &ProblemPage::BitBtn4Click);
     connect(noiseTrainingItem_, &QAction::triggered, problemPage_, &ProblemPage::Button1Click);
     connect(noiseValidationItem_, &QAction::triggered, problemPage_, &ProblemPage::Button2Click);
+    connect(stretchPicturesItem_, &QAction::toggled, this, [this](bool stretch) {
+        problemPage_->SetPictureFit(stretch ? PictureFit::Stretch : PictureFit::Crop);
+    });
 }
 
 void TForm1::ConnectPages() {
@@ -164,7 +171,12 @@ void TForm1::ShowMessage(const QString& text) {
 }
 
 QString TForm1::ChooseDataFile(const QString& startFolder) {
-    return QFileDialog::getOpenFileName(this, "Open", startFolder);
+    // Every file, as at first; the pictures' names are a filter to choose.
+    QStringList patterns;
+    for (const QString& format : PictureFormats())
+        patterns << "*." + format;
+    const QString filters = "All files (*);;Pictures (" + patterns.join(' ') + ")";
+    return QFileDialog::getOpenFileName(this, "Open", startFolder, filters);
 }
 
 std::optional<float> TForm1::AskNoiseRatio() {

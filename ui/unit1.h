@@ -134,6 +134,7 @@ private:
     QAction* loadValidationItem_ = nullptr;
     QAction* noiseTrainingItem_ = nullptr;
     QAction* noiseValidationItem_ = nullptr;
+    QAction* stretchPicturesItem_ = nullptr; // a picture that is not square is stretched
     QAction* exitItem_ = nullptr;
     QAction* problemPanelItem_ = nullptr;
     QAction* parametersPanelItem_ = nullptr;

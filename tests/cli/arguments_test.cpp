@@ -110,8 +110,8 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
         {{"--image-size", "0"}, "--image-size: not an integer from 1 to 4096: '0'"},
         {{"--data", "a.txt"}, "--data: cannot be combined with --pattern"},
         {{"--validation-noise", "0.1"},
-         "--validation-noise: needs a validation grid of its own (--validation-pattern or "
-         "--validation-data)"},
+         "--validation-noise: needs a validation grid of its own (--validation-pattern, "
+         "--validation-data or --validation-image)"},
         {{"--json", "/no/such/folder/run.json"},
          "--json: cannot write to '/no/such/folder/run.json'"},
         {{"--threads", "0"}, "--threads: not an integer from 1 to 1024: '0'"},
@@ -129,7 +129,7 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
 
 TEST(Arguments, WithoutATrainingSourceTheRunIsRefused) {
     EXPECT_EQ(Parse({"--validation-pattern", "cup"}).text,
-              "--pattern/--data: You must load data set for training before GP run.");
+              "--pattern/--data/--image: You must load data set for training before GP run.");
 }
 
 TEST(Arguments, DecimalsTakeEveryForm) {

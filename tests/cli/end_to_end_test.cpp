@@ -149,6 +149,39 @@ TEST_F(EndToEnd, OutputsGoToDevicesAndPipes) {
     }
 }
 
+TEST_F(EndToEnd, PicturesBecomeGridsAndBadOnesAreRefusedNamingTheFile) {
+    // Columns of grey 0, 60, 120, 180 over two rows: cropped, columns 1 and 2.
+    QImage picture(4, 2, QImage::Format_Grayscale8);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            picture.scanLine(y)[x] = static_cast<uchar>(60 * x);
+    ASSERT_TRUE(picture.save(Path("p.png")));
+    const float one = static_cast<float>(2 * 60 / 255.0 - 1);
+    const float two = static_cast<float>(2 * 120 / 255.0 - 1);
+    EXPECT_EQ(SavedTraining({"--image", Path("p.png"), "--size", "2"}),
+              (std::vector<float>{one, two, one, two}));
+    const std::vector<float> stretched =
+        SavedTraining({"--image", Path("p.png"), "--size", "2", "--image-fit", "stretch"});
+    EXPECT_EQ(stretched[1], static_cast<float>(2 * 150 / 255.0 - 1));
+
+    const CliResult run =
+        RunCli(SmallRun() + QStringList{"--image", Path("p.png"), "--validation-image",
+                                        Path("p.png"), "--validation-size", "3"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+
+    WriteText(Path("cut.png"), "\x89PNG\r\n\x1a\n");
+    const CliResult cut = RunCli({"--image", Path("cut.png")});
+    EXPECT_EQ(cut.exitCode, 1);
+    // The PNG library may say why first, on a line of its own.
+    const std::string line = "--image: Cannot read the picture " + Path("cut.png").toStdString() +
+                             ": it is damaged or cut short\n";
+    ASSERT_GE(cut.err.size(), line.size());
+    EXPECT_EQ(cut.err.substr(cut.err.size() - line.size()), line);
+    const CliResult both = RunCli({"--data", Path("p.png"), "--image", Path("p.png")});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_EQ(both.err, "--image: cannot be combined with --data\n");
+}
+
 TEST_F(EndToEnd, NoiseIsDrawnFromTheGeneratorAsItIsAtStart) {
     const std::vector<float> saved =
         SavedTraining({"--pattern", "line", "--size", "6", "--noise", "0.5", "--seed", "3"});
@@ -256,7 +289,8 @@ TEST_F(EndToEnd, RefusalsExitWithStatusTwoAndOneLine) {
          "--crossover: The sum of operation rate must be 1.0\n"},
         {{"--pattern", "cup", "--max-length", "50"},
          "--max-length: Maximum length must be at least 70.\n"},
-        {{"--size", "4"}, "--pattern/--data: You must load data set for training before GP run.\n"},
+        {{"--size", "4"},
+         "--pattern/--data/--image: You must load data set for training before GP run.\n"},
     };
     for (const auto& [arguments, line] : cases) {
         const CliResult result = RunCli(arguments);

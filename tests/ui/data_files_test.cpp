@@ -8,9 +8,11 @@
 #include "ui/controls.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -66,6 +68,41 @@ TEST_F(DataFilesTest, ValuesWithoutDigitsOnOneSideOfThePointLoad) {
     EXPECT_TRUE(form->messages.isEmpty());
     ASSERT_TRUE(form->TrainingGrid());
     EXPECT_EQ(*form->TrainingGrid(), GridOf(2, {5, 0.5f, -0.5f, 0.5f}));
+}
+
+TEST_F(DataFilesTest, PicturesLoadAtTheGroupsSizeAndAreToldByTheirContent) {
+    // A grey picture named like a data file, and a data file named like a picture.
+    QImage picture(4, 2, QImage::Format_Grayscale8);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            picture.scanLine(y)[x] = static_cast<uchar>(60 * x);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "png");
+    const float one = static_cast<float>(2 * 60 / 255.0 - 1);
+    const float two = static_cast<float>(2 * 120 / 255.0 - 1);
+
+    Find<QSpinBox>("CSpinEdit1")->setValue(2);
+    Load("BitBtn3", WriteFile("picture.txt", png));
+    ASSERT_TRUE(form->messages.isEmpty()) << form->messages.join("").toStdString();
+    EXPECT_EQ(*form->TrainingGrid(), GridOf(2, {one, two, one, two}));
+    EXPECT_EQ(form->ValidationGrid(), form->TrainingGrid());
+
+    form->findChild<QAction*>("StretchPictures1")->setChecked(true);
+    Load("BitBtn3", WriteFile("picture.png", png));
+    EXPECT_EQ(form->TrainingGrid()->At(0, 1), static_cast<float>(2 * 150 / 255.0 - 1));
+    Load("BitBtn3", WriteFile("numbers.png", "1 2\n3 4\n"));
+    EXPECT_EQ(*form->TrainingGrid(), GridOf(2, {1, 2, 3, 4}));
+
+    // A cut picture is refused and changes nothing.
+    const DataGrid before = *form->TrainingGrid();
+    Load("BitBtn3", WriteFile("cut.png", png.left(png.size() / 2)));
+    ASSERT_EQ(form->messages.size(), 1);
+    EXPECT_TRUE(form->messages[0].startsWith("Cannot read the picture "))
+        << form->messages[0].toStdString();
+    EXPECT_TRUE(form->messages[0].endsWith(": it is damaged or cut short"));
+    EXPECT_EQ(*form->TrainingGrid(), before);
 }
 
 TEST_F(DataFilesTest, PatternSavedAsFileLoadsBackToTheSameGridAndPicture) {
