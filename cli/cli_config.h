@@ -3,12 +3,15 @@
 
 #include "data/area_average.h"
 #include "engine/run_settings.h"
+#include "export/export.h"
+#include "picture/grid_image.h"
 #include "setup/settings.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quba {
 
@@ -24,6 +27,12 @@ struct GridSource {
     [[nodiscard]] bool Given() const {
         return patternIndex >= 0 || !dataFile.empty() || !imageFile.empty();
     }
+};
+
+// One --export: the best programs as code in a file.
+struct ExportTarget {
+    ExportFormat format = ExportFormat::C;
+    std::string path;
 };
 
 struct CliConfig {
@@ -46,6 +55,14 @@ struct CliConfig {
     std::string bestImagePath;
     int32_t imageSize = 120;
     std::string saveTrainingPath;
+    std::vector<ExportTarget> exports;
+    std::string renderPath;
+    int32_t renderSize = 512;
+    RedrawStyle renderStyle = RedrawStyle::Grey;
+    std::string saveOutputPath;
+    // The population (0-based) whose best program --render and --save-output
+    // use; without it, the one with the lowest training error.
+    std::optional<int32_t> pick;
     bool quiet = false;
     bool timing = false; // report where the run's time went
 

@@ -119,6 +119,24 @@ std::vector<OptionSpec> MakeOptions() {
               "PNG of the best program's output on the training grid after the last step."),
         Value("image-size", "PX", "Pixel size of that PNG, 1 to 4096.", "120"),
         Value("save-training", "FILE", "Write the training grid (after noise) as a data file."),
+        Value("export", "FORMAT:FILE",
+              "Write the best programs as code, one function per population: FORMAT is c (C99 "
+              "that computes what the run computed, bit for bit), python (NumPy), glsl (a "
+              "fragment shader) or latex. Repeatable."),
+        Value("render", "FILE",
+              "PNG of the chosen best program (see --pick) redrawn at any size, upright as the "
+              "training picture."),
+        Value("render-size", "PX", "Pixel size of that PNG, 1 to 8192.", "512"),
+        Value("render-style", "STYLE",
+              "grey (black -1 to white 1, failed evaluations magenta) or map (the colours of the "
+              "grid pictures).",
+              "grey"),
+        Value("save-output", "FILE",
+              "Write the chosen best program's output on the training grid as a data file; nan "
+              "marks a failed cell."),
+        Value("pick", "K",
+              "The population whose best program --render and --save-output use (default: the "
+              "lowest training error at the end, the lowest number on a tie)."),
         Switch("quiet", "No progress on standard error."),
         Switch("timing",
                "After the run, print on standard error the time spent evaluating and the rest."),

@@ -6,6 +6,9 @@
 
 #include <QCommandLineParser>
 
+#include <string>
+#include <vector>
+
 namespace quba {
 
 namespace {
@@ -19,6 +22,13 @@ public:
     }
     [[nodiscard]] std::string Text(const char* name) const {
         return OptionValue(parser_, name).toStdString();
+    }
+    // Every value of an option that may be given more than once.
+    [[nodiscard]] std::vector<std::string> Texts(const char* name) const {
+        std::vector<std::string> texts;
+        for (const QString& value : parser_.values(QString::fromUtf8(name)))
+            texts.push_back(value.toStdString());
+        return texts;
     }
 
 private:
@@ -136,6 +146,23 @@ void ReadEvaluation(const OptionReader& options, CliConfig& config) {
         evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
 }
 
+void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
+    for (const std::string& text : options.Texts("export"))
+        config.exports.push_back(ExportTargetOf("export", text));
+    if (options.IsSet("render"))
+        config.renderPath = OutputFileName("render", options.Text("render"));
+    config.renderSize = IntegerInRange("render-size", options.Text("render-size"), 1, 8192);
+    config.renderStyle = RedrawStyleOf("render-style", options.Text("render-style"));
+    if (options.IsSet("save-output"))
+        config.saveOutputPath = OutputFileName("save-output", options.Text("save-output"));
+    if (options.IsSet("pick")) {
+        if (config.renderPath.empty() && config.saveOutputPath.empty())
+            throw OptionError("pick", "chooses the program of --render and --save-output; give "
+                                      "one of them");
+        config.pick = IntegerInRange("pick", options.Text("pick"), 1, config.populationCount) - 1;
+    }
+}
+
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
     if (options.IsSet("seed"))
         config.seed = SeedValue("seed", options.Text("seed"));
@@ -148,6 +175,7 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
     config.imageSize = IntegerInRange("image-size", options.Text("image-size"), 1, 4096);
     if (options.IsSet("save-training"))
         config.saveTrainingPath = OutputFileName("save-training", options.Text("save-training"));
+    ReadFormulaOutputs(options, config);
     config.quiet = options.IsSet("quiet");
     config.timing = options.IsSet("timing");
 }

@@ -1,9 +1,10 @@
 #include "cli/run_outputs.h"
 
-#include "cli/best_image.h"
+#include "cli/formula_outputs.h"
 #include "cli/output_file.h"
 #include "cli/run_record.h"
 #include "core/decimal.h"
+#include "picture/grid_image.h"
 
 #include <cstdio>
 
@@ -20,8 +21,8 @@ bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::
                     "nothing written\n";
         return true;
     }
-    return WriteOutput("best-image", config.bestImagePath, BestImagePng(*picture, config.imageSize),
-                       out, messages);
+    return WriteOutput("best-image", config.bestImagePath,
+                       PngBytes(GridImage(*picture, config.imageSize)), out, messages);
 }
 
 // Node-case evaluations of the run: every step's programs times the training
@@ -69,6 +70,7 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
     }
     if (!config.bestImagePath.empty())
         written = WriteImageIfAny(config, recorder, out, messages) && written;
+    written = WriteFormulaOutputs(config, recorder, out, messages) && written;
     if (config.timing)
         ReportTiming(config, recorder, messages);
     return written;

@@ -1,5 +1,5 @@
 // What a finished (or interrupted) run leaves: the run record, the
-// best-program text and the best picture.
+// best-program text, the best picture and the best programs' code and redraw.
 #pragma once
 
 #include "cli/cli_config.h"
@@ -10,7 +10,8 @@
 namespace quba {
 
 // Writes the JSON record, then the best-program text (or the JSON) to `out`,
-// then the PNG. Problems go to `messages`; false when a file could not be written.
+// then the PNG, the exports, the redraw and the saved output. Problems go to `messages`; false when
+// a file could not be written.
 bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
                      std::ostream& messages);
 

@@ -24,11 +24,20 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
     QJsonArray history;
     for (const StepRecord& step : population.history)
         history.append(StepJson(step));
-    return {{"number", population.number},
-            {"seed", static_cast<qint64>(population.seed)},
-            {"generations", population.generations},
-            {"history", history},
-            {"best", QString::fromStdString(population.best)}};
+    QJsonObject json{{"number", population.number},
+                     {"seed", static_cast<qint64>(population.seed)},
+                     {"generations", population.generations},
+                     {"history", history},
+                     {"best", QString::fromStdString(population.best)},
+                     {"rawBytes", static_cast<qint64>(population.rawBytes)}};
+    // A population that never stepped has no formula to measure.
+    const auto& figures = population.figures;
+    json["formulaBytes"] =
+        figures ? QJsonValue(static_cast<qint64>(figures->formulaBytes)) : QJsonValue();
+    json["compressionRatio"] = figures ? DoubleJson(figures->compressionRatio) : QJsonValue();
+    json["psnr"] = figures ? DoubleJson(figures->psnr) : QJsonValue();
+    json["validationPsnr"] = figures ? DoubleJson(figures->validationPsnr) : QJsonValue();
+    return json;
 }
 
 } // namespace
@@ -42,8 +51,12 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
         population.seed = static_cast<size_t>(i) < seeds.size() ? seeds[i] : 0;
         population.generations = TextToInteger(config.populations[i].generationsText);
         population.history = recorder.History(i);
-        if (const auto& best = recorder.Best(i))
+        population.rawBytes = RawBytes(config.training.size);
+        if (const auto& best = recorder.Best(i)) {
             population.best = best->text;
+            population.figures = FiguresOf(*best);
+            population.rawBytes = population.figures->rawBytes;
+        }
         record.populations.push_back(std::move(population));
     }
     record.memo = recorder.Memo();
@@ -51,12 +64,16 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
 }
 
 QJsonValue FloatJson(float value) {
+    // Written shortest, the double of a float reads back as that float.
+    return DoubleJson(static_cast<double>(value));
+}
+
+QJsonValue DoubleJson(double value) {
     if (std::isnan(value))
         return QStringLiteral("nan");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
-    // Written shortest, the double of a float reads back as that float.
-    return static_cast<double>(value);
+    return value;
 }
 
 QByteArray RunRecordJson(const RunRecord& record) {

@@ -4,12 +4,14 @@
 
 #include "cli/cli_config.h"
 #include "cli/run_recorder.h"
+#include "export/figures.h"
 
 #include <QByteArray>
 #include <QJsonValue>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct PopulationRecord {
     int32_t generations = 0;
     std::vector<StepRecord> history;
     std::string best; // output name, "=" and the program text; empty when never stepped
+    int64_t rawBytes = 0;
+    std::optional<FormulaFigures> figures; // none when never stepped
 };
 
 struct RunRecord {
@@ -33,6 +37,8 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
 // A 32-bit value as a number that reads back as the same float; "inf",
 // "-inf" or "nan" when it is not finite.
 QJsonValue FloatJson(float value);
+// The same for a double.
+QJsonValue DoubleJson(double value);
 QByteArray RunRecordJson(const RunRecord& record);
 
 } // namespace quba

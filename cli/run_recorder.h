@@ -51,6 +51,9 @@ public:
     [[nodiscard]] const std::optional<BestProgram>& Best(int32_t population) const {
         return best_[population];
     }
+    [[nodiscard]] const std::array<std::optional<BestProgram>, 4>& BestPrograms() const {
+        return best_;
+    }
     // The best program's output on the training grid at the last step.
     [[nodiscard]] const std::optional<DataGrid>& LastTrainingPicture() const {
         return trainingPicture_;

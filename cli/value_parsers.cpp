@@ -122,6 +122,21 @@ PictureFit PictureFitOf(const std::string& option, const std::string& text) {
     throw OptionError(option, "not a fit (crop, stretch): " + Quoted(text));
 }
 
+RedrawStyle RedrawStyleOf(const std::string& option, const std::string& text) {
+    if (const auto style = RedrawStyleByName(text))
+        return *style;
+    throw OptionError(option, "not a style (grey, map): " + Quoted(text));
+}
+
+ExportTarget ExportTargetOf(const std::string& option, const std::string& text) {
+    const size_t colon = text.find(':');
+    const auto format = ExportFormatByName(text.substr(0, colon));
+    if (colon == std::string::npos || !format)
+        throw OptionError(option, "not FORMAT:FILE with FORMAT one of c, python, glsl, latex: " +
+                                      Quoted(text));
+    return {*format, OutputFileName(option, text.substr(colon + 1))};
+}
+
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
     if (text == "batch")
         return EvaluatorKind::Batch;

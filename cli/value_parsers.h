@@ -3,6 +3,7 @@
 // fields do) or throws OptionError naming the option and what it accepts.
 #pragma once
 
+#include "cli/cli_config.h"
 #include "data/area_average.h"
 #include "engine/primitives.h"
 #include "engine/run_settings.h"
@@ -37,6 +38,12 @@ SelectionMethod SelectionMethodOf(const std::string& option, const std::string& 
 
 // "crop" or "stretch".
 PictureFit PictureFitOf(const std::string& option, const std::string& text);
+
+// "grey" or "map".
+RedrawStyle RedrawStyleOf(const std::string& option, const std::string& text);
+
+// "FORMAT:FILE", FORMAT one of the export formats and FILE writable.
+ExportTarget ExportTargetOf(const std::string& option, const std::string& text);
 
 // "batch" or "reference".
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);

@@ -121,6 +121,11 @@ bool ReadStream(std::istream& in, ValueReader& reader) {
 }
 
 void AppendValue(std::string& text, float value) {
+    // Whatever its sign bit, a not-a-number (a failed cell of an output) is "nan".
+    if (std::isnan(value)) {
+        text += "nan";
+        return;
+    }
     // Shortest form that reads back as the same float: "0.1", "-3.5", "1e-05".
     std::array<char, 32> buffer{};
     const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);

@@ -1,5 +1,6 @@
 #include "data/rendering.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quba {
@@ -13,6 +14,11 @@ uint8_t Intensity(double magnitude) {
     if (scaled >= 255.0)
         return 255;
     return static_cast<uint8_t>(scaled);
+}
+
+// round(255 (v + 1) / 2) of a value within [-1, 1]; exact in double.
+uint8_t GreyLevel(double value) {
+    return static_cast<uint8_t>(std::lround(127.5 * (value + 1.0)));
 }
 
 // trunc(index x cell) with the product formed exactly in extended: an index of
@@ -36,6 +42,13 @@ Rgb ColourOfValue(float value) {
     }
     const uint8_t k = Intensity(-static_cast<double>(value));
     return {k, static_cast<uint8_t>(255 - k), 0};
+}
+
+Rgb GreyOfValue(float value) {
+    if (std::isnan(value))
+        return kFailedMarker;
+    const uint8_t level = GreyLevel(std::clamp(static_cast<double>(value), -1.0, 1.0));
+    return {level, level, level};
 }
 
 CellRect CellRectangle(int32_t width, int32_t height, int32_t size, int32_t r, int32_t c) {

@@ -17,6 +17,12 @@ struct Rgb {
 // a not-a-number is black.
 Rgb ColourOfValue(float value);
 
+// The grey of a redrawn picture, the inverse of a picture's grey levels: -1
+// black to +1 white, round(255 (v + 1) / 2) after clamping to [-1, 1]; a
+// not-a-number (a failed evaluation) is kFailedMarker.
+inline constexpr Rgb kFailedMarker{255, 0, 255};
+Rgb GreyOfValue(float value);
+
 // The pixels x in [left, right) and y in [top, bottom) of one cell.
 struct CellRect {
     int32_t left = 0;

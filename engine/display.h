@@ -17,6 +17,7 @@ namespace quba {
 struct BestProgram {
     int32_t population = 0; // 0-based
     int32_t generation = 0;
+    uint32_t seed = 0; // the population's seed
     std::shared_ptr<const Problem> problem;
     std::vector<int32_t> nodes; // the program's `length` codes
     float trainingFitness = 0;  // its rawFitness

@@ -45,7 +45,8 @@ std::string JoinedBestTexts(const RunCounters& counters) {
 }
 
 void StartPopulation(Run& run, int32_t i, const SeedClock& clock) {
-    run.random.SeedRandom(clock());
+    run.seeds[i] = clock();
+    run.random.SeedRandom(run.seeds[i]);
     Population& population = *run.runTable.populations[i];
     InitializePopulation(run.random, *run.runTable.problem, population);
     run.runCounters.generationCounts[i] = population.generations;
@@ -58,6 +59,7 @@ BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best,
     BestProgram program;
     program.population = i;
     program.generation = g;
+    program.seed = run.seeds[i];
     program.problem = run.runTable.problem;
     program.nodes.assign(best.nodes.begin(), best.nodes.begin() + best.length);
     program.trainingFitness = best.rawFitness;

@@ -45,6 +45,7 @@ struct Run {
     RunTable runTable;
     RunCounters runCounters;
     FitnessEvaluators evaluators;
+    std::array<uint32_t, 4> seeds{}; // what StartPopulation seeded each population with
 };
 
 // Seconds since 1970, the seed of every population.

@@ -10,6 +10,7 @@ packages=(
     qt6-image-formats-plugins
     clang libclang-rt-14-dev libomp-14-dev
     time
+    python3 python3-numpy glslang-tools
 )
 
 missing=()

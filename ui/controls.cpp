@@ -1,14 +1,26 @@
 #include "ui/controls.h"
 
-#include "data/rendering.h"
+#include "picture/grid_image.h"
 
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
 
 namespace quba {
 
-GridPicture::GridPicture(int side, QWidget* parent) : QFrame(parent), side_(side) {
+GridPicture::GridPicture(int side, QWidget* parent)
+    : QFrame(parent), side_(side), saveAction_(new QAction("Save picture...", this)) {
+    saveAction_->setEnabled(false);
+    addAction(saveAction_);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(saveAction_, &QAction::triggered, this, &GridPicture::SavePictureClicked);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     QPalette frame = palette();
@@ -21,7 +33,29 @@ void GridPicture::Draw(const DataGrid& grid) {
     if (grid.Empty())
         return;
     grid_ = grid;
+    saveAction_->setEnabled(true);
     Render();
+}
+
+bool GridPicture::SavePicture(const QString& path, int pixels) const {
+    if (grid_.Empty())
+        return false;
+    QSaveFile file(path);
+    const QByteArray png = PngBytes(GridImage(grid_, pixels));
+    return file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
+}
+
+void GridPicture::SavePictureClicked() {
+    bool chosen = false;
+    const int pixels = QInputDialog::getInt(
+        this, "Save picture", "Size in pixels:", std::max(side_, 512), 1, 8192, 1, &chosen);
+    if (!chosen)
+        return;
+    const QString path =
+        QFileDialog::getSaveFileName(this, "Save picture", "picture.png", "PNG pictures (*.png)");
+    if (!path.isEmpty() && !SavePicture(path, pixels))
+        QMessageBox::warning(this, QCoreApplication::applicationName(),
+                             "Cannot write file " + path);
 }
 
 void GridPicture::SetSide(int side) {
@@ -34,16 +68,8 @@ void GridPicture::SetSide(int side) {
 }
 
 void GridPicture::Render() {
-    // A smaller grid must not leave a strip of the previous one at the edges.
-    image_ = QImage(side_, side_, QImage::Format_RGB32);
-    image_.fill(Qt::white);
-    QPainter painter(&image_);
-    DrawGrid(side_, side_, grid_.Size(), grid_.Data(),
-             [&painter](const CellRect& cell, Rgb colour) {
-                 painter.fillRect(
-                     QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top),
-                     QColor(colour.red, colour.green, colour.blue));
-             });
+    // A fresh image on white: a smaller grid leaves no strip of the previous one.
+    image_ = GridImage(grid_, side_);
     update();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/grid.h"
 
+#include <QAction>
 #include <QColor>
 #include <QFrame>
 #include <QImage>
@@ -18,11 +19,17 @@ namespace quba {
 
 // A framed picture of side x side pixels showing a grid cell by cell in the
 // colour map. It stays empty until the first grid is drawn; each grid is drawn
-// on white, so pixels that no cell covers are white.
+// on white, so pixels that no cell covers are white. Its context menu saves
+// the grid as a PNG at a chosen size.
 class GridPicture : public QFrame {
     Q_OBJECT
 public:
     GridPicture(int side, QWidget* parent);
+
+    // The grid drawn on pixels x pixels written to `path` as a PNG; false
+    // when nothing is shown or the file cannot be written.
+    bool SavePicture(const QString& path, int pixels) const;
+    [[nodiscard]] QAction* SavePictureAction() const { return saveAction_; }
 
     void Draw(const DataGrid& grid);
     // A new side redraws the grid shown, cell by cell at the new size.
@@ -35,10 +42,13 @@ protected:
 
 private:
     void Render();
+    // Asks for a size and a file name, then saves.
+    void SavePictureClicked();
 
     int side_;
     DataGrid grid_;
     QImage image_;
+    QAction* saveAction_;
 };
 
 // A list whose pick is a mouse click on an item (the same item again

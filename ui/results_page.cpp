@@ -214,6 +214,8 @@ void ResultsPage::ClearCurves(int32_t labelPopulation) {
     for (CurveChart* chart : {fitnessChart_, lengthChart_, fitnessWindowChart_, lengthWindowChart_})
         chart->ClearCurves();
     runLabelPopulation_ = labelPopulation;
+    // A new run: the programs of the last one are no longer its best.
+    best_ = {};
 }
 
 void ResultsPage::ShowStatusLines(int32_t populationCount) {

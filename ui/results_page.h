@@ -44,9 +44,13 @@ public:
     [[nodiscard]] bool StopButtonIsDefault() const { return stopButtonIsDefault_; }
     [[nodiscard]] CurveChart* FitnessChart() const { return fitnessChart_; }
     [[nodiscard]] CurveChart* LengthChart() const { return lengthChart_; }
-    // Population i's best program at its last step, kept after the run.
+    // Population i's best program at its last step, kept after the run until
+    // the next one starts.
     [[nodiscard]] const std::optional<BestProgram>& Best(int32_t population) const {
         return best_[population];
+    }
+    [[nodiscard]] const std::array<std::optional<BestProgram>, 4>& BestPrograms() const {
+        return best_;
     }
 
     // The data pictures follow the problem page's grids.

@@ -110,6 +110,7 @@ void RunController::StopOrResume() {
     const bool wasPaused = problem.paused;
     problem.paused = !wasPaused;
     results_.SetStopButtonRole(!wasPaused);
+    emit runStateChanged();
 }
 
 bool RunController::PumpMessages() {
@@ -125,6 +126,7 @@ bool RunController::PumpMessages() {
 void RunController::SetRunning(bool running) {
     running_ = running;
     results_.SetRunButtons(running);
+    emit runStateChanged();
 }
 
 void RunController::ClearCurves(int32_t labelPopulation) {

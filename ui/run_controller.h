@@ -62,6 +62,10 @@ public:
     [[nodiscard]] std::string OutputName() const override;
     void ShowFatalMessage(const std::string& message) override;
 
+signals:
+    // A run began or ended, or was paused or resumed.
+    void runStateChanged();
+
 private:
     // Shows a refused Start and points at what it is about.
     void ShowRefusal(const Refusal& refusal);

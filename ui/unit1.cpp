@@ -6,6 +6,7 @@
 #include "ui/about.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
+#include "ui/export_dialog.h"
 #include "ui/populations_page.h"
 #include "ui/problem_page.h"
 #include "ui/results_page.h"
@@ -23,6 +24,8 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quba {
 
@@ -109,6 +112,8 @@ void TForm1::BuildMenu() {
     file->addSeparator();
     stretchPicturesItem_ = AddItem(file, "StretchPictures1", "Stretch pictures to a square (&P)");
     stretchPicturesItem_->setCheckable(true);
+    exportItem_ = AddItem(file, "Export1", "Export... (&E)", QKeySequence(Qt::CTRL | Qt::Key_E));
+    exportItem_->setEnabled(false);
     file->addSeparator();
     exitItem_ = AddItem(file, "Exit1", "Exit (&X)");
 
@@ -146,6 +151,25 @@ void TForm1::ConnectMenu() {
     connect(stretchPicturesItem_, &QAction::toggled, this, [this](bool stretch) {
         problemPage_->SetPictureFit(stretch ? PictureFit::Stretch : PictureFit::Crop);
     });
+    connect(exportItem_, &QAction::triggered, this, &TForm1::Export1Click);
+    connect(runController_, &RunController::runStateChanged, this, &TForm1::UpdateExportItem);
+}
+
+void TForm1::UpdateExportItem() {
+    const auto& best = resultsPage_->BestPrograms();
+    const bool any =
+        std::any_of(best.begin(), best.end(), [](const auto& b) { return b.has_value(); });
+    exportItem_->setEnabled(any && (!runController_->IsRunning() || runController_->Paused()));
+}
+
+void TForm1::Export1Click() {
+    UpdateExportItem();
+    if (!exportItem_->isEnabled())
+        return;
+    ExportDialog dialog(
+        BestProgramItems(runController_->OutputName(), resultsPage_->BestPrograms()), DataFolder(),
+        [this](const QString& text) { ShowMessage(text); }, this);
+    dialog.exec();
 }
 
 void TForm1::ConnectPages() {

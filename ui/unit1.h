@@ -113,6 +113,11 @@ private:
     void BitBtn1Click();
     void PressIfShown(QPushButton* button);
 
+    // Export: the best programs as code or pictures, after a run or while
+    // it is paused.
+    void Export1Click();
+    void UpdateExportItem();
+
     // Chart windows.
     void Chart2DblClick();
     void Chart3DblClick();
@@ -135,6 +140,7 @@ private:
     QAction* noiseTrainingItem_ = nullptr;
     QAction* noiseValidationItem_ = nullptr;
     QAction* stretchPicturesItem_ = nullptr; // a picture that is not square is stretched
+    QAction* exportItem_ = nullptr;
     QAction* exitItem_ = nullptr;
     QAction* problemPanelItem_ = nullptr;
     QAction* parametersPanelItem_ = nullptr;

@@ -3,7 +3,12 @@
 #include "cli/run_grids.h"
 #include "cli/start_checks.h"
 
+#include <QFile>
 #include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
 
 CliResult RunCli(const QStringList& arguments) {
     QProcess process;
@@ -19,6 +24,16 @@ CliResult RunCli(const QStringList& arguments) {
 QStringList SmallRun() {
     return {
         "--population-size", "50", "--generations", "3", "--size", "8", "--seed", "7", "--quiet"};
+}
+
+std::vector<float> ReadFloats(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    std::istringstream in(file.readAll().toStdString());
+    std::vector<float> values;
+    for (std::string token; in >> token;)
+        values.push_back(std::strtof(token.c_str(), nullptr));
+    return values;
 }
 
 std::optional<std::string> FirstRefusal(quba::CliConfig config, uint64_t physicalMemory) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct CliResult {
     int exitCode = -1;
@@ -19,6 +20,8 @@ struct CliResult {
 CliResult RunCli(const QStringList& arguments);
 // Arguments of a small, seeded, quiet run.
 QStringList SmallRun();
+// The numbers of a data file quba-cli wrote, "nan" included, row after row.
+std::vector<float> ReadFloats(const QString& path);
 
 // The line quba-cli prints when Start refuses `config` (its grids built from
 // their sources), or nothing when the run may start.

@@ -23,16 +23,6 @@ using namespace quba;
 
 namespace {
 
-std::vector<float> ReadValues(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    std::istringstream in(file.readAll().toStdString());
-    std::vector<float> values;
-    for (std::string token; in >> token;)
-        values.push_back(std::strtof(token.c_str(), nullptr));
-    return values;
-}
-
 void WriteText(const QString& path, const std::string& text) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -51,7 +41,7 @@ protected:
         const CliResult result = RunCli(arguments + QStringList{"--generations", "0", "--quiet",
                                                                 "--save-training", Path("t.txt")});
         EXPECT_EQ(result.exitCode, 0) << result.err;
-        return ReadValues(Path("t.txt"));
+        return ReadFloats(Path("t.txt"));
     }
 
 private:
@@ -270,16 +260,23 @@ TEST_F(EndToEnd, TimingReportsWhereTheTimeWent) {
 }
 
 TEST_F(EndToEnd, WithoutAStepNothingIsBest) {
-    const CliResult result =
-        RunCli(SmallRun() + QStringList{"--pattern", "line", "--generations", "0", "--json", "-",
-                                        "--best-image", Path("b.png")});
+    const CliResult result = RunCli(
+        SmallRun() + QStringList{"--pattern", "line", "--generations", "0", "--json", "-",
+                                 "--best-image", Path("b.png"), "--export", "c:" + Path("f.c"),
+                                 "--render", Path("r.png"), "--save-output", Path("o.txt")});
     EXPECT_EQ(result.exitCode, 0);
     const QJsonObject run = Json(result.out);
     EXPECT_EQ(run["memo"].toString(), "");
-    EXPECT_EQ(run["populations"][0]["history"].toArray().size(), 0);
-    EXPECT_EQ(run["populations"][0]["best"].toString(), "");
-    EXPECT_FALSE(QFile::exists(Path("b.png")));
-    EXPECT_NE(result.err.find("--best-image"), std::string::npos);
+    const QJsonObject population = run["populations"][0].toObject();
+    EXPECT_EQ(population["history"].toArray().size(), 0);
+    EXPECT_EQ(population["best"].toString(), "");
+    EXPECT_EQ(population["rawBytes"].toInt(), 64);
+    EXPECT_TRUE(population["formulaBytes"].isNull());
+    EXPECT_TRUE(population["psnr"].isNull());
+    for (const char* file : {"b.png", "f.c", "r.png", "o.txt"})
+        EXPECT_FALSE(QFile::exists(Path(file))) << file;
+    for (const char* option : {"--best-image", "--export", "--render"})
+        EXPECT_NE(result.err.find(option), std::string::npos) << option;
 }
 
 TEST_F(EndToEnd, RefusalsExitWithStatusTwoAndOneLine) {
@@ -304,7 +301,7 @@ TEST_F(EndToEnd, TheTrainingGridIsSavedBeforeTheSettingsAreChecked) {
     const CliResult result = RunCli({"--pattern", "cup", "--size", "2", "--save-training",
                                      Path("t.txt"), "--function-ratio", "0.9"});
     EXPECT_EQ(result.exitCode, 2);
-    EXPECT_EQ(ReadValues(Path("t.txt")).size(), 4u);
+    EXPECT_EQ(ReadFloats(Path("t.txt")).size(), 4u);
 }
 
 TEST_F(EndToEnd, BestImageIsAPngOfTheColourMap) {

@@ -1,9 +1,7 @@
-#include "cli/best_image.h"
 #include "cli/parse_arguments.h"
 #include "cli/progress_reporter.h"
 #include "cli/run_record.h"
 #include "cli/run_recorder.h"
-#include "data/rendering.h"
 #include "tests/core/grids.h"
 
 #include <QJsonArray>
@@ -12,6 +10,7 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -71,9 +70,18 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     clock();
     clock();
     recorder.PublishCharts(1, 0, 0.5f, std::numeric_limits<float>::infinity(), 3, 1);
+    // Two functions, the two variables and no constant: 4 symbols, 2 bits a node.
+    auto problem = std::make_shared<Problem>();
+    problem->functionCount = 2;
+    problem->variableCount = 2;
+    problem->trainingSide = 30;
     BestProgram best;
     best.population = 1;
     best.text = "C=X";
+    best.problem = problem;
+    best.nodes = {0, 2, 3};
+    best.trainingFitness = 0.04f;
+    best.validationFitness = 0.0f;
     recorder.SetBestProgram(best);
     recorder.SetBestText("\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
 
@@ -86,9 +94,16 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     EXPECT_EQ(first["generations"].toInt(), 0);
     EXPECT_EQ(first["history"].toArray().size(), 0);
     EXPECT_EQ(first["best"].toString(), "");
+    EXPECT_EQ(first["rawBytes"].toInt(), 900);
+    for (const char* figure : {"formulaBytes", "compressionRatio", "psnr", "validationPsnr"})
+        EXPECT_TRUE(first[figure].isNull()) << figure;
     const QJsonObject second = populations[1].toObject();
     EXPECT_EQ(second["seed"].toInteger(), 9);
     EXPECT_EQ(second["best"].toString(), "C=X");
+    EXPECT_EQ(second["formulaBytes"].toInt(), 1);
+    EXPECT_EQ(second["compressionRatio"].toDouble(), 900.0);
+    EXPECT_NEAR(second["psnr"].toDouble(), 20.0, 1e-6);
+    EXPECT_EQ(second["validationPsnr"].toString(), "inf");
     const QJsonObject step = second["history"].toArray()[0].toObject();
     EXPECT_EQ(step["training"].toString(), "inf");
     EXPECT_EQ(step["validation"].toDouble(), 0.5);
@@ -112,26 +127,4 @@ TEST(Progress, LinesPerStepOrOneRewritingLine) {
     rewriting.Finish();
     EXPECT_EQ(terminal.str(), "\rNo1: 10 / 10  training 0.125  validation 0.125"
                               "\rNo1: 1 / 10  training 0.5  validation 0.5     \n");
-}
-
-TEST(BestImage, CellsArePaintedWithTheColourMap) {
-    // Row r runs along x, column c along y: cell [0][1] is the lower-left quarter.
-    const DataGrid grid = GridOf(2, {-1.0f, 0.5f, std::nanf(""), 3.85f});
-    const QImage image = BestPictureImage(grid, 120);
-    ASSERT_EQ(image.size(), QSize(120, 120));
-    auto colour = [](float v) {
-        const Rgb rgb = ColourOfValue(v);
-        return qRgb(rgb.red, rgb.green, rgb.blue);
-    };
-    for (int x : {0, 59})
-        for (int y : {0, 59}) {
-            EXPECT_EQ(image.pixel(x, y), colour(-1.0f));
-            EXPECT_EQ(image.pixel(x, y + 60), qRgb(0, 127, 128));
-            EXPECT_EQ(image.pixel(x + 60, y), qRgb(0, 0, 0));
-            EXPECT_EQ(image.pixel(x + 60, y + 60), qRgb(0, 0, 255));
-        }
-    // 30 cells do not quite fill 145 pixels: the last column stays white.
-    const DataGrid wide(30);
-    EXPECT_EQ(BestPictureImage(wide, 145).pixel(144, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(BestPictureImage(wide, 145).pixel(143, 0), qRgb(0, 255, 0));
 }

@@ -7,34 +7,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 
 using namespace quba;
 
 namespace {
-
-// Random well-formed prefix programs of at most `maxLength` nodes over the
-// whole node table, from a generator of the test's own.
-std::vector<int32_t> RandomProgram(const Problem& problem, std::mt19937& random, int32_t maxLength,
-                                   double functionShare) {
-    const int32_t functions = problem.functionCount;
-    const auto tableSize = static_cast<int32_t>(problem.nodeTable.size());
-    std::uniform_real_distribution<double> unit(0, 1);
-    for (;;) {
-        std::vector<int32_t> program;
-        int32_t open = 1;
-        while (open > 0 && static_cast<int32_t>(program.size()) < maxLength) {
-            const bool function = unit(random) < functionShare;
-            const int32_t code =
-                function ? std::uniform_int_distribution<int32_t>(0, functions - 1)(random)
-                         : std::uniform_int_distribution<int32_t>(functions, tableSize - 1)(random);
-            program.push_back(code);
-            open += problem.nodeTable[code].arityMinus1;
-        }
-        if (open == 0)
-            return program;
-    }
-}
 
 bool SameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;

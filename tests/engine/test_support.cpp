@@ -83,6 +83,27 @@ RunSettings DefaultRunSettings(const DataGrid& grid, int32_t count) {
     return settings;
 }
 
+std::vector<int32_t> RandomProgram(const Problem& problem, std::mt19937& random, int32_t maxLength,
+                                   double functionShare) {
+    const int32_t functions = problem.functionCount;
+    const auto tableSize = static_cast<int32_t>(problem.nodeTable.size());
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (;;) {
+        std::vector<int32_t> program;
+        int32_t open = 1;
+        while (open > 0 && static_cast<int32_t>(program.size()) < maxLength) {
+            const bool function = unit(random) < functionShare;
+            const int32_t code =
+                function ? std::uniform_int_distribution<int32_t>(0, functions - 1)(random)
+                         : std::uniform_int_distribution<int32_t>(functions, tableSize - 1)(random);
+            program.push_back(code);
+            open += problem.nodeTable[code].arityMinus1;
+        }
+        if (open == 0)
+            return program;
+    }
+}
+
 Individual MakeIndividual(const std::vector<int32_t>& codes, int32_t maxLength) {
     Individual individual;
     individual.nodes.assign(maxLength, 0);

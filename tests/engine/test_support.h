@@ -15,6 +15,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ public:
 private:
     std::shared_ptr<Problem> problem_;
 };
+
+// A random well-formed prefix program of at most `maxLength` nodes over the
+// whole node table, from a generator of the test's own.
+std::vector<int32_t> RandomProgram(const Problem& problem, std::mt19937& random, int32_t maxLength,
+                                   double functionShare);
 
 Individual MakeIndividual(const std::vector<int32_t>& codes, int32_t maxLength);
 

@@ -1,0 +1,56 @@
+#include "export/export.h"
+
+#include <array>
+#include <utility>
+
+namespace quba {
+
+namespace {
+
+constexpr std::array<std::pair<ExportFormat, const char*>, 4> kNames = {{
+    {ExportFormat::C, "c"},
+    {ExportFormat::Python, "python"},
+    {ExportFormat::Glsl, "glsl"},
+    {ExportFormat::Latex, "latex"},
+}};
+
+} // namespace
+
+std::optional<ExportFormat> ExportFormatByName(std::string_view name) {
+    for (const auto& [format, text] : kNames)
+        if (name == text)
+            return format;
+    return std::nullopt;
+}
+
+const char* ExportFormatName(ExportFormat format) {
+    for (const auto& [known, text] : kNames)
+        if (known == format)
+            return text;
+    return "";
+}
+
+std::vector<ExportItem> BestProgramItems(const std::string& outputName,
+                                         std::span<const std::optional<BestProgram>> best) {
+    std::vector<ExportItem> items;
+    for (size_t i = 0; i < best.size(); ++i)
+        if (best[i])
+            items.push_back({outputName + "_" + std::to_string(i + 1), *best[i]});
+    return items;
+}
+
+std::string ExportText(ExportFormat format, const std::vector<ExportItem>& items) {
+    switch (format) {
+    case ExportFormat::C:
+        return ExportC(items);
+    case ExportFormat::Python:
+        return ExportPython(items);
+    case ExportFormat::Glsl:
+        return ExportGlsl(items);
+    case ExportFormat::Latex:
+        return ExportLatex(items);
+    }
+    return {};
+}
+
+} // namespace quba

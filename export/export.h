@@ -1,0 +1,44 @@
+// Programs written out as code, one printer per target, each walking the
+// program through the primitive table. Constants are written with their
+// exact 32-bit values, never their display names.
+#pragma once
+
+#include "engine/display.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quba {
+
+enum class ExportFormat { C, Python, Glsl, Latex };
+
+// "c", "python", "glsl" and "latex".
+std::optional<ExportFormat> ExportFormatByName(std::string_view name);
+const char* ExportFormatName(ExportFormat format);
+
+// One program of an export and the name of its function ("C_1", "C_1_L17"),
+// which each printer makes into an identifier of its target.
+struct ExportItem {
+    std::string name;
+    BestProgram program;
+};
+
+// Each population's best program, named output name, "_" and the population
+// number ("C_1"); populations that have none are left out.
+std::vector<ExportItem> BestProgramItems(const std::string& outputName,
+                                         std::span<const std::optional<BestProgram>> best);
+
+// The whole file: a function per item, each after a comment header with the
+// program text, population, seed, training and validation error and length.
+std::string ExportText(ExportFormat format, const std::vector<ExportItem>& items);
+
+// The same, one printer each.
+std::string ExportC(const std::vector<ExportItem>& items);
+std::string ExportPython(const std::vector<ExportItem>& items);
+std::string ExportGlsl(const std::vector<ExportItem>& items);
+std::string ExportLatex(const std::vector<ExportItem>& items);
+
+} // namespace quba

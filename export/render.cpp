@@ -1,0 +1,54 @@
+#include "export/render.h"
+
+#include <omp.h>
+
+#include <vector>
+
+namespace quba {
+
+namespace {
+
+// The grid coordinate of a pixel centre: pixel p of `pixels` lies at cell
+// position u = (p + 0.5) N / pixels, and cell c's centre at u = c + 0.5 has
+// the coordinate (c + 0.5 - h) / h of the fitness cases. Both steps are
+// exact in extended for a pixel centre on a cell centre.
+float Coordinate(int32_t p, int32_t pixels, int32_t side) {
+    const auto half = static_cast<float>(side / 2);
+    const long double u = (static_cast<long double>(p) + 0.5L) * side / pixels;
+    return static_cast<float>((u - half) / half);
+}
+
+} // namespace
+
+void RenderRows(const BestProgram& program, int32_t pixels, FitnessEvaluators& evaluators,
+                const std::function<void(int32_t row, const float* values)>& take) {
+    const Problem& problem = *program.problem;
+    const int32_t side = problem.trainingSide;
+    const auto count = static_cast<size_t>(pixels);
+    std::vector<float> xs(count);
+    for (int32_t p = 0; p < pixels; ++p)
+        xs[static_cast<size_t>(p)] = Coordinate(p, pixels, side);
+    const std::vector<float> targets(count, 0.0f);
+#pragma omp parallel num_threads(evaluators.Threads())
+    {
+        Evaluator& evaluator = evaluators.ForThread(omp_get_thread_num());
+        std::vector<float> ys(count);
+        std::vector<float> values(count);
+#pragma omp for schedule(dynamic, 4)
+        for (int32_t row = 0; row < pixels; ++row) {
+            std::fill(ys.begin(), ys.end(), Coordinate(row, pixels, side));
+            evaluator.Outputs(problem, program.nodes.data(),
+                              CaseSet{xs.data(), ys.data(), targets.data(), pixels}, values.data());
+            take(row, values.data());
+        }
+    }
+}
+
+DataGrid TrainingOutput(const BestProgram& program, FitnessEvaluators& evaluators) {
+    const Problem& problem = *program.problem;
+    DataGrid grid(problem.trainingSide);
+    CaseOutputs(evaluators, problem, program.nodes.data(), problem.TrainingCases(), grid.Data());
+    return grid;
+}
+
+} // namespace quba

@@ -1,0 +1,116 @@
+// The C export compiled with gcc: on random programs of every function set,
+// the failing ones included, it gives the engine's output bit for bit.
+#include "tests/export/tools.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+using namespace quba;
+
+namespace {
+
+struct Workload {
+    std::vector<int> functions;
+    const char* lower;
+    const char* upper;
+    bool expectFailures = false;
+};
+
+// A main() that prints, for every function, the bits of its value at every
+// training case, the cases' coordinates given as bits too.
+std::string Driver(const Problem& problem, const std::vector<ExportItem>& items) {
+    std::ostringstream c;
+    c << "\n#include <stdio.h>\n#include <string.h>\n";
+    auto bitsArray = [&](const char* name, const std::vector<float>& values) {
+        c << "static const unsigned " << name << "[] = {";
+        for (float value : values)
+            c << BitsOf(value) << "u,";
+        c << "};\n";
+    };
+    bitsArray("drive_x", problem.trainingX);
+    bitsArray("drive_y", problem.trainingY);
+    c << "static float (*const drive_all[])(float, float) = {";
+    for (const ExportItem& item : items)
+        c << item.name << ",";
+    c << "};\nint main(void)\n{\n    for (unsigned f = 0; f < " << items.size()
+      << "; ++f) {\n        for (unsigned k = 0; k < " << problem.trainingCount
+      << "; ++k) {\n            float x, y, v;\n            unsigned b;\n"
+         "            memcpy(&x, &drive_x[k], 4);\n            memcpy(&y, &drive_y[k], 4);\n"
+         "            v = drive_all[f](x, y);\n            memcpy(&b, &v, 4);\n"
+         "            printf(\"%u \", b);\n        }\n        printf(\"\\n\");\n    }\n"
+         "    return 0;\n}\n";
+    return c.str();
+}
+
+// Compiles the items' C with a driver, runs it and compares every value with
+// the engine's; returns how many cases failed.
+int CompareCompiledWithEngine(ScopedProblem& scope, const std::vector<ExportItem>& items) {
+    ToolFolder folder;
+    folder.Write("formulas.c", ExportC(items) + Driver(scope.problem(), items));
+    const std::string source = folder.Path("formulas.c");
+    const std::string program = folder.Path("formulas");
+    const ToolResult built = RunTool(QUBA_TEST_C_COMPILER, {"-std=c99", "-O2", "-Wall", "-Werror",
+                                                            source, "-lm", "-o", program});
+    EXPECT_EQ(built.status, 0) << built.output;
+    const ToolResult ran = RunTool(program, {});
+    EXPECT_EQ(ran.status, 0) << ran.output;
+
+    const Problem& p = scope.problem();
+    std::istringstream lines(ran.output);
+    std::vector<float> expected(p.trainingCount);
+    int failures = 0;
+    for (const ExportItem& item : items) {
+        CaseOutputs(scope.evaluators, p, item.program.nodes.data(), p.TrainingCases(),
+                    expected.data());
+        for (int32_t k = 0; k < p.trainingCount; ++k) {
+            uint32_t bits = 0;
+            if (!(lines >> bits)) {
+                ADD_FAILURE() << "no value of " << item.name << " case " << k;
+                return failures;
+            }
+            const float actual = FloatOfBits(bits);
+            failures += std::isnan(expected[k]) ? 1 : 0;
+            if (std::isnan(expected[k]) ? !std::isnan(actual) : bits != BitsOf(expected[k])) {
+                ADD_FAILURE() << item.name << " case " << k << ": engine " << expected[k] << ", C "
+                              << actual;
+                return failures;
+            }
+        }
+    }
+    return failures;
+}
+
+class CExportTest : public ::testing::TestWithParam<Workload> {};
+
+TEST_P(CExportTest, CompiledWithGccGivesTheEnginesOutputBitForBit) {
+    const Workload& w = GetParam();
+    ProblemValues values = ValuesWith({}, RandomGrid(12, 77), 60, w.lower, w.upper);
+    for (int k : w.functions)
+        values.functionChecked[k] = true;
+    ScopedProblem scope(values);
+    std::vector<ExportItem> items = RandomItems(scope, 120, 80, 4321);
+    // A name with a comment end and a line break stays inside its comment.
+    items[0].program.text = "F=*/ broken\nline";
+    const int failures = CompareCompiledWithEngine(scope, items);
+    if (w.expectFailures) {
+        EXPECT_GT(failures, 0);
+    }
+}
+
+TEST(CExport, ProtectedRulesAtTheirEdgesGiveTheEnginesOutput) {
+    ScopedProblem scope(EdgeValues());
+    EXPECT_GT(CompareCompiledWithEngine(scope, EdgeItems(scope)), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FunctionSets, CExportTest,
+    ::testing::Values(Workload{{0, 1, 2, 3}, "-1", "1"},
+                      Workload{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "-10", "10"},
+                      Workload{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, "-1e12", "1e12", true},
+                      Workload{{2, 3, 4, 7, 10}, "-1e30", "1e30", true},
+                      Workload{{2, 6, 9, 11}, "-1e20", "1e20", true},
+                      Workload{{0, 2, 8}, "-3", "3"}));
+
+} // namespace
