@@ -50,9 +50,11 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	./fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-# Benchmarks (not tests): the evaluators' node-case rates, then whole runs.
+# Benchmarks (not tests): the evaluators' node-case rates, what keeping the
+# fronts costs, then whole runs.
 bench: build
 	$(BUILD_DIR)/bench/evaluator_bench
+	$(BUILD_DIR)/bench/front_bench --benchmark_enable_random_interleaving=true
 	bench/whole_run.sh $(BUILD_DIR)/cli/quba-cli
 
 clean:

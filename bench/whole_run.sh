@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Whole default run (circle, 30 x 30, one population of 1000, 50 generations,
-# seed 1) with the reference evaluator on one thread and the batch evaluator
-# on one thread and on all threads, alternating, REPEATS times each. Prints
-# the median wall time of each, the ratios, the evaluation rate and the peak
-# memory, and checks that every run wrote the same JSON.
+# seed 1) in several configurations, alternating, REPEATS times each: the
+# reference evaluator on one thread, the batch evaluator on one thread and on
+# all threads, and the last once more without the size-accuracy fronts.
+# Prints the median wall time of each, the ratios, the evaluation rate and the
+# peak memory, and checks that every run wrote the same record (the fronts
+# left aside).
 set -euo pipefail
 cli=${1:-build/cli/quba-cli}
 repeats=${REPEATS:-5}
@@ -11,32 +13,48 @@ threads=$(nproc)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-configs=("reference 1" "batch 1" "batch $threads")
+labels=("reference, 1 thread" "batch, 1 thread" "batch, $threads threads"
+        "batch, $threads threads, no fronts")
+arguments=("--evaluator reference --threads 1" "--evaluator batch --threads 1"
+           "--evaluator batch --threads $threads" "--evaluator batch --threads $threads --no-front")
+
+# The record without its fronts, for comparing runs with and without them.
+without_fronts() {
+    python3 -c 'import json, sys
+record = json.load(open(sys.argv[1]))
+for population in record["populations"]:
+    population.pop("front", None)
+print(json.dumps(record, sort_keys=True))' "$1"
+}
+
 for ((r = 0; r < repeats; r++)); do
-    for i in "${!configs[@]}"; do
-        read -r evaluator count <<<"${configs[$i]}"
+    for i in "${!labels[@]}"; do
+        # shellcheck disable=SC2086 # the arguments are words
         /usr/bin/time -f "%e %M" -o "$work/time" "$cli" --pattern circle --seed 1 --quiet \
-            --evaluator "$evaluator" --threads "$count" --timing --json "$work/run$i.json" \
-            >/dev/null 2>"$work/timing"
+            ${arguments[$i]} --timing --json "$work/run$i.json" >/dev/null 2>"$work/timing"
         read -r seconds kilobytes <"$work/time"
         echo "$seconds" >>"$work/seconds$i"
         echo "$kilobytes" >>"$work/memory$i"
         sed -n 's/.*, \([0-9.e+]*\) per second of evaluation/\1/p' "$work/timing" >>"$work/rate$i"
         sed -n 's/.*pictures, breeding and the rest \([0-9.]*\) s.*/\1/p' "$work/timing" >>"$work/rest$i"
+        without_fronts "$work/run$i.json" >"$work/record$i"
+        cmp -s "$work/record0" "$work/record$i" ||
+            { echo "error: '${labels[$i]}' wrote another record" >&2; exit 1; }
     done
-    cmp -s "$work/run0.json" "$work/run1.json" && cmp -s "$work/run0.json" "$work/run2.json" ||
-        { echo "error: the evaluators' JSON differs" >&2; exit 1; }
 done
 
 median() { sort -g "$1" | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 peak() { sort -n "$1" | tail -n 1; }
 
-printf '%-22s %10s %10s %16s %10s %12s\n' configuration "median s" speed-up "node-cases/s" "serial s" "peak MiB"
+printf '%-32s %10s %10s %16s %10s %12s\n' configuration "median s" speed-up "node-cases/s" "serial s" "peak MiB"
 base=$(median "$work/seconds0")
-for i in "${!configs[@]}"; do
+for i in "${!labels[@]}"; do
     m=$(median "$work/seconds$i")
-    printf '%-22s %10.3f %9.2fx %16.3g %10.3f %12.1f\n' "${configs[$i]} thread(s)" "$m" \
+    printf '%-32s %10.3f %9.2fx %16.3g %10.3f %12.1f\n' "${labels[$i]}" "$m" \
         "$(awk -v a="$base" -v b="$m" 'BEGIN {print a / b}')" "$(median "$work/rate$i")" \
         "$(median "$work/rest$i")" "$(awk -v k="$(peak "$work/memory$i")" 'BEGIN {print k / 1024}')"
 done
-echo "identical JSON in all $((repeats * ${#configs[@]})) runs"
+last=$((${#labels[@]} - 1))
+echo "the fronts cost $(awk -v a="$(median "$work/seconds$((last - 1))")" -v b="$(median "$work/seconds$last")" \
+    'BEGIN {printf "%+.1f %%", 100 * (a - b) / b}') of the run with them left out"
+echo "the same record in all $((repeats * ${#labels[@]})) runs"

@@ -29,9 +29,11 @@ struct GridSource {
     }
 };
 
-// One --export: the best programs as code in a file.
+// One --export: the best programs, or every member of every front, as code
+// in a file.
 struct ExportTarget {
     ExportFormat format = ExportFormat::C;
+    bool front = false;
     std::string path;
 };
 
@@ -49,6 +51,7 @@ struct CliConfig {
     std::array<PopulationSettings, 4> populations;
 
     EvaluationOptions evaluation;
+    bool keepFronts = true;       // --no-front, for measuring what keeping them costs
     std::optional<uint32_t> seed; // without it every population is seeded from the clock
 
     std::string jsonPath; // "-" writes the run record to standard output

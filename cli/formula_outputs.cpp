@@ -5,6 +5,7 @@
 #include "export/render.h"
 #include "picture/grid_image.h"
 
+#include <algorithm>
 #include <string>
 
 namespace quba {
@@ -16,15 +17,16 @@ constexpr const char* kNoStep = "no generation step was made, so there is no bes
 
 bool WriteExports(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
                   std::ostream& messages) {
-    const std::vector<ExportItem> items =
+    const std::vector<ExportItem> best =
         BestProgramItems(config.outputName, recorder.BestPrograms());
-    if (items.empty()) {
+    if (best.empty()) {
         messages << "--export: " << kNoStep;
         return true;
     }
+    const std::vector<ExportItem> front = FrontItems(config.outputName, recorder.Fronts());
     bool written = true;
     for (const ExportTarget& target : config.exports) {
-        const std::string text = ExportText(target.format, items);
+        const std::string text = ExportText(target.format, target.front ? front : best);
         written =
             WriteOutput("export", target.path, QByteArray::fromStdString(text), out, messages) &&
             written;
@@ -88,6 +90,13 @@ std::optional<int32_t> PickedPopulation(const CliConfig& config, const RunRecord
             picked = i;
     }
     return picked;
+}
+
+bool WritesFronts(const CliConfig& config) {
+    return config.keepFronts &&
+           (!config.jsonPath.empty() ||
+            std::any_of(config.exports.begin(), config.exports.end(),
+                        [](const ExportTarget& target) { return target.front; }));
 }
 
 bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,

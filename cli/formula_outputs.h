@@ -18,6 +18,10 @@ namespace quba {
 // None when that population never stepped.
 std::optional<int32_t> PickedPopulation(const CliConfig& config, const RunRecorder& recorder);
 
+// Whether what quba-cli writes holds the fronts' members, whose validation
+// errors and texts are then computed once the run is over.
+bool WritesFronts(const CliConfig& config);
+
 // Writes --export, --render and --save-output. Problems go to `messages`;
 // false when a file could not be written.
 bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,

@@ -1,4 +1,5 @@
 // quba-cli: one evolution run, headless, with the desktop program's Start.
+#include "cli/formula_outputs.h"
 #include "cli/interrupt.h"
 #include "cli/output_file.h"
 #include "cli/parse_arguments.h"
@@ -76,6 +77,8 @@ int main(int argc, char* argv[]) {
         BuildRun(start.settings, BuildFunctionTable(), random, recorder);
     CatchInterrupt();
     RunEvolution(*run, recorder, recorder.RecordingClock(config.seed));
+    if (WritesFronts(config))
+        recorder.CompleteFronts(run->evaluators);
 
     const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
     if (InterruptRequested())

@@ -122,7 +122,8 @@ std::vector<OptionSpec> MakeOptions() {
         Value("export", "FORMAT:FILE",
               "Write the best programs as code, one function per population: FORMAT is c (C99 "
               "that computes what the run computed, bit for bit), python (NumPy), glsl (a "
-              "fragment shader) or latex. Repeatable."),
+              "fragment shader) or latex; front-c, front-python, ... write every member of "
+              "every size-accuracy front instead. Repeatable."),
         Value("render", "FILE",
               "PNG of the chosen best program (see --pick) redrawn at any size, upright as the "
               "training picture."),
@@ -137,6 +138,9 @@ std::vector<OptionSpec> MakeOptions() {
         Value("pick", "K",
               "The population whose best program --render and --save-output use (default: the "
               "lowest training error at the end, the lowest number on a tie)."),
+        Switch("no-front",
+               "Do not keep the size-accuracy fronts (to measure what keeping them costs; the run "
+               "is the same)."),
         Switch("quiet", "No progress on standard error."),
         Switch("timing",
                "After the run, print on standard error the time spent evaluating and the rest."),

@@ -142,13 +142,17 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
     EvaluationOptions& evaluation = config.evaluation;
     evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
+    config.keepFronts = !options.IsSet("no-front");
     if (options.IsSet("threads"))
         evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
 }
 
 void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
-    for (const std::string& text : options.Texts("export"))
+    for (const std::string& text : options.Texts("export")) {
         config.exports.push_back(ExportTargetOf("export", text));
+        if (config.exports.back().front && !config.keepFronts)
+            throw OptionError("export", "the fronts are not kept with --no-front: " + text);
+    }
     if (options.IsSet("render"))
         config.renderPath = OutputFileName("render", options.Text("render"));
     config.renderSize = IntegerInRange("render-size", options.Text("render-size"), 1, 8192);

@@ -20,6 +20,16 @@ QJsonObject StepJson(const StepRecord& step) {
             {"bestLength", step.bestLength}};
 }
 
+QJsonObject MemberJson(const BestProgram& member) {
+    return {{"length", static_cast<qint64>(member.nodes.size())},
+            {"training", FloatJson(member.trainingFitness)},
+            {"validation", FloatJson(member.validationFitness)},
+            {"psnr", DoubleJson(Psnr(member.trainingFitness))},
+            {"formulaBytes", static_cast<qint64>(FormulaBytes(*member.problem, member.nodes))},
+            {"generation", member.generation},
+            {"best", QString::fromStdString(member.text)}};
+}
+
 QJsonObject PopulationJson(const PopulationRecord& population) {
     QJsonArray history;
     for (const StepRecord& step : population.history)
@@ -37,6 +47,12 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
     json["compressionRatio"] = figures ? DoubleJson(figures->compressionRatio) : QJsonValue();
     json["psnr"] = figures ? DoubleJson(figures->psnr) : QJsonValue();
     json["validationPsnr"] = figures ? DoubleJson(figures->validationPsnr) : QJsonValue();
+    if (population.front) {
+        QJsonArray front;
+        for (const BestProgram& member : *population.front)
+            front.append(MemberJson(member));
+        json["front"] = front;
+    }
     return json;
 }
 
@@ -57,6 +73,8 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
             population.figures = FiguresOf(*best);
             population.rawBytes = population.figures->rawBytes;
         }
+        if (config.keepFronts)
+            population.front = recorder.Front(i);
         record.populations.push_back(std::move(population));
     }
     record.memo = recorder.Memo();

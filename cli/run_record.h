@@ -24,7 +24,8 @@ struct PopulationRecord {
     std::vector<StepRecord> history;
     std::string best; // output name, "=" and the program text; empty when never stepped
     int64_t rawBytes = 0;
-    std::optional<FormulaFigures> figures; // none when never stepped
+    std::optional<FormulaFigures> figures;         // none when never stepped
+    std::optional<std::vector<BestProgram>> front; // none when fronts were not kept
 };
 
 struct RunRecord {

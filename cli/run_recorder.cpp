@@ -1,5 +1,7 @@
 #include "cli/run_recorder.h"
 
+#include "engine/front.h"
+
 #include <utility>
 
 namespace quba {
@@ -65,6 +67,17 @@ void RunRecorder::SetBestProgram(const BestProgram& best) {
 
 void RunRecorder::SetBestText(const std::string& text) {
     memo_ = text;
+}
+
+void RunRecorder::SetFront(int32_t population, const std::vector<BestProgram>& members) {
+    fronts_[population] = members;
+}
+
+void RunRecorder::CompleteFronts(FitnessEvaluators& evaluators) {
+    for (auto& front : fronts_)
+        for (BestProgram& member : front)
+            if (NeedsCompletion(member))
+                CompleteFrontMember(member, outputName_, evaluators);
 }
 
 void RunRecorder::SetBestPictures(const DataGrid& training, const DataGrid&) {

@@ -54,6 +54,14 @@ public:
     [[nodiscard]] const std::array<std::optional<BestProgram>, 4>& BestPrograms() const {
         return best_;
     }
+    // Population i's size-accuracy front as the last step that changed it left it.
+    [[nodiscard]] const std::vector<BestProgram>& Front(int32_t population) const {
+        return fronts_[population];
+    }
+    [[nodiscard]] const std::array<std::vector<BestProgram>, 4>& Fronts() const { return fronts_; }
+    // Computes the validation error and text of every front member once the
+    // run is over.
+    void CompleteFronts(FitnessEvaluators& evaluators);
     // The best program's output on the training grid at the last step.
     [[nodiscard]] const std::optional<DataGrid>& LastTrainingPicture() const {
         return trainingPicture_;
@@ -69,6 +77,7 @@ public:
                        float trainingFitness, int32_t averageLength, int32_t bestLength) override;
     void SetBestProgram(const BestProgram& best) override;
     void SetBestText(const std::string& text) override;
+    void SetFront(int32_t population, const std::vector<BestProgram>& members) override;
     void SetBestPictures(const DataGrid& training, const DataGrid& validation) override;
     void Refresh() override;
     bool ProcessPendingMessages() override;
@@ -91,6 +100,7 @@ private:
     std::vector<uint32_t> seeds_;
     std::string memo_;
     std::array<std::optional<BestProgram>, 4> best_;
+    std::array<std::vector<BestProgram>, 4> fronts_;
     std::optional<DataGrid> trainingPicture_;
 
     using Clock = std::chrono::steady_clock;

@@ -77,6 +77,7 @@ std::variant<CheckedStart, std::string> CheckCliStart(const CliConfig& config,
                            refusal->message);
     auto& start = std::get<CheckedStart>(outcome);
     start.settings.evaluation = config.evaluation;
+    start.settings.keepFronts = config.keepFronts;
     return std::move(start);
 }
 

@@ -130,11 +130,17 @@ RedrawStyle RedrawStyleOf(const std::string& option, const std::string& text) {
 
 ExportTarget ExportTargetOf(const std::string& option, const std::string& text) {
     const size_t colon = text.find(':');
-    const auto format = ExportFormatByName(text.substr(0, colon));
+    std::string name = text.substr(0, colon);
+    const std::string frontPrefix = "front-";
+    const bool front = name.rfind(frontPrefix, 0) == 0;
+    if (front)
+        name.erase(0, frontPrefix.size());
+    const auto format = ExportFormatByName(name);
     if (colon == std::string::npos || !format)
-        throw OptionError(option, "not FORMAT:FILE with FORMAT one of c, python, glsl, latex: " +
+        throw OptionError(option, "not FORMAT:FILE with FORMAT one of c, python, glsl, latex, "
+                                  "each also with front- before it: " +
                                       Quoted(text));
-    return {*format, OutputFileName(option, text.substr(colon + 1))};
+    return {*format, front, OutputFileName(option, text.substr(colon + 1))};
 }
 
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {

@@ -42,7 +42,8 @@ PictureFit PictureFitOf(const std::string& option, const std::string& text);
 // "grey" or "map".
 RedrawStyle RedrawStyleOf(const std::string& option, const std::string& text);
 
-// "FORMAT:FILE", FORMAT one of the export formats and FILE writable.
+// "FORMAT:FILE", FORMAT one of the export formats, or one with "front-"
+// before it, and FILE writable.
 ExportTarget ExportTargetOf(const std::string& option, const std::string& text);
 
 // "batch" or "reference".

@@ -47,6 +47,10 @@ public:
     // The best program of the population stepped, before the text box's text.
     virtual void SetBestProgram(const BestProgram& best) = 0;
     virtual void SetBestText(const std::string& text) = 0;
+    // The population's size-accuracy front, after a step that changed it:
+    // members by increasing length, their validation errors and texts not yet
+    // computed (see CompleteFrontMember).
+    virtual void SetFront(int32_t population, const std::vector<BestProgram>& members) = 0;
     // The best program's value at every cell of the training and validation
     // grids; a cell whose evaluation fails holds a not-a-number.
     virtual void SetBestPictures(const DataGrid& training, const DataGrid& validation) = 0;

@@ -26,6 +26,7 @@ std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& 
                               RandomGenerator& random, RunDisplay& display) {
     try {
         auto run = std::make_unique<Run>(random, settings.evaluation);
+        run->keepFronts = settings.keepFronts;
         run->runTable.problem = BuildProblem(settings.problem, functions);
         const auto count = static_cast<int32_t>(settings.populations.size());
         for (int32_t i = 0; i < count; ++i)
@@ -85,6 +86,7 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display) {
     AssignFitness(population, problem, run.evaluators);
     SortByFitness(population);
     const Individual& best = *population.Current()[0];
+    const bool frontChanged = run.keepFronts && run.fronts[i].Consider(population.Current(), g);
 
     const auto validation =
         static_cast<float>(ValidationFitness(run.evaluators, problem, best.nodes.data()));
@@ -102,6 +104,8 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display) {
     counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + text;
     display.SetBestProgram(BestOf(run, i, g, best, validation, std::move(text)));
     display.SetBestText(JoinedBestTexts(counters));
+    if (frontChanged)
+        display.SetFront(i, run.fronts[i].Members(i, run.seeds[i], run.runTable.problem));
 
     population.currentBuffer = 1 - population.currentBuffer;
     return display.ProcessPendingMessages();

@@ -5,6 +5,7 @@
 
 #include "core/random.h"
 #include "engine/fitness.h"
+#include "engine/front.h"
 #include "engine/population.h"
 #include "engine/problem.h"
 #include "engine/run_settings.h"
@@ -46,6 +47,8 @@ struct Run {
     RunCounters runCounters;
     FitnessEvaluators evaluators;
     std::array<uint32_t, 4> seeds{}; // what StartPopulation seeded each population with
+    bool keepFronts = true;
+    std::array<SizeAccuracyFront, 4> fronts;
 };
 
 // Seconds since 1970, the seed of every population.

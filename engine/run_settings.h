@@ -57,6 +57,8 @@ struct RunSettings {
     ProblemValues problem;
     std::vector<PopulationValues> populations; // 1 to 4
     EvaluationOptions evaluation;
+    // Keep each population's size-accuracy front; the run is the same either way.
+    bool keepFronts = true;
 };
 
 } // namespace quba

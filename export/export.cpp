@@ -39,6 +39,17 @@ std::vector<ExportItem> BestProgramItems(const std::string& outputName,
     return items;
 }
 
+std::vector<ExportItem> FrontItems(const std::string& outputName,
+                                   std::span<const std::vector<BestProgram>> fronts) {
+    std::vector<ExportItem> items;
+    for (size_t i = 0; i < fronts.size(); ++i)
+        for (const BestProgram& member : fronts[i])
+            items.push_back({outputName + "_" + std::to_string(i + 1) + "_L" +
+                                 std::to_string(member.nodes.size()),
+                             member});
+    return items;
+}
+
 std::string ExportText(ExportFormat format, const std::vector<ExportItem>& items) {
     switch (format) {
     case ExportFormat::C:

@@ -31,6 +31,11 @@ struct ExportItem {
 std::vector<ExportItem> BestProgramItems(const std::string& outputName,
                                          std::span<const std::optional<BestProgram>> best);
 
+// Every member of every population's front, named output name, "_", the
+// population number, "_L" and the length ("C_1_L17").
+std::vector<ExportItem> FrontItems(const std::string& outputName,
+                                   std::span<const std::vector<BestProgram>> fronts);
+
 // The whole file: a function per item, each after a comment header with the
 // program text, population, seed, training and validation error and length.
 std::string ExportText(ExportFormat format, const std::vector<ExportItem>& items);

@@ -53,23 +53,24 @@ ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
     column->addWidget(buttons);
 }
 
-void ChartWindow::PlaceBesideMainWindow() {
-    const QWidget* main = parentWidget();
+void PlaceBesideMainWindow(QWidget& window, int slot) {
+    const QWidget* main = window.parentWidget();
     if (main == nullptr || main->screen() == nullptr)
         return;
-    // This window's frame is not known before it is shown; the main window's
+    // The window's frame is not known before it is shown; the main window's
     // decorations are the same.
     const QMargins decorations(main->geometry().left() - main->frameGeometry().left(),
                                main->geometry().top() - main->frameGeometry().top(),
                                main->frameGeometry().right() - main->geometry().right(),
                                main->frameGeometry().bottom() - main->geometry().bottom());
-    const QSize frame = size().grownBy(decorations);
-    move(BesidePosition(main->frameGeometry(), frame, main->screen()->availableGeometry(), slot_));
+    const QSize frame = window.size().grownBy(decorations);
+    window.move(
+        BesidePosition(main->frameGeometry(), frame, main->screen()->availableGeometry(), slot));
 }
 
 void ChartWindow::ShowInFront() {
     if (!placed_) {
-        PlaceBesideMainWindow();
+        PlaceBesideMainWindow(*this, slot_);
         placed_ = true;
     }
     show();

@@ -35,8 +35,6 @@ public:
     void ShowInFront();
 
 private:
-    void PlaceBesideMainWindow();
-
     CurveChart* chart_;
     int slot_;
     bool placed_ = false;
@@ -46,5 +44,7 @@ private:
 // frame `main` on `screen`: right of it, else left of it, in `slot` 0 level
 // with its top or in slot 1 below the window of slot 0, kept on the screen.
 QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot);
+// Moves a window of the main window (its parent) to its place beside it.
+void PlaceBesideMainWindow(QWidget& window, int slot);
 
 } // namespace quba

@@ -168,8 +168,15 @@ QWidget* ResultsPage::BuildRunRow() {
     stopButton_->setEnabled(false);
     SetStopButtonRole(false);
 
+    frontButton_ = new QPushButton("Fr&ont...", row);
+    frontButton_->setObjectName("FrontButton");
+    frontButton_->setToolTip("Every population's best formula at each length");
+    // Enter presses the focused button: it must stay with Start and Resume.
+    frontButton_->setFocusPolicy(Qt::NoFocus);
+
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(frontButton_, 0, Qt::AlignBottom);
     layout->addStretch();
     layout->addLayout(progressColumn);
     layout->addStretch();
@@ -216,6 +223,8 @@ void ResultsPage::ClearCurves(int32_t labelPopulation) {
     runLabelPopulation_ = labelPopulation;
     // A new run: the programs of the last one are no longer its best.
     best_ = {};
+    fronts_ = {};
+    emit frontChanged(-1);
 }
 
 void ResultsPage::ShowStatusLines(int32_t populationCount) {
@@ -254,6 +263,11 @@ void ResultsPage::PublishCharts(int32_t population, int32_t generation, float va
         chart->AppendPoint(solid, generation, bestLength, label);
         chart->AppendPoint(dotted, generation, averageLength, label);
     }
+}
+
+void ResultsPage::SetFront(int32_t population, const std::vector<BestProgram>& members) {
+    fronts_[population] = members;
+    emit frontChanged(population);
 }
 
 void ResultsPage::SetBestProgram(const BestProgram& best) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -36,6 +37,8 @@ public:
 
     [[nodiscard]] QPushButton* StartButton() const { return startButton_; }
     [[nodiscard]] QPushButton* StopButton() const { return stopButton_; }
+    // Opens the Front window.
+    [[nodiscard]] QPushButton* FrontButton() const { return frontButton_; }
     // Start is enabled between runs, Stop during a run.
     void SetRunButtons(bool running);
     // Running: "Stop" is the cancel button (Esc). Paused: "Resume" is the
@@ -67,6 +70,13 @@ public:
                        float trainingFitness, int32_t averageLength, int32_t bestLength);
     void SetBestProgram(const BestProgram& best);
     void SetBestText(const std::string& text);
+    // Keeps population i's front and tells who listens.
+    void SetFront(int32_t population, const std::vector<BestProgram>& members);
+    // Population i's size-accuracy front, kept after the run until the next
+    // one starts.
+    [[nodiscard]] const std::vector<BestProgram>& Front(int32_t population) const {
+        return fronts_[population];
+    }
     void SetBestPictures(const DataGrid& training, const DataGrid& validation);
 
     // What the main window has grown beyond its default size goes to the
@@ -75,6 +85,8 @@ public:
 
 signals:
     void fitnessChartDoubleClicked();
+    // A step changed population i's front, or a run cleared every front (-1).
+    void frontChanged(int population);
     void lengthChartDoubleClicked();
 
 private:
@@ -96,10 +108,12 @@ private:
     std::array<QLabel*, 4> statusLines_{};
     QPushButton* startButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
+    QPushButton* frontButton_ = nullptr;
 
     bool stopButtonIsDefault_ = false;
     int32_t runLabelPopulation_ = 0; // whose points number the bottom axis in this run
     std::array<std::optional<BestProgram>, 4> best_;
+    std::array<std::vector<BestProgram>, 4> fronts_;
 };
 
 } // namespace quba

@@ -164,6 +164,10 @@ void RunController::SetBestText(const std::string& text) {
     results_.SetBestText(text);
 }
 
+void RunController::SetFront(int32_t population, const std::vector<BestProgram>& members) {
+    results_.SetFront(population, members);
+}
+
 void RunController::SetBestPictures(const DataGrid& training, const DataGrid& validation) {
     results_.SetBestPictures(training, validation);
 }

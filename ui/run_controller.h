@@ -55,6 +55,7 @@ public:
                        float trainingFitness, int32_t averageLength, int32_t bestLength) override;
     void SetBestProgram(const BestProgram& best) override;
     void SetBestText(const std::string& text) override;
+    void SetFront(int32_t population, const std::vector<BestProgram>& members) override;
     void SetBestPictures(const DataGrid& training, const DataGrid& validation) override;
     void Refresh() override;
     bool ProcessPendingMessages() override;

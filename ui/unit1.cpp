@@ -7,6 +7,7 @@
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
 #include "ui/export_dialog.h"
+#include "ui/front_window.h"
 #include "ui/populations_page.h"
 #include "ui/problem_page.h"
 #include "ui/results_page.h"
@@ -92,6 +93,7 @@ void TForm1::CreateSecondaryWindows() {
     resultsPage_->SetWindowCharts(fitnessWindow_->Chart(), lengthWindow_->Chart());
     noiseDialog_ = new TForm9([this](const QString& text) { ShowMessage(text); }, this);
     noiseRatio_ = noiseDialog_->Ratio();
+    frontWindow_ = new FrontWindow([this] { return runController_->OutputName(); }, this);
 }
 
 void TForm1::BuildMenu() {
@@ -159,7 +161,31 @@ void TForm1::UpdateExportItem() {
     const auto& best = resultsPage_->BestPrograms();
     const bool any =
         std::any_of(best.begin(), best.end(), [](const auto& b) { return b.has_value(); });
-    exportItem_->setEnabled(any && (!runController_->IsRunning() || runController_->Paused()));
+    const bool allowed = !runController_->IsRunning() || runController_->Paused();
+    exportItem_->setEnabled(any && allowed);
+    frontWindow_->SetExportAllowed(allowed);
+}
+
+void TForm1::FrontButtonClick() {
+    frontWindow_->ShowInFront();
+}
+
+void TForm1::ExportFrontMember() {
+    const BestProgram* selected = frontWindow_->Selected();
+    if (selected == nullptr)
+        return;
+    const BestProgram chosen = *selected;
+    std::array<std::vector<BestProgram>, 4> fronts;
+    for (int i = 0; i < 4; ++i)
+        fronts[i] = frontWindow_->CompletedFront(i);
+    const std::vector<ExportItem> items = FrontItems(runController_->OutputName(), fronts);
+    ExportDialog dialog(
+        items, DataFolder(), [this](const QString& text) { ShowMessage(text); }, frontWindow_);
+    for (size_t row = 0; row < items.size(); ++row)
+        if (items[row].program.population == chosen.population &&
+            items[row].program.nodes == chosen.nodes)
+            dialog.SelectRows({static_cast<int>(row)});
+    dialog.exec();
 }
 
 void TForm1::Export1Click() {
@@ -187,6 +213,12 @@ void TForm1::ConnectPages() {
     connect(resultsPage_->StopButton(), &QPushButton::clicked, this, &TForm1::BitBtn1Click);
     connect(resultsPage_, &ResultsPage::fitnessChartDoubleClicked, this, &TForm1::Chart2DblClick);
     connect(resultsPage_, &ResultsPage::lengthChartDoubleClicked, this, &TForm1::Chart3DblClick);
+    connect(resultsPage_->FrontButton(), &QPushButton::clicked, this, &TForm1::FrontButtonClick);
+    connect(resultsPage_, &ResultsPage::frontChanged, this, [this](int population) {
+        frontWindow_->SetFront(population, population < 0 ? std::vector<BestProgram>()
+                                                          : resultsPage_->Front(population));
+    });
+    connect(frontWindow_, &FrontWindow::exportRequested, this, &TForm1::ExportFrontMember);
 }
 
 void TForm1::ShowMessage(const QString& text) {

@@ -23,6 +23,7 @@ namespace quba {
 
 class PopulationsPage;
 class ProblemPage;
+class FrontWindow;
 class ResultsPage;
 class RunController;
 class TAboutBox;
@@ -117,6 +118,9 @@ private:
     // it is paused.
     void Export1Click();
     void UpdateExportItem();
+    // The Front window and the export of a member chosen there.
+    void FrontButtonClick();
+    void ExportFrontMember();
 
     // Chart windows.
     void Chart2DblClick();
@@ -158,6 +162,7 @@ private:
     TForm5* fitnessWindow_ = nullptr;
     TForm6* lengthWindow_ = nullptr;
     TForm9* noiseDialog_ = nullptr;
+    FrontWindow* frontWindow_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
 
     QEventLoop* splashWait_ = nullptr; // the splash's wait, while it lasts

@@ -117,9 +117,13 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
         {{"--threads", "0"}, "--threads: not an integer from 1 to 1024: '0'"},
         {{"--evaluator", "x"}, "--evaluator: not an evaluator (batch, reference): 'x'"},
         {{"--export", "cpp:f.c"},
-         "--export: not FORMAT:FILE with FORMAT one of c, python, glsl, latex: 'cpp:f.c'"},
-        {{"--export", "c"},
-         "--export: not FORMAT:FILE with FORMAT one of c, python, glsl, latex: 'c'"},
+         "--export: not FORMAT:FILE with FORMAT one of c, python, glsl, latex, each also with "
+         "front- before it: 'cpp:f.c'"},
+        {{"--export", "front-"},
+         "--export: not FORMAT:FILE with FORMAT one of c, python, glsl, latex, each also with "
+         "front- before it: 'front-'"},
+        {{"--no-front", "--export", "front-c:f.c"},
+         "--export: the fronts are not kept with --no-front: front-c:f.c"},
         {{"--render-size", "8193"}, "--render-size: not an integer from 1 to 8192: '8193'"},
         {{"--render-style", "colour"}, "--render-style: not a style (grey, map): 'colour'"},
         {{"--pick", "1"},

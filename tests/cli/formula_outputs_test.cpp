@@ -168,3 +168,43 @@ TEST_F(FormulaOutputs, CodeRedrawAndFiguresAgreeWithTheRun) {
         EXPECT_TRUE(Bits(otherCompiled[k]) == Bits(otherSaved[k]) ||
                     (std::isnan(otherCompiled[k]) && std::isnan(otherSaved[k])));
 }
+
+TEST_F(FormulaOutputs, FrontsAreRecordedAndExportedAndLeaveTheRunAsItIs) {
+    const QStringList arguments =
+        SmallRun() + QStringList{"--image",       Path("p.png"), "--populations", "2",
+                                 "--generations", "6",           "--json",        "-"};
+    const CliResult with =
+        RunCli(arguments + QStringList{"--export", "front-c:" + Path("front.c")});
+    const CliResult without = RunCli(arguments + QStringList{"--no-front"});
+    ASSERT_EQ(with.exitCode, 0) << with.err;
+    ASSERT_EQ(without.exitCode, 0) << without.err;
+    QJsonObject record = QJsonDocument::fromJson(QByteArray::fromStdString(with.out)).object();
+    const QJsonArray populations = record["populations"].toArray();
+
+    QFile code(Path("front.c"));
+    ASSERT_TRUE(code.open(QIODevice::ReadOnly));
+    const QString c = QString::fromUtf8(code.readAll());
+    QJsonArray stripped;
+    for (int i = 0; i < 2; ++i) {
+        QJsonObject population = populations[i].toObject();
+        const QJsonArray front = population["front"].toArray();
+        ASSERT_FALSE(front.isEmpty());
+        for (const QJsonValue& value : front) {
+            const QJsonObject member = value.toObject();
+            EXPECT_EQ(member.keys(), QStringList({"best", "formulaBytes", "generation", "length",
+                                                  "psnr", "training", "validation"}));
+            EXPECT_TRUE(member["best"].toString().startsWith("C="));
+            EXPECT_NEAR(member["psnr"].toDouble(),
+                        10 * std::log10(4 / member["training"].toDouble()), 1e-9);
+            const QString function = QString("float C_%1_L%2(float X, float Y)")
+                                         .arg(i + 1)
+                                         .arg(member["length"].toInt());
+            EXPECT_TRUE(c.contains(function)) << function.toStdString();
+        }
+        // Without the front the record is the same, less the front.
+        population.remove("front");
+        stripped.append(population);
+    }
+    record["populations"] = stripped;
+    EXPECT_EQ(record, QJsonDocument::fromJson(QByteArray::fromStdString(without.out)).object());
+}

@@ -12,6 +12,7 @@
 #include "tests/core/grids.h"
 #include "tests/core/random_states.h"
 
+#include <array>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -79,6 +80,8 @@ public:
     std::vector<Published> published;
     std::vector<std::string> bestTexts;
     std::vector<BestProgram> bestPrograms;
+    std::array<std::vector<BestProgram>, 4> fronts; // as the last change left them
+    int frontUpdates = 0;
     std::vector<std::pair<int32_t, int32_t>> statusSteps; // population, step
     std::vector<int32_t> progressPositions;
     int32_t progressMaximum = -1;
@@ -108,6 +111,10 @@ public:
     }
     void SetBestProgram(const BestProgram& best) override { bestPrograms.push_back(best); }
     void SetBestText(const std::string& text) override { bestTexts.push_back(text); }
+    void SetFront(int32_t population, const std::vector<BestProgram>& members) override {
+        fronts[population] = members;
+        ++frontUpdates;
+    }
     void SetBestPictures(const DataGrid& training, const DataGrid& validation) override {
         lastTrainingPicture = training;
         lastValidationPicture = validation;
