@@ -50,12 +50,13 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	./fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-# Benchmarks (not tests): the evaluators' node-case rates, what keeping the
-# fronts costs, then whole runs.
+# Benchmarks (not tests): the evaluators' node-case rates side by side, what
+# keeping the fronts costs, whole default runs, and a 256 x 256 picture run.
 bench: build
-	$(BUILD_DIR)/bench/evaluator_bench
+	bench/evaluator_ratios.sh $(BUILD_DIR)/bench/evaluator_bench
 	$(BUILD_DIR)/bench/front_bench --benchmark_enable_random_interleaving=true
 	bench/whole_run.sh $(BUILD_DIR)/cli/quba-cli
+	bench/picture_run.sh $(BUILD_DIR)/cli/quba-cli
 
 clean:
 	rm -rf $(BUILD_DIR)

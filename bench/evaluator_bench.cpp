@@ -113,6 +113,15 @@ void Conditionals_Reference(benchmark::State& s) {
 void Conditionals_Batch(benchmark::State& s) {
     Evaluate<EvaluatorKind::Batch>(s, {0, 2, 10, 11});
 }
+void Arithmetic_Fast(benchmark::State& s) {
+    Evaluate<EvaluatorKind::Fast>(s, {0, 1, 2, 3});
+}
+void AllFunctions_Fast(benchmark::State& s) {
+    Evaluate<EvaluatorKind::Fast>(s, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+}
+void Conditionals_Fast(benchmark::State& s) {
+    Evaluate<EvaluatorKind::Fast>(s, {0, 2, 10, 11});
+}
 
 } // namespace
 
@@ -122,5 +131,8 @@ BENCHMARK(AllFunctions_Reference)->Arg(10)->Arg(30)->Arg(100);
 BENCHMARK(AllFunctions_Batch)->Arg(10)->Arg(30)->Arg(100);
 BENCHMARK(Conditionals_Reference)->Arg(11)->Arg(31)->Arg(101);
 BENCHMARK(Conditionals_Batch)->Arg(11)->Arg(31)->Arg(101);
+BENCHMARK(Arithmetic_Fast)->Arg(11)->Arg(31)->Arg(101);
+BENCHMARK(AllFunctions_Fast)->Arg(10)->Arg(30)->Arg(100);
+BENCHMARK(Conditionals_Fast)->Arg(11)->Arg(31)->Arg(101);
 
 BENCHMARK_MAIN();

@@ -2,10 +2,11 @@
 # Whole default run (circle, 30 x 30, one population of 1000, 50 generations,
 # seed 1) in several configurations, alternating, REPEATS times each: the
 # reference evaluator on one thread, the batch evaluator on one thread and on
-# all threads, and the last once more without the size-accuracy fronts.
-# Prints the median wall time of each, the ratios, the evaluation rate and the
-# peak memory, and checks that every run wrote the same record (the fronts
-# left aside).
+# all threads, the last once more without the size-accuracy fronts, and the
+# fast arithmetic on one thread and on all threads. Prints the median wall
+# time of each, the ratios, the evaluation rate and the peak memory, and
+# checks that every exact run wrote the same record (the fronts left aside)
+# and every fast run the same fast record.
 set -euo pipefail
 cli=${1:-build/cli/quba-cli}
 repeats=${REPEATS:-5}
@@ -14,9 +15,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 labels=("reference, 1 thread" "batch, 1 thread" "batch, $threads threads"
-        "batch, $threads threads, no fronts")
+        "batch, $threads threads, no fronts" "fast, 1 thread" "fast, $threads threads")
 arguments=("--evaluator reference --threads 1" "--evaluator batch --threads 1"
-           "--evaluator batch --threads $threads" "--evaluator batch --threads $threads --no-front")
+           "--evaluator batch --threads $threads" "--evaluator batch --threads $threads --no-front"
+           "--arithmetic fast --threads 1" "--arithmetic fast --threads $threads")
+first_fast=4
 
 # The record without its fronts, for comparing runs with and without them.
 without_fronts() {
@@ -29,16 +32,20 @@ print(json.dumps(record, sort_keys=True))' "$1"
 
 for ((r = 0; r < repeats; r++)); do
     for i in "${!labels[@]}"; do
+        start=$(date +%s%N)
         # shellcheck disable=SC2086 # the arguments are words
-        /usr/bin/time -f "%e %M" -o "$work/time" "$cli" --pattern circle --seed 1 --quiet \
+        /usr/bin/time -f "%M" -o "$work/time" "$cli" --pattern circle --seed 1 --quiet \
             ${arguments[$i]} --timing --json "$work/run$i.json" >/dev/null 2>"$work/timing"
-        read -r seconds kilobytes <"$work/time"
-        echo "$seconds" >>"$work/seconds$i"
+        end=$(date +%s%N)
+        read -r kilobytes <"$work/time"
+        awk -v a="$start" -v b="$end" 'BEGIN {print (b - a) / 1e9}' >>"$work/seconds$i"
         echo "$kilobytes" >>"$work/memory$i"
         sed -n 's/.*, \([0-9.e+]*\) per second of evaluation/\1/p' "$work/timing" >>"$work/rate$i"
         sed -n 's/.*pictures, breeding and the rest \([0-9.]*\) s.*/\1/p' "$work/timing" >>"$work/rest$i"
         without_fronts "$work/run$i.json" >"$work/record$i"
-        cmp -s "$work/record0" "$work/record$i" ||
+        same=0
+        ((i < first_fast)) || same=$first_fast
+        cmp -s "$work/record$same" "$work/record$i" ||
             { echo "error: '${labels[$i]}' wrote another record" >&2; exit 1; }
     done
 done
@@ -54,7 +61,9 @@ for i in "${!labels[@]}"; do
         "$(awk -v a="$base" -v b="$m" 'BEGIN {print a / b}')" "$(median "$work/rate$i")" \
         "$(median "$work/rest$i")" "$(awk -v k="$(peak "$work/memory$i")" 'BEGIN {print k / 1024}')"
 done
-last=$((${#labels[@]} - 1))
-echo "the fronts cost $(awk -v a="$(median "$work/seconds$((last - 1))")" -v b="$(median "$work/seconds$last")" \
+echo "the fronts cost $(awk -v a="$(median "$work/seconds2")" -v b="$(median "$work/seconds3")" \
     'BEGIN {printf "%+.1f %%", 100 * (a - b) / b}') of the run with them left out"
-echo "the same record in all $((repeats * ${#labels[@]})) runs"
+echo "fast over exact on $threads threads: $(awk -v a="$(median "$work/seconds2")" \
+    -v b="$(median "$work/seconds5")" 'BEGIN {printf "%.2fx", a / b}')"
+echo "the same exact record in all $((repeats * first_fast)) exact runs," \
+    "the same fast record in all $((repeats * (${#labels[@]} - first_fast))) fast runs"

@@ -47,7 +47,7 @@ std::string FunctionNames(const char* separator, const std::array<bool, kFunctio
 std::vector<OptionSpec> MakeOptions() {
     namespace d = defaults;
     const std::string sizes =
-        std::to_string(DataGrid::kMinSize) + " to " + std::to_string(DataGrid::kMaxSize) + ".";
+        std::to_string(DataGrid::kMinSize) + " to " + std::to_string(DataGrid::kLargestSize) + ".";
     const std::string gridSize = std::to_string(DataGrid::kDefaultSize);
     return {
         Value("pattern", "NAME",
@@ -108,9 +108,13 @@ std::vector<OptionSpec> MakeOptions() {
         Value("threads", "T",
               "Worker threads for fitness evaluation, 1 to 1024; results never depend on T.",
               "all cores"),
+        Value("arithmetic", "NAME",
+              "exact: the figures of the desktop program, bit for bit; or fast: 32-bit floats "
+              "with SIMD, many times faster, close to the exact figures but not equal to them.",
+              "exact"),
         Value("evaluator", "NAME",
-              "batch, or reference: the plain recursive evaluator, to compare against; both give "
-              "the same results.",
+              "The exact arithmetic's evaluator: batch, or reference: the plain recursive "
+              "evaluator, to compare against; both give the same results.",
               "batch"),
         Value("json", "FILE",
               "Write the run record as JSON; - writes it to standard output instead of the best "

@@ -55,7 +55,7 @@ GridSource ReadGridSource(const OptionReader& options, const SourceOptions& name
     }
     GridSource source;
     source.size = IntegerInRange(names.size, options.Text(names.size), DataGrid::kMinSize,
-                                 DataGrid::kMaxSize);
+                                 DataGrid::kLargestSize);
     source.fit = fit;
     if (options.IsSet(names.pattern))
         source.patternIndex = PatternIndexOf(names.pattern, options.Text(names.pattern));
@@ -142,6 +142,12 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
     EvaluationOptions& evaluation = config.evaluation;
     evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
+    if (ArithmeticIsFast("arithmetic", options.Text("arithmetic"))) {
+        if (options.IsSet("evaluator"))
+            throw OptionError("evaluator", "chooses between the exact arithmetic's evaluators; "
+                                           "--arithmetic fast has its own");
+        evaluation.evaluator = EvaluatorKind::Fast;
+    }
     config.keepFronts = !options.IsSet("no-front");
     if (options.IsSet("threads"))
         evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);

@@ -4,6 +4,8 @@
 #include "cli/output_file.h"
 #include "cli/run_record.h"
 #include "core/decimal.h"
+#include "engine/fast_evaluator.h"
+#include "engine/fitness.h"
 #include "picture/grid_image.h"
 
 #include <cstdio>
@@ -48,6 +50,10 @@ void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ost
                   evaluation, recorder.OtherSeconds(), nodeCases,
                   evaluation > 0 ? nodeCases / evaluation : 0.0);
     messages << line;
+    const bool fast = config.evaluation.evaluator == EvaluatorKind::Fast;
+    messages << "timing: " << (fast ? "fast" : "exact") << " arithmetic"
+             << (fast ? " on " + FastArithmeticTarget() : std::string()) << ", "
+             << WorkerThreads(config.evaluation) << " thread(s)\n";
 }
 
 } // namespace

@@ -143,6 +143,12 @@ ExportTarget ExportTargetOf(const std::string& option, const std::string& text) 
     return {*format, front, OutputFileName(option, text.substr(colon + 1))};
 }
 
+bool ArithmeticIsFast(const std::string& option, const std::string& text) {
+    if (text == "exact" || text == "fast")
+        return text == "fast";
+    throw OptionError(option, "not an arithmetic (exact, fast): " + Quoted(text));
+}
+
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
     if (text == "batch")
         return EvaluatorKind::Batch;

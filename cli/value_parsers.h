@@ -46,6 +46,9 @@ RedrawStyle RedrawStyleOf(const std::string& option, const std::string& text);
 // before it, and FILE writable.
 ExportTarget ExportTargetOf(const std::string& option, const std::string& text);
 
+// "exact" (false) or "fast" (true).
+bool ArithmeticIsFast(const std::string& option, const std::string& text);
+
 // "batch" or "reference".
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);
 

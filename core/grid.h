@@ -15,6 +15,8 @@ public:
     static constexpr int32_t kMinSize = 2;
     static constexpr int32_t kMaxSize = 50;
     static constexpr int32_t kDefaultSize = 30;
+    // The largest grid any front end takes: quba-cli's.
+    static constexpr int32_t kLargestSize = 1024;
 
     DataGrid() = default;
     // A grid of size x size zeros; a negative size gives an empty grid.

@@ -13,7 +13,7 @@ namespace quba {
 
 namespace {
 
-constexpr const char* kSizeMessage = "Size of axis must be from 2 to 50";
+constexpr const char* kSizeMessage = "Size of axis must be from 2 to 1024";
 constexpr size_t kChunkSize = 64 * 1024;
 
 // White space as the C library's scanf skips it, independent of the locale.
@@ -89,7 +89,7 @@ DataFileResult Refused(const std::string& message) {
 }
 
 bool ValidSize(int32_t size) {
-    return size >= DataGrid::kMinSize && size <= DataGrid::kMaxSize;
+    return size >= DataGrid::kMinSize && size <= DataGrid::kLargestSize;
 }
 
 // Length of the part of `text` that ends with its last white space: no token

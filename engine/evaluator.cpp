@@ -1,6 +1,7 @@
 #include "engine/evaluator.h"
 
 #include "engine/batch_evaluator.h"
+#include "engine/fast_evaluator.h"
 #include "engine/reference_evaluator.h"
 
 namespace quba {
@@ -8,6 +9,8 @@ namespace quba {
 std::unique_ptr<Evaluator> MakeEvaluator(EvaluatorKind kind) {
     if (kind == EvaluatorKind::Reference)
         return std::make_unique<ReferenceEvaluator>();
+    if (kind == EvaluatorKind::Fast)
+        return std::make_unique<FastEvaluator>();
     return std::make_unique<BatchEvaluator>();
 }
 

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CliConfig config = outcome.config;
         FUZZ_CHECK(config.populationCount >= 1 && config.populationCount <= 4);
         FUZZ_CHECK(config.training.Given());
-        FUZZ_CHECK(config.training.size >= 2 && config.training.size <= 50);
+        FUZZ_CHECK(config.training.size >= DataGrid::kMinSize &&
+                   config.training.size <= DataGrid::kLargestSize);
         // Grids of the sizes asked for stand in for the files, which are not read here.
         const DataGrid training(config.training.size);
         const DataGrid validation(config.validation.size);

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const DataFileResult result = ParseDataText(text, axis);
     const DataFileResult fromFile = ReadAsFile(text, axis, 64 * 1024 - shift % 64);
     FUZZ_CHECK(fromFile.grid == result.grid && fromFile.message == result.message);
-    const bool validSize = axis >= DataGrid::kMinSize && axis <= DataGrid::kMaxSize;
+    const bool validSize = axis >= DataGrid::kMinSize && axis <= DataGrid::kLargestSize;
     if (!result.grid) {
         FUZZ_CHECK(!result.message.empty());
         FUZZ_CHECK(validSize ? result.message == kFormatMessage : result.message != kFormatMessage);

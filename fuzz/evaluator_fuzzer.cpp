@@ -9,6 +9,7 @@
 #include "engine/fitness.h"
 #include "engine/misc.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -91,5 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(SameBits(reference.validation, batch.validation));
     FUZZ_CHECK(SameCells(reference.trainingCells, batch.trainingCells));
     FUZZ_CHECK(SameCells(reference.validationCells, batch.validationCells));
+
+    // The fast arithmetic has figures of its own, but errors all the same:
+    // finite and not negative, or +infinity, which a not-a-number cell makes
+    // (as does a finite output whose squared error overflows).
+    const Outcome fast = EvaluateWith(problem, EvaluatorKind::Fast, program.data());
+    FUZZ_CHECK(IsError(fast.training) && IsError(fast.validation));
+    const bool anyFailed = std::any_of(fast.trainingCells.begin(), fast.trainingCells.end(),
+                                       [](float cell) { return std::isnan(cell); });
+    FUZZ_CHECK(!anyFailed || std::isinf(fast.training));
     return 0;
 }

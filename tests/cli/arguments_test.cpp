@@ -88,8 +88,8 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
         {{"--crossover", "abc"}, "--crossover: not a number: 'abc'"},
         {{"--mutation", "1e39"}, "--mutation: not a number within the 32-bit float range: '1e39'"},
         {{"--noise", "nan"}, "--noise: not a number: 'nan'"},
-        {{"--size", "51"}, "--size: not an integer from 2 to 50: '51'"},
-        {{"--validation-size", "1"}, "--validation-size: not an integer from 2 to 50: '1'"},
+        {{"--size", "1025"}, "--size: not an integer from 2 to 1024: '1025'"},
+        {{"--validation-size", "1"}, "--validation-size: not an integer from 2 to 1024: '1'"},
         {{"--populations", "5"}, "--populations: not an integer from 1 to 4: '5'"},
         {{"--population-size", "2147483648"}, "--population-size: not an integer: '2147483648'"},
         {{"--generations", "0x10"}, "--generations: not an integer: '0x10'"},
@@ -116,6 +116,10 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
          "--json: cannot write to '/no/such/folder/run.json'"},
         {{"--threads", "0"}, "--threads: not an integer from 1 to 1024: '0'"},
         {{"--evaluator", "x"}, "--evaluator: not an evaluator (batch, reference): 'x'"},
+        {{"--arithmetic", "float"}, "--arithmetic: not an arithmetic (exact, fast): 'float'"},
+        {{"--arithmetic", "fast", "--evaluator", "batch"},
+         "--evaluator: chooses between the exact arithmetic's evaluators; --arithmetic fast has "
+         "its own"},
         {{"--export", "cpp:f.c"},
          "--export: not FORMAT:FILE with FORMAT one of c, python, glsl, latex, each also with "
          "front- before it: 'cpp:f.c'"},

@@ -3,6 +3,7 @@
 #include "core/random.h"
 #include "data/noise.h"
 #include "data/patterns.h"
+#include "engine/fast_evaluator.h"
 
 #include <QFile>
 #include <QImage>
@@ -250,6 +251,51 @@ TEST_F(EndToEnd, EvaluatorAndThreadsNeverChangeTheRun) {
     EXPECT_EQ(RunCli(base + QStringList{"--evaluator", "fast"}).err,
               "--evaluator: not an evaluator (batch, reference): 'fast'\n");
     EXPECT_EQ(RunCli(base + QStringList{"--threads", "0"}).exitCode, 2);
+
+    // The fast arithmetic: its own figures, the same on any number of threads.
+    const QStringList fast = base + QStringList{"--arithmetic", "fast"};
+    const CliResult one = RunCli(fast + QStringList{"--threads", "1"});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_NE(one.out, reference.out);
+    for (const char* threads : {"2", "5"})
+        EXPECT_EQ(RunCli(fast + QStringList{"--threads", threads}).out, one.out) << threads;
+}
+
+TEST_F(EndToEnd, LargeGridsRunInBoundedMemory) {
+    // A 1024 x 1024 grid is a million cases: the run's memory grows with them
+    // linearly, a few dozen bytes a case, far below 1 GiB.
+    QProcess timed;
+    timed.start("/usr/bin/time", {"-f",
+                                  "%M",
+                                  "-o",
+                                  Path("peak.txt"),
+                                  QStringLiteral(QUBA_CLI_PATH),
+                                  "--pattern",
+                                  "circle",
+                                  "--size",
+                                  "1024",
+                                  "--population-size",
+                                  "100",
+                                  "--generations",
+                                  "1",
+                                  "--arithmetic",
+                                  "fast",
+                                  "--seed",
+                                  "1",
+                                  "--quiet",
+                                  "--json",
+                                  Path("run.json")});
+    ASSERT_TRUE(timed.waitForFinished(300000));
+    ASSERT_EQ(timed.exitCode(), 0) << timed.readAllStandardError().toStdString();
+    QFile record(Path("run.json"));
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Json(record.readAll().toStdString())["populations"][0]["rawBytes"].toInteger(),
+              1024 * 1024);
+    const std::vector<float> peakKilobytes = ReadFloats(Path("peak.txt"));
+    ASSERT_EQ(peakKilobytes.size(), 1u);
+#ifndef QUBA_SANITIZED // the sanitizers' shadow memory is not the program's
+    EXPECT_LT(peakKilobytes[0], 256 * 1024) << "peak KiB";
+#endif
 }
 
 TEST_F(EndToEnd, TimingReportsWhereTheTimeWent) {
@@ -257,6 +303,12 @@ TEST_F(EndToEnd, TimingReportsWhereTheTimeWent) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("timing: evaluation "), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(" per second of evaluation\n"), std::string::npos);
+    EXPECT_NE(result.err.find("timing: exact arithmetic, "), std::string::npos);
+    const CliResult fast =
+        RunCli(SmallRun() + QStringList{"--pattern", "cup", "--timing", "--arithmetic", "fast"});
+    EXPECT_NE(fast.err.find("timing: fast arithmetic on " + FastArithmeticTarget() + ", "),
+              std::string::npos)
+        << fast.err;
 }
 
 TEST_F(EndToEnd, WithoutAStepNothingIsBest) {

@@ -28,13 +28,6 @@ float ReferenceOutput(const ScopedProblem& scope, const std::vector<int32_t>& pr
     return failed || std::isinf(stored) ? std::numeric_limits<float>::quiet_NaN() : stored;
 }
 
-struct Workload {
-    std::vector<int> functions;
-    const char* lower;
-    const char* upper;
-    bool expectFailures = false;
-};
-
 class BatchEvaluatorTest : public ::testing::TestWithParam<Workload> {};
 
 TEST_P(BatchEvaluatorTest, GivesTheRecursiveEvaluatorsBitsOnRandomPrograms) {
@@ -44,9 +37,7 @@ TEST_P(BatchEvaluatorTest, GivesTheRecursiveEvaluatorsBitsOnRandomPrograms) {
     std::uniform_real_distribution<float> cell(-1, 1);
     for (int i = 0; i < 900; ++i)
         cells.push_back(cell(random));
-    ProblemValues values = ValuesWith({}, GridOf(30, cells), 200, w.lower, w.upper);
-    for (int k : w.functions)
-        values.functionChecked[k] = true;
+    ProblemValues values = ValuesOf(w, GridOf(30, cells), 200);
     values.validation = GridOf(7, std::vector<float>(cells.begin(), cells.begin() + 49));
     values.useTrainingData = false;
     ScopedProblem scope(values);

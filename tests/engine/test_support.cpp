@@ -76,6 +76,13 @@ PopulationValues DefaultPopulationValues() {
     return values;
 }
 
+ProblemValues ValuesOf(const Workload& workload, const DataGrid& grid, int32_t constantCount) {
+    ProblemValues values = ValuesWith({}, grid, constantCount, workload.lower, workload.upper);
+    for (int k : workload.functions)
+        values.functionChecked[k] = true;
+    return values;
+}
+
 RunSettings DefaultRunSettings(const DataGrid& grid, int32_t count) {
     RunSettings settings;
     settings.problem = ValuesWith({0, 1, 2, 3}, grid, 1000, "-1", "1");

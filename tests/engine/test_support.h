@@ -27,6 +27,17 @@ namespace quba {
 ProblemValues ValuesWith(std::initializer_list<int> functionPositions, const DataGrid& grid,
                          int32_t constantCount, const char* lower, const char* upper);
 
+// A function set and a range of constants that random programs are drawn
+// over; `expectFailures` when the range is wide enough that some must fail.
+struct Workload {
+    std::vector<int> functions;
+    const char* lower;
+    const char* upper;
+    bool expectFailures = false;
+};
+// The workload's values on `grid` with `constantCount` constants.
+ProblemValues ValuesOf(const Workload& workload, const DataGrid& grid, int32_t constantCount);
+
 // A problem built for a test, the generator its operators draw from, and
 // evaluators of both kinds.
 class ScopedProblem {

@@ -11,13 +11,6 @@ using namespace quba;
 
 namespace {
 
-struct Workload {
-    std::vector<int> functions;
-    const char* lower;
-    const char* upper;
-    bool expectFailures = false;
-};
-
 // A main() that prints, for every function, the bits of its value at every
 // training case, the cases' coordinates given as bits too.
 std::string Driver(const Problem& problem, const std::vector<ExportItem>& items) {
@@ -86,9 +79,7 @@ class CExportTest : public ::testing::TestWithParam<Workload> {};
 
 TEST_P(CExportTest, CompiledWithGccGivesTheEnginesOutputBitForBit) {
     const Workload& w = GetParam();
-    ProblemValues values = ValuesWith({}, RandomGrid(12, 77), 60, w.lower, w.upper);
-    for (int k : w.functions)
-        values.functionChecked[k] = true;
+    ProblemValues values = ValuesOf(w, RandomGrid(12, 77), 60);
     ScopedProblem scope(values);
     std::vector<ExportItem> items = RandomItems(scope, 120, 80, 4321);
     // A name with a comment end and a line break stays inside its comment.

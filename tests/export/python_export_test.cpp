@@ -40,12 +40,6 @@ std::string Driver(const std::vector<ExportItem>& items) {
     return py.str();
 }
 
-struct Workload {
-    std::vector<int> functions;
-    const char* lower;
-    const char* upper;
-};
-
 // Runs the items' Python with a driver and expects every value close to the
 // engine's, a not-a-number where the engine's evaluation fails.
 void ExpectPythonCloseToEngine(ScopedProblem& scope, const std::vector<ExportItem>& items) {
@@ -86,9 +80,7 @@ class PythonExportTest : public ::testing::TestWithParam<Workload> {};
 
 TEST_P(PythonExportTest, RunWithNumPyGivesTheEnginesOutputWithinFloatTolerance) {
     const Workload& w = GetParam();
-    ProblemValues values = ValuesWith({}, RandomGrid(12, 78), 60, w.lower, w.upper);
-    for (int k : w.functions)
-        values.functionChecked[k] = true;
+    ProblemValues values = ValuesOf(w, RandomGrid(12, 78), 60);
     ScopedProblem scope(values);
     ExpectPythonCloseToEngine(scope, RandomItems(scope, 120, 80, 8765));
 }

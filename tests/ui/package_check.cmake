@@ -18,7 +18,7 @@ endif()
 
 execute_process(COMMAND dpkg-deb --field ${packages} Depends OUTPUT_VARIABLE depends)
 foreach(dependency libqt6widgets6 libqt6charts6 libqt6gui6 qt6-qpa-plugins libgomp1
-                   fonts-dejavu-core qt6-image-formats-plugins)
+                   fonts-dejavu-core qt6-image-formats-plugins libhwy1)
     string(FIND "${depends}" "${dependency}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "the package does not depend on ${dependency}: ${depends}")
