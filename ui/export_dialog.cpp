@@ -66,16 +66,15 @@ QStringList RowTexts(const ExportItem& item) {
             Number(figures.psnr, "%.2f dB"),         Number(figures.validationPsnr, "%.2f dB")};
 }
 
-QString DefaultSavePath(const QString& suggested, const QString& filter) {
-    return QFileDialog::getSaveFileName(nullptr, "Export", suggested, filter);
-}
-
 } // namespace
 
 ExportDialog::ExportDialog(std::vector<ExportItem> items, QString startFolder,
                            std::function<void(const QString&)> report, QWidget* parent)
     : QDialog(parent), items_(std::move(items)), startFolder_(std::move(startFolder)),
-      report_(std::move(report)), askSavePath_(DefaultSavePath) {
+      report_(std::move(report)) {
+    askSavePath_ = [this](const QString& suggested, const QString& filter) {
+        return QFileDialog::getSaveFileName(this, "Export", suggested, filter);
+    };
     setObjectName("ExportDialog");
     UseInterfaceFont(this);
     setWindowTitle("Export");
