@@ -1,6 +1,7 @@
 // Everything one headless run is made from, as read from the command line.
 #pragma once
 
+#include "cli/output_file.h"
 #include "data/area_average.h"
 #include "engine/run_settings.h"
 #include "export/export.h"
@@ -54,7 +55,7 @@ struct CliConfig {
     bool keepFronts = true;       // --no-front, for measuring what keeping them costs
     std::optional<uint32_t> seed; // without it every population is seeded from the clock
 
-    std::string jsonPath; // "-" writes the run record to standard output
+    std::string jsonPath;
     std::string bestImagePath;
     int32_t imageSize = 120;
     std::string saveTrainingPath;
@@ -68,8 +69,12 @@ struct CliConfig {
     std::optional<int32_t> pick;
     bool quiet = false;
     bool timing = false; // report where the run's time went
+    // An output goes to standard output ("-" or its file), which then does
+    // not take the best programs' text.
+    bool standardOutputTaken = false;
 
-    [[nodiscard]] bool JsonToStdout() const { return jsonPath == "-"; }
+    // Every output named, in the order they are written.
+    [[nodiscard]] std::vector<NamedOutput> Outputs() const;
 };
 
 // Exit statuses of quba-cli.

@@ -17,6 +17,7 @@
 
 #include <clocale>
 #include <iostream>
+#include <new>
 
 using namespace quba;
 
@@ -31,9 +32,7 @@ int ReportInsteadOfRun(const ParseOutcome& parsed) {
     return kExitDone;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
+int RunHeadless(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quba-cli"));
     QCoreApplication::setApplicationVersion(QString::fromUtf8(kVersion));
@@ -42,7 +41,8 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     QuietPictureReaders();
 
-    ParseOutcome parsed = ParseArguments(QCoreApplication::arguments());
+    ParseOutcome parsed =
+        ParseArguments(QCoreApplication::arguments(), std::vector<std::string>(argv, argv + argc));
     if (parsed.action != ParseOutcome::Action::Run)
         return ReportInsteadOfRun(parsed);
     CliConfig& config = parsed.config;
@@ -84,4 +84,16 @@ int main(int argc, char* argv[]) {
     if (InterruptRequested())
         return kExitInterrupted;
     return written ? kExitDone : kExitFileError;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Memory may run out anywhere, in a picture's decoder as in the run.
+    try {
+        return RunHeadless(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cerr << kMemoryMessage << std::endl;
+        return kExitFileError;
+    }
 }

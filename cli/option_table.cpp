@@ -171,10 +171,16 @@ std::span<const OptionSpec> OptionTable() {
     return Options();
 }
 
-const OptionSpec& FindOption(std::string_view name) {
+const OptionSpec* FindOptionIfAny(std::string_view name) {
     for (const OptionSpec& entry : Options())
         if (name == entry.name)
-            return entry;
+            return &entry;
+    return nullptr;
+}
+
+const OptionSpec& FindOption(std::string_view name) {
+    if (const OptionSpec* entry = FindOptionIfAny(name))
+        return *entry;
     throw std::logic_error("no option --" + std::string(name));
 }
 

@@ -24,6 +24,8 @@ struct OptionSpec {
 std::span<const OptionSpec> OptionTable();
 // The entry of `name`; the name must be in the table.
 const OptionSpec& FindOption(std::string_view name);
+// The entry of `name`, or null when there is none.
+const OptionSpec* FindOptionIfAny(std::string_view name);
 
 // Registers every option of the table, the defaults shown in the help text.
 void AddOptions(QCommandLineParser& parser);

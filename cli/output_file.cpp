@@ -1,10 +1,11 @@
 #include "cli/output_file.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QString>
-
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,49 +13,176 @@ namespace quba {
 
 namespace {
 
-// A save file works through a temporary file renamed over the target, which
-// must never happen to a device, a pipe, or the file behind a link.
-bool ReplacesWhole(const QFileInfo& target) {
-    return !target.exists() || (target.isFile() && !target.isSymLink());
+// The folder part and the last part of a name.
+struct SplitName {
+    std::string folder;
+    std::string last;
+};
+
+SplitName Split(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-bool WriteAll(QIODevice& device, const QByteArray& bytes) {
-    return device.write(bytes) == bytes.size();
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    [[nodiscard]] int Get() const { return fd_; }
+    // Closes now, so that a failure to flush is seen.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, const QByteArray& bytes) {
+    const char* at = bytes.constData();
+    size_t left = static_cast<size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t done = write(fd, at, left);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        at += done;
+        left -= static_cast<size_t>(done);
+    }
+    return true;
 }
 
-// Whether `path` is the file this process's standard output goes to:
-// /dev/stdout, or the file that output is redirected into.
+mode_t NewFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+bool WriteInPlace(const std::string& path, const QByteArray& bytes) {
+    Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return file.Get() >= 0 && WriteAll(file.Get(), bytes) && file.Close();
+}
+
+// A temporary file beside the target, renamed over it once written; in place
+// when the folder refuses the temporary file (a writable file in a folder
+// that is not). The temporary name is short whatever the target's length.
+bool ReplaceWhole(const std::string& path, const QByteArray& bytes, const struct stat* existing) {
+    std::string temporary = Split(path).folder + "/.quba-XXXXXX";
+    Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.Get() < 0)
+        return WriteInPlace(path, bytes);
+    const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : NewFileMode();
+    const bool written = fchmod(file.Get(), mode) == 0 && WriteAll(file.Get(), bytes) &&
+                         file.Close() && rename(temporary.c_str(), path.c_str()) == 0;
+    if (!written)
+        unlink(temporary.c_str());
+    return written;
+}
+
+bool WriteFile(const std::string& path, const QByteArray& bytes) {
+    struct stat target {};
+    if (lstat(path.c_str(), &target) != 0)
+        return errno == ENOENT && ReplaceWhole(path, bytes, nullptr);
+    // A device, a pipe or the file behind a link is written through, never
+    // replaced.
+    if (S_ISREG(target.st_mode))
+        return ReplaceWhole(path, bytes, &target);
+    return WriteInPlace(path, bytes);
+}
+
+// What two names of outputs have to share to be one target.
+struct Identity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string name;       // the canonical name, for a file still to be made
+    bool shareable = false; // a device that may take several outputs
+
+    bool operator==(const Identity& other) const {
+        if (exists != other.exists)
+            return false;
+        return exists ? device == other.device && inode == other.inode : name == other.name;
+    }
+};
+
+Identity IdentityOf(const std::string& path) {
+    Identity identity;
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0) {
+        identity.exists = true;
+        identity.device = target.st_dev;
+        identity.inode = target.st_ino;
+        identity.shareable = S_ISCHR(target.st_mode);
+        return identity;
+    }
+    const SplitName split = Split(path);
+    const std::unique_ptr<char, decltype(&std::free)> folder(
+        realpath(split.folder.c_str(), nullptr), &std::free);
+    identity.name = (folder ? std::string(folder.get()) : split.folder) + "/" + split.last;
+    return identity;
+}
+
+} // namespace
+
 bool IsStandardOutput(const std::string& path) {
+    if (path == "-")
+        return true;
     struct stat target {};
     struct stat standardOutput {};
     return stat(path.c_str(), &target) == 0 && fstat(STDOUT_FILENO, &standardOutput) == 0 &&
            target.st_dev == standardOutput.st_dev && target.st_ino == standardOutput.st_ino;
 }
 
-bool WriteFile(const std::string& path, const QByteArray& bytes) {
-    const QString name = QString::fromStdString(path);
-    if (ReplacesWhole(QFileInfo(name))) {
-        QSaveFile file(name);
-        return file.open(QIODevice::WriteOnly) && WriteAll(file, bytes) && file.commit();
+std::string OutputProblem(const std::string& path) {
+    if (path.empty())
+        return "needs a file name";
+    if (path == "-")
+        return {};
+    struct stat target {};
+    if (stat(path.c_str(), &target) == 0) {
+        if (S_ISDIR(target.st_mode))
+            return "'" + path + "' is a folder";
+        return access(path.c_str(), W_OK) == 0 ? std::string() : "cannot write to '" + path + "'";
     }
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const bool written = WriteAll(file, bytes);
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
+    const SplitName split = Split(path);
+    struct stat folder {};
+    if (stat(split.folder.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode))
+        return "cannot write to '" + path + "': no folder '" + split.folder + "'";
+    const long longest = pathconf(split.folder.c_str(), _PC_NAME_MAX);
+    if (split.last.empty() || (longest > 0 && split.last.size() > static_cast<size_t>(longest)))
+        return "cannot write to '" + path + "': the name is longer than the folder allows";
+    if (access(split.folder.c_str(), W_OK | X_OK) != 0)
+        return "cannot write to '" + path + "': the folder may not be written";
+    return {};
 }
 
-} // namespace
-
-bool CanWriteOutput(const std::string& path) {
-    if (path.empty())
-        return false;
-    const QFileInfo target(QString::fromStdString(path));
-    if (target.exists())
-        return !target.isDir() && target.isWritable();
-    const QFileInfo folder(target.absolutePath());
-    return folder.isDir() && folder.isWritable();
+std::string OutputClash(const std::vector<NamedOutput>& outputs) {
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        const bool first = IsStandardOutput(outputs[i].path);
+        const Identity one = IdentityOf(outputs[i].path);
+        for (size_t j = i + 1; j < outputs.size(); ++j) {
+            const bool second = IsStandardOutput(outputs[j].path);
+            const std::string both = "--" + outputs[j].option + ": ";
+            if (first && second)
+                return both + "standard output already takes --" + outputs[i].option;
+            if (first || second || one.shareable)
+                continue;
+            if (one == IdentityOf(outputs[j].path))
+                return both + "'" + outputs[j].path + "' is the file --" + outputs[i].option +
+                       " writes ('" + outputs[i].path + "')";
+        }
+    }
+    return {};
 }
 
 bool WriteOutput(const char* option, const std::string& path, const QByteArray& bytes,

@@ -1,21 +1,59 @@
 #include "cli/parse_arguments.h"
 
 #include "cli/option_table.h"
+#include "cli/output_file.h"
 #include "cli/value_parsers.h"
 #include "setup/messages.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 
+#include <algorithm>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quba {
 
 namespace {
 
+// Whether an option's value is a file name, to be taken as raw bytes.
+bool NamesFiles(const OptionSpec& entry) {
+    return entry.valueName != nullptr && std::string_view(entry.valueName).ends_with("FILE");
+}
+
+// The raw bytes of every file name on the command line, by option, in the
+// order given: "--name value" and "--name=value", as the parser reads them.
+std::map<std::string, std::vector<std::string>> RawFileNames(const std::vector<std::string>& raw) {
+    std::map<std::string, std::vector<std::string>> names;
+    for (size_t i = 1; i < raw.size(); ++i) {
+        const std::string& argument = raw[i];
+        if (argument == "--")
+            break;
+        if (argument.rfind("--", 0) != 0)
+            continue;
+        const size_t equals = argument.find('=');
+        const std::string name =
+            argument.substr(2, equals == std::string::npos ? equals : equals - 2);
+        const OptionSpec* entry = FindOptionIfAny(name);
+        if (entry == nullptr || entry->valueName == nullptr)
+            continue;
+        std::string value;
+        if (equals != std::string::npos)
+            value = argument.substr(equals + 1);
+        else if (i + 1 < raw.size())
+            value = raw[++i];
+        if (NamesFiles(*entry))
+            names[name].push_back(std::move(value));
+    }
+    return names;
+}
+
 class OptionReader {
 public:
-    explicit OptionReader(const QCommandLineParser& parser) : parser_(parser) {}
+    OptionReader(const QCommandLineParser& parser, const std::vector<std::string>& raw)
+        : parser_(parser), rawFileNames_(RawFileNames(raw)) {}
 
     [[nodiscard]] bool IsSet(const char* name) const {
         return parser_.isSet(QString::fromUtf8(name));
@@ -23,16 +61,30 @@ public:
     [[nodiscard]] std::string Text(const char* name) const {
         return OptionValue(parser_, name).toStdString();
     }
-    // Every value of an option that may be given more than once.
-    [[nodiscard]] std::vector<std::string> Texts(const char* name) const {
-        std::vector<std::string> texts;
-        for (const QString& value : parser_.values(QString::fromUtf8(name)))
-            texts.push_back(value.toStdString());
-        return texts;
+    // The bytes of the file names an option was given, in order.
+    [[nodiscard]] std::vector<std::string> FileNames(const char* name) const {
+        const QStringList values = parser_.values(QString::fromUtf8(name));
+        const auto raw = rawFileNames_.find(name);
+        std::vector<std::string> names;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            // The raw bytes where they are what the parser read, else the
+            // parser's text in the local encoding.
+            const bool matches = raw != rawFileNames_.end() &&
+                                 raw->second.size() == values.size() &&
+                                 QString::fromLocal8Bit(raw->second[i]) == values[i];
+            names.push_back(matches ? raw->second[i] : QFile::encodeName(values[i]).toStdString());
+        }
+        return names;
+    }
+    // The file name of an option given once (the last one counts).
+    [[nodiscard]] std::string FileName(const char* name) const {
+        const std::vector<std::string> names = FileNames(name);
+        return names.empty() ? std::string() : names.back();
     }
 
 private:
     const QCommandLineParser& parser_;
+    std::map<std::string, std::vector<std::string>> rawFileNames_;
 };
 
 // The options that name one grid's source, one of which it takes.
@@ -60,9 +112,9 @@ GridSource ReadGridSource(const OptionReader& options, const SourceOptions& name
     if (options.IsSet(names.pattern))
         source.patternIndex = PatternIndexOf(names.pattern, options.Text(names.pattern));
     if (options.IsSet(names.data))
-        source.dataFile = InputFileName(names.data, options.Text(names.data));
+        source.dataFile = InputFileName(names.data, options.FileName(names.data));
     if (options.IsSet(names.image))
-        source.imageFile = InputFileName(names.image, options.Text(names.image));
+        source.imageFile = InputFileName(names.image, options.FileName(names.image));
     return source;
 }
 
@@ -154,17 +206,17 @@ void ReadEvaluation(const OptionReader& options, CliConfig& config) {
 }
 
 void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
-    for (const std::string& text : options.Texts("export")) {
+    for (const std::string& text : options.FileNames("export")) {
         config.exports.push_back(ExportTargetOf("export", text));
         if (config.exports.back().front && !config.keepFronts)
             throw OptionError("export", "the fronts are not kept with --no-front: " + text);
     }
     if (options.IsSet("render"))
-        config.renderPath = OutputFileName("render", options.Text("render"));
+        config.renderPath = OutputFileName("render", options.FileName("render"));
     config.renderSize = IntegerInRange("render-size", options.Text("render-size"), 1, 8192);
     config.renderStyle = RedrawStyleOf("render-style", options.Text("render-style"));
     if (options.IsSet("save-output"))
-        config.saveOutputPath = OutputFileName("save-output", options.Text("save-output"));
+        config.saveOutputPath = OutputFileName("save-output", options.FileName("save-output"));
     if (options.IsSet("pick")) {
         if (config.renderPath.empty() && config.saveOutputPath.empty())
             throw OptionError("pick", "chooses the program of --render and --save-output; give "
@@ -176,16 +228,22 @@ void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
     if (options.IsSet("seed"))
         config.seed = SeedValue("seed", options.Text("seed"));
-    if (options.IsSet("json")) {
-        const std::string path = options.Text("json");
-        config.jsonPath = path == "-" ? path : OutputFileName("json", path);
-    }
+    if (options.IsSet("json"))
+        config.jsonPath = OutputFileName("json", options.FileName("json"));
     if (options.IsSet("best-image"))
-        config.bestImagePath = OutputFileName("best-image", options.Text("best-image"));
+        config.bestImagePath = OutputFileName("best-image", options.FileName("best-image"));
     config.imageSize = IntegerInRange("image-size", options.Text("image-size"), 1, 4096);
     if (options.IsSet("save-training"))
-        config.saveTrainingPath = OutputFileName("save-training", options.Text("save-training"));
+        config.saveTrainingPath =
+            OutputFileName("save-training", options.FileName("save-training"));
     ReadFormulaOutputs(options, config);
+    const std::vector<NamedOutput> outputs = config.Outputs();
+    const std::string clash = OutputClash(outputs);
+    if (!clash.empty())
+        throw OptionError(clash);
+    config.standardOutputTaken =
+        std::any_of(outputs.begin(), outputs.end(),
+                    [](const NamedOutput& output) { return IsStandardOutput(output.path); });
     config.quiet = options.IsSet("quiet");
     config.timing = options.IsSet("timing");
 }
@@ -199,7 +257,7 @@ ParseOutcome Refused(const std::string& line) {
 
 } // namespace
 
-ParseOutcome ParseArguments(const QStringList& arguments) {
+ParseOutcome ParseArguments(const QStringList& arguments, const std::vector<std::string>& raw) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Runs one evolution of QUBA for Image Compression headless: the best "
@@ -225,7 +283,7 @@ ParseOutcome ParseArguments(const QStringList& arguments) {
         return Refused("unexpected argument '" +
                        parser.positionalArguments().first().toStdString() + "'");
     try {
-        const OptionReader options(parser);
+        const OptionReader options(parser, raw);
         ReadGrids(options, outcome.config);
         ReadProblem(options, outcome.config);
         ReadPopulations(options, outcome.config);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 namespace quba {
 
@@ -18,7 +19,10 @@ struct ParseOutcome {
 
 inline constexpr const char* kVersion = "1.0.0";
 
-// `arguments` starts with the program name.
-ParseOutcome ParseArguments(const QStringList& arguments);
+// `arguments` starts with the program name. `raw` are the same arguments as
+// the bytes the process was given, from which file names are taken as they
+// are (a name need not be valid in any encoding); without them, names are
+// the arguments' bytes in the local encoding.
+ParseOutcome ParseArguments(const QStringList& arguments, const std::vector<std::string>& raw = {});
 
 } // namespace quba

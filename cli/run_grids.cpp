@@ -5,8 +5,6 @@
 #include "data/patterns.h"
 #include "picture/picture_grid.h"
 
-#include <QFile>
-
 namespace quba {
 
 namespace {
@@ -17,8 +15,7 @@ DataFileResult BuildGrid(const GridSource& source, const char* dataOption,
     if (source.patternIndex >= 0)
         return {GeneratePattern(source.patternIndex, source.size), ""};
     if (!source.imageFile.empty()) {
-        PictureOutcome picture =
-            ReadPictureGrid(QFile::decodeName(source.imageFile.c_str()), source.size, source.fit);
+        PictureOutcome picture = ReadPictureGrid(source.imageFile, source.size, source.fit);
         return {std::move(picture.grid), std::string("--") + imageOption + ": " + picture.message};
     }
     DataFileResult data = ReadDataFile(source.dataFile, source.size);

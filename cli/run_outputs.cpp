@@ -61,14 +61,10 @@ void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ost
 bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
                      std::ostream& messages) {
     bool written = true;
-    if (!config.jsonPath.empty()) {
-        const QByteArray json = RunRecordJson(CollectRunRecord(config, recorder));
-        if (config.JsonToStdout())
-            out.write(json.constData(), json.size());
-        else
-            written = WriteOutput("json", config.jsonPath, json, out, messages);
-    }
-    if (!config.JsonToStdout())
+    if (!config.jsonPath.empty())
+        written = WriteOutput("json", config.jsonPath,
+                              RunRecordJson(CollectRunRecord(config, recorder)), out, messages);
+    if (!config.standardOutputTaken)
         out << recorder.Memo();
     if (!out.flush()) {
         messages << "writing standard output failed\n";

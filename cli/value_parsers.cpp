@@ -201,9 +201,9 @@ std::string InputFileName(const std::string& option, const std::string& text) {
 }
 
 std::string OutputFileName(const std::string& option, const std::string& text) {
-    InputFileName(option, text);
-    if (!CanWriteOutput(text))
-        throw OptionError(option, "cannot write to " + Quoted(text));
+    const std::string problem = OutputProblem(text);
+    if (!problem.empty())
+        throw OptionError(option, problem);
     return text;
 }
 

@@ -21,6 +21,8 @@ class OptionError : public std::runtime_error {
 public:
     OptionError(const std::string& option, const std::string& description)
         : std::runtime_error("--" + option + ": " + description) {}
+    // A line that names its options itself.
+    explicit OptionError(const std::string& line) : std::runtime_error(line) {}
 };
 
 // "[+-]digits" within 32 bits, as the GUI's integer fields read it.
@@ -71,7 +73,8 @@ RangeTexts RangeOf(const std::string& option, const std::string& text);
 
 // A file name to read from: not empty.
 std::string InputFileName(const std::string& option, const std::string& text);
-// A file name that can be written: its folder exists and it is no folder itself.
+// A file name that can be written (see OutputProblem), or "-" for standard
+// output.
 std::string OutputFileName(const std::string& option, const std::string& text);
 
 // One item for every population, or exactly `count` comma-separated items.

@@ -15,6 +15,9 @@ namespace {
 
 constexpr const char* kSizeMessage = "Size of axis must be from 2 to 1024";
 constexpr size_t kChunkSize = 64 * 1024;
+// No decimal number anyone writes is longer; a longer token is refused at
+// once instead of being gathered without end.
+constexpr size_t kLongestToken = 4096;
 
 // White space as the C library's scanf skips it, independent of the locale.
 bool IsBlank(char ch) {
@@ -56,7 +59,7 @@ public:
             if (pos == text.size())
                 return true;
             const size_t length = DecimalPrefixLength(text.substr(pos));
-            if (length == 0)
+            if (length == 0 || length > kLongestToken)
                 return false;
             const std::optional<float> value = TokenValue(text.substr(pos, length));
             if (!value)
@@ -92,32 +95,46 @@ bool ValidSize(int32_t size) {
     return size >= DataGrid::kMinSize && size <= DataGrid::kLargestSize;
 }
 
-// Length of the part of `text` that ends with its last white space: no token
-// of that part can continue in text still to come.
-size_t CompletePart(std::string_view text) {
-    size_t end = text.size();
-    while (end > 0 && !IsBlank(text[end - 1]))
-        --end;
-    return end;
+// Where the last white space of `piece` is, or npos.
+size_t LastBlank(std::string_view piece) {
+    for (size_t at = piece.size(); at-- > 0;)
+        if (IsBlank(piece[at]))
+            return at;
+    return std::string_view::npos;
 }
 
+enum class StreamVerdict { Accepted, Refused, TooLarge };
+
 // Feeds the file to the reader piece by piece, so that only as much of it is
-// read as the grid needs. False when a token is refused.
-bool ReadStream(std::istream& in, ValueReader& reader) {
+// read as the grid needs, and each byte is looked at a bounded number of
+// times. The text after a piece's last white space waits for the next piece,
+// since its token may continue there.
+StreamVerdict ReadStream(std::istream& in, ValueReader& reader) {
     std::array<char, kChunkSize> chunk{};
     std::string pending;
+    uint64_t total = 0;
     while (!reader.Complete()) {
         in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
         const auto got = static_cast<size_t>(in.gcount());
         if (got == 0)
             break;
-        pending.append(chunk.data(), got);
-        const size_t complete = CompletePart(pending);
-        if (!reader.Read(std::string_view(pending).substr(0, complete)))
-            return false;
-        pending.erase(0, complete);
+        total += got;
+        if (total > kLargestDataFile)
+            return StreamVerdict::TooLarge;
+        const std::string_view piece(chunk.data(), got);
+        const size_t blank = LastBlank(piece);
+        if (blank == std::string_view::npos) {
+            pending.append(piece);
+            if (pending.size() > kLongestToken)
+                return StreamVerdict::Refused;
+            continue;
+        }
+        pending.append(piece.substr(0, blank + 1));
+        if (!reader.Read(pending))
+            return StreamVerdict::Refused;
+        pending.assign(piece.substr(blank + 1));
     }
-    return reader.Read(pending);
+    return reader.Read(pending) ? StreamVerdict::Accepted : StreamVerdict::Refused;
 }
 
 void AppendValue(std::string& text, float value) {
@@ -151,11 +168,14 @@ DataFileResult ReadDataFile(const std::string& path, int32_t size) {
     if (!in)
         return Refused("Cannot open file " + path);
     ValueReader reader(size);
-    const bool accepted = ReadStream(in, reader);
+    const StreamVerdict verdict = ReadStream(in, reader);
     // A folder opens on some systems but cannot be read.
     if (in.bad())
         return Refused("Cannot open file " + path);
-    if (!accepted || !reader.Complete())
+    if (verdict == StreamVerdict::TooLarge)
+        return Refused("Cannot read file " + path + ": its numbers do not end within " +
+                       std::to_string(kLargestDataFile >> 20) + " MiB");
+    if (verdict == StreamVerdict::Refused || !reader.Complete())
         return Refused(kFormatMessage);
     return {reader.Grid(), {}};
 }

@@ -3,6 +3,7 @@
 
 #include "core/grid.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ inline constexpr const char* kFormatMessage =
     "Maybe the number of the data is not enough,\n"
     "or the data are not separated by tab and return properly!!";
 
+// The most of a data file that is read: 64 bytes for every value of the
+// largest grid, more than any file the program writes needs.
+inline constexpr uint64_t kLargestDataFile = uint64_t{64} << 20;
+
 // A grid, or the message that says why there is none.
 struct DataFileResult {
     std::optional<DataGrid> grid;
@@ -21,11 +26,13 @@ struct DataFileResult {
 };
 
 // The first size x size numbers of the text as a grid of that size. Refused
-// with kFormatMessage: too few numbers, a token that is no decimal number, a
-// value that reads as 0, or one that is not a finite 32-bit float.
+// with kFormatMessage: too few numbers, a token that is no decimal number or
+// longer than 4096 characters, a value that reads as 0, or one that is not a
+// finite 32-bit float.
 DataFileResult ParseDataText(std::string_view text, int32_t size);
-// The same for a file; a file that cannot be opened gives "Cannot open file"
-// and its name.
+// The same for a file, read only as far as the grid needs; a file that
+// cannot be opened gives "Cannot open file" and its name, and one whose
+// numbers do not end within kLargestDataFile bytes is refused saying so.
 DataFileResult ReadDataFile(const std::string& path, int32_t size);
 
 // One row a line, values separated by tabs, each written so that it reads

@@ -1,18 +1,23 @@
 #include "engine/fitness.h"
 
 #include <algorithm>
-#include <omp.h>
 
 namespace quba {
 
 int32_t WorkerThreads(const EvaluationOptions& options) {
-    return options.threads > 0 ? options.threads : std::max(1, omp_get_max_threads());
+    return options.threads > 0 ? options.threads : AvailableCores();
 }
 
-FitnessEvaluators::FitnessEvaluators(const EvaluationOptions& options) {
-    const int32_t threads = WorkerThreads(options);
-    for (int32_t i = 0; i < threads; ++i)
+FitnessEvaluators::FitnessEvaluators(const EvaluationOptions& options)
+    : pool_(WorkerThreads(options)) {
+    for (int32_t i = 0; i < pool_.Threads(); ++i)
         evaluators_.push_back(MakeEvaluator(options.evaluator));
+}
+
+void FitnessEvaluators::ForEach(int32_t count, int32_t chunk,
+                                const std::function<void(int32_t, Evaluator&)>& body) {
+    pool_.ForEach(count, chunk,
+                  [&](int32_t index, int32_t thread) { body(index, *evaluators_[thread]); });
 }
 
 long double TrainingFitness(FitnessEvaluators& evaluators, const Problem& problem,
@@ -38,16 +43,14 @@ namespace {
 void AssignRawFitness(Generation& buffer, const Problem& problem, FitnessEvaluators& evaluators) {
     const auto count = static_cast<int32_t>(buffer.size());
     const CaseSet cases = problem.TrainingCases();
-#pragma omp parallel for schedule(dynamic, 16) num_threads(evaluators.Threads())
-    for (int32_t i = 0; i < count; ++i) {
+    evaluators.ForEach(count, 16, [&](int32_t i, Evaluator& evaluator) {
         Individual& individual = *buffer[i];
         if (individual.rawFitnessKnown)
-            continue;
-        Evaluator& evaluator = evaluators.ForThread(omp_get_thread_num());
+            return;
         individual.rawFitness =
             static_cast<float>(evaluator.MeanSquaredError(problem, individual.nodes.data(), cases));
         individual.rawFitnessKnown = true;
-    }
+    });
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include "engine/evaluator.h"
 #include "engine/population.h"
 #include "engine/problem.h"
+#include "engine/worker_pool.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,7 +18,7 @@ namespace quba {
 // Worker threads with these options.
 int32_t WorkerThreads(const EvaluationOptions& options);
 
-// One evaluator of the chosen kind per worker thread.
+// One evaluator of the chosen kind per worker thread, and the threads.
 class FitnessEvaluators {
 public:
     explicit FitnessEvaluators(const EvaluationOptions& options);
@@ -24,8 +26,19 @@ public:
     [[nodiscard]] int32_t Threads() const { return static_cast<int32_t>(evaluators_.size()); }
     Evaluator& ForThread(int32_t thread) { return *evaluators_[thread]; }
 
+    // Calls body(index, evaluator) for every index below `count` on the
+    // worker threads, `chunk` indices at a time, each with its thread's
+    // evaluator.
+    void ForEach(int32_t count, int32_t chunk,
+                 const std::function<void(int32_t index, Evaluator& evaluator)>& body);
+    // The same, with the thread's number for scratch kept per thread.
+    void ForEachOnThread(int32_t count, int32_t chunk, const WorkerPool::Body& body) {
+        pool_.ForEach(count, chunk, body);
+    }
+
 private:
     std::vector<std::unique_ptr<Evaluator>> evaluators_;
+    WorkerPool pool_;
 };
 
 // Mean squared error over the training (validation) cases; +infinity when the

@@ -23,8 +23,6 @@ std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
         population->functionRatio = values.functionRatio;
         population->variableRatio = values.variableRatio;
 
-        population->validationHistory.assign(values.generations, 0.0f);
-        population->averageLengthHistory.assign(values.generations, 0);
         for (auto& buffer : population->buffers) {
             buffer.reserve(values.populationSize);
             for (int32_t i = 0; i < values.populationSize; ++i)
@@ -55,6 +53,13 @@ void ReleasePopulation(std::unique_ptr<Population>& population, bool releaseReco
 
 void RecordGeneration(Population& population, int32_t generation, float validationFitness,
                       int32_t averageLength) {
+    // The histories grow with the steps made, so that a run "until stopped"
+    // (the largest generation count) reserves nothing for steps never made.
+    const auto needed = static_cast<size_t>(generation) + 1;
+    if (population.validationHistory.size() < needed) {
+        population.validationHistory.resize(needed, 0.0f);
+        population.averageLengthHistory.resize(needed, 0);
+    }
     population.validationHistory[generation] = validationFitness;
     population.averageLengthHistory[generation] = averageLength;
 }

@@ -37,6 +37,7 @@ struct Population {
     float mutationRate = 0;
     float onePointMutationRate = 0;
     float eliteFraction = 0;
+    // One entry for each generation step made so far.
     std::vector<float> validationHistory;
     std::vector<int32_t> averageLengthHistory;
     std::array<Generation, 2> buffers;

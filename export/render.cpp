@@ -1,7 +1,5 @@
 #include "export/render.h"
 
-#include <omp.h>
-
 #include <vector>
 
 namespace quba {
@@ -29,19 +27,21 @@ void RenderRows(const BestProgram& program, int32_t pixels, FitnessEvaluators& e
     for (int32_t p = 0; p < pixels; ++p)
         xs[static_cast<size_t>(p)] = Coordinate(p, pixels, side);
     const std::vector<float> targets(count, 0.0f);
-#pragma omp parallel num_threads(evaluators.Threads())
-    {
-        Evaluator& evaluator = evaluators.ForThread(omp_get_thread_num());
-        std::vector<float> ys(count);
-        std::vector<float> values(count);
-#pragma omp for schedule(dynamic, 4)
-        for (int32_t row = 0; row < pixels; ++row) {
-            std::fill(ys.begin(), ys.end(), Coordinate(row, pixels, side));
-            evaluator.Outputs(problem, program.nodes.data(),
-                              CaseSet{xs.data(), ys.data(), targets.data(), pixels}, values.data());
-            take(row, values.data());
-        }
-    }
+    // Each thread's own row of y and of values.
+    struct Scratch {
+        std::vector<float> ys;
+        std::vector<float> values;
+    };
+    std::vector<Scratch> scratch(static_cast<size_t>(evaluators.Threads()),
+                                 Scratch{std::vector<float>(count), std::vector<float>(count)});
+    evaluators.ForEachOnThread(pixels, 4, [&](int32_t row, int32_t thread) {
+        Scratch& own = scratch[static_cast<size_t>(thread)];
+        std::fill(own.ys.begin(), own.ys.end(), Coordinate(row, pixels, side));
+        evaluators.ForThread(thread).Outputs(
+            problem, program.nodes.data(),
+            CaseSet{xs.data(), own.ys.data(), targets.data(), pixels}, own.values.data());
+        take(row, own.values.data());
+    });
 }
 
 DataGrid TrainingOutput(const BestProgram& program, FitnessEvaluators& evaluators) {

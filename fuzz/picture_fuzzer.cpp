@@ -24,8 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t side = 1 + in.Byte() % 64;
     const PictureFit fit = in.Byte() % 2 == 0 ? PictureFit::Crop : PictureFit::Stretch;
     const std::string_view rest = in.Rest();
-    const PictureOutcome outcome =
-        PictureGrid(QByteArray(rest.data(), static_cast<qsizetype>(rest.size())), side, fit);
+    const PictureOutcome outcome = PictureGrid(std::string(rest), side, fit);
     if (!outcome.grid) {
         FUZZ_CHECK(!outcome.message.empty());
         return 0;

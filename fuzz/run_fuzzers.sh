@@ -12,10 +12,6 @@ shift 2
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(data_file evaluator operators cli_options picture)
 
-# Worker threads sleep instead of spinning while they wait, so that a
-# fuzzer on a shared machine measures the code, not the scheduler.
-export OMP_WAIT_POLICY=passive
-
 status=0
 for target in "${targets[@]}"; do
     work="$build_dir/fuzz-work/$target"

@@ -1,11 +1,14 @@
 #include "picture/picture_grid.h"
 
 #include "core/decimal.h"
+#include "core/file_bytes.h"
+#include "picture/decoder_messages.h"
 #include "picture/integrity.h"
+#include "picture/jpeg_layout.h"
+#include "picture/png_chunks.h"
 #include "picture/pnm.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QLoggingCategory>
 
@@ -63,13 +66,17 @@ DataGrid PnmGrid(const PnmPicture& picture, int32_t size, PictureFit fit) {
     return AreaAverage(
         picture.width, picture.height,
         [&](int32_t y, double* greys) {
-            const uint16_t* row =
-                picture.samples.data() + static_cast<size_t>(y) * width * picture.channels;
-            for (size_t x = 0; x < width; ++x)
+            const size_t row = static_cast<size_t>(y) * width * picture.channels;
+            for (size_t x = 0; x < width; ++x) {
+                if (picture.channels == 1) {
+                    greys[x] = picture.Sample(row + x) / maximum;
+                    continue;
+                }
+                const size_t at = row + 3 * x;
                 greys[x] =
-                    picture.channels == 1
-                        ? row[x] / maximum
-                        : Luma(row[3 * x], row[3 * x + 1], row[3 * x + 2]) / (1000.0 * maximum);
+                    Luma(picture.Sample(at), picture.Sample(at + 1), picture.Sample(at + 2)) /
+                    (1000.0 * maximum);
+            }
         },
         size, fit);
 }
@@ -92,8 +99,7 @@ PictureOutcome PnmOutcome(std::string_view bytes, const PnmHeader& header, int32
                           PictureFit fit) {
     if (header.width == 0 || header.height == 0)
         return Refused("it has no pixels");
-    // Kept as 16-bit samples, as a 64-bit colour image would hold them.
-    if (header.width * header.height * 8 > kPictureMemoryLimit)
+    if (header.SampleMemory() > kPictureMemoryLimit)
         return Refused(TooLarge(header.width, header.height));
     std::string error;
     const std::optional<PnmPicture> picture = ReadPnmSamples(bytes, header, error);
@@ -102,12 +108,44 @@ PictureOutcome PnmOutcome(std::string_view bytes, const PnmHeader& header, int32
     return {PnmGrid(*picture, size, fit), {}};
 }
 
-PictureOutcome DecodedOutcome(const QByteArray& bytes, int32_t size, PictureFit fit) {
-    // The limit above which the readers refuse to allocate, in MiB.
-    QImageReader::setAllocationLimit(static_cast<int>(kPictureMemoryLimit >> 20));
+// Whether an animated WebP: its decoder keeps a second, composed frame.
+bool IsAnimatedWebp(std::string_view bytes) {
+    constexpr size_t kFlags = 20;
+    return bytes.size() > kFlags && bytes.substr(12, 4) == "VP8X" && (bytes[kFlags] & 0x02) != 0;
+}
+
+// What decoding a picture of this size costs: the image in the reader's
+// format, the decoder's own buffers where they grow with the picture, and
+// the strips the grey levels are taken from.
+int64_t DecodingMemory(std::string_view bytes, const QImageReader& reader, QSize size) {
+    const int64_t pixels = int64_t{size.width()} * size.height();
+    const QImage::Format format = reader.imageFormat();
+    int64_t bytesPerPixel = format == QImage::Format_Invalid
+                                ? 4
+                                : std::max(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
+    int64_t working = 0;
+    if (reader.format() == "webp") {
+        bytesPerPixel = IsAnimatedWebp(bytes) ? 8 : 4;
+    } else if (reader.format() == "jpeg") {
+        if (const std::optional<JpegLayout> layout = ReadJpegLayout(bytes))
+            working = layout->CoefficientMemory();
+    }
+    return pixels * bytesPerPixel + working + int64_t{kStripRows} * size.width() * 8;
+}
+
+// The decoders' own words for data that end early or break off.
+bool DecoderFoundItCut(const std::vector<std::string>& lines) {
+    return AnyLineSays(lines, "premature end") || AnyLineSays(lines, "bad huffman code");
+}
+
+PictureOutcome DecodedOutcome(const std::string& bytes, int32_t size, PictureFit fit) {
+    // Qt counts four bytes a pixel whatever the format; the estimate below
+    // holds the real limit.
+    QImageReader::setAllocationLimit(static_cast<int>(4 * (kPictureMemoryLimit >> 20)));
     QBuffer buffer;
-    buffer.setData(bytes);
+    buffer.setData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
     buffer.open(QIODevice::ReadOnly);
+    const DecoderMessages messages;
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
@@ -117,21 +155,21 @@ PictureOutcome DecodedOutcome(const QByteArray& bytes, int32_t size, PictureFit 
     if (declared.isValid()) {
         if (declared.isEmpty())
             return Refused("it has no pixels");
-        const QImage::Format format = reader.imageFormat();
-        const int64_t bytesPerPixel =
-            format == QImage::Format_Invalid
-                ? 4
-                : std::max(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
-        if (int64_t{declared.width()} * declared.height() * bytesPerPixel > kPictureMemoryLimit)
+        if (DecodingMemory(bytes, reader, declared) > kPictureMemoryLimit)
             return Refused(TooLarge(declared.width(), declared.height()));
+    } else {
+        QImageReader::setAllocationLimit(static_cast<int>(kPictureMemoryLimit >> 20));
     }
     const QByteArray format = reader.format();
     QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return Refused(kDamaged);
-    if (!IsComplete(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+    const bool read = reader.read(&image) && !image.isNull();
+    const std::vector<std::string> lines = messages.Lines();
+    if (!read && AnyLineSays(lines, "allocation limit") && declared.isValid())
+        return Refused(TooLarge(declared.width(), declared.height()));
+    if (!read || DecoderFoundItCut(lines) ||
+        !IsComplete(bytes,
                     std::string_view(format.constData(), static_cast<size_t>(format.size()))))
-        return Refused(kDamaged);
+        return Refused(kDamaged + Remark(lines));
     return {ImageGrid(image, size, fit), {}};
 }
 
@@ -142,6 +180,18 @@ bool BeginsWithNumber(std::string_view bytes) {
            std::string_view(" \t\r\n\v\f").find(bytes[at]) != std::string_view::npos)
         ++at;
     return DecimalPrefixLength(bytes.substr(at)) > 0;
+}
+
+// Whether the start of a file is that of a picture in a format read here.
+bool LooksLikePicture(std::string_view start) {
+    if (ReadPnmHeader(start))
+        return true;
+    QBuffer buffer;
+    buffer.setData(start.data(), static_cast<qsizetype>(start.size()));
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    return reader.canRead();
 }
 
 } // namespace
@@ -162,50 +212,40 @@ QStringList PictureFormats() {
     return {names.begin(), names.end()};
 }
 
-PictureOutcome PictureGrid(const QByteArray& bytes, int32_t size, PictureFit fit) {
-    const std::string_view view(bytes.constData(), static_cast<size_t>(bytes.size()));
+PictureOutcome PictureGrid(std::string bytes, int32_t size, PictureFit fit) {
     try {
-        if (const std::optional<PnmHeader> header = ReadPnmHeader(view))
-            return PnmOutcome(view, *header, size, fit);
+        if (const std::optional<PnmHeader> header = ReadPnmHeader(bytes))
+            return PnmOutcome(bytes, *header, size, fit);
+        KeepPixelChunks(bytes);
         return DecodedOutcome(bytes, size, fit);
     } catch (const std::bad_alloc&) {
         return Refused("there is not enough memory to decode it");
     }
 }
 
-bool HoldsPicture(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray start = file.peek(256);
-    if (BeginsWithNumber(std::string_view(start.constData(), static_cast<size_t>(start.size()))))
-        return false;
-    if (ReadPnmHeader(std::string_view(start.constData(), static_cast<size_t>(start.size()))))
-        return true;
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    return reader.canRead();
+bool HoldsPicture(const std::string& path) {
+    const FileBytes start = ReadFileStart(path, kFileStart);
+    return start.Read() && !BeginsWithNumber(start.bytes) && LooksLikePicture(start.bytes);
 }
 
-PictureOutcome ReadPictureGrid(const QString& path, int32_t size, PictureFit fit) {
-    const std::string cannotOpen = "Cannot open file " + path.toStdString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Refused(cannotOpen);
-    PictureOutcome outcome;
-    // Mapped rather than read, so that a large file costs no copy.
-    if (uchar* mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
-        outcome = PictureGrid(QByteArray::fromRawData(reinterpret_cast<const char*>(mapped),
-                                                      static_cast<qsizetype>(file.size())),
-                              size, fit);
-    } else {
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return Refused(cannotOpen);
-        outcome = PictureGrid(bytes, size, fit);
+PictureOutcome ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit) {
+    const std::string refused = "Cannot read the picture " + path + ": ";
+    FileBytes file;
+    try {
+        file = ReadFileBytes(path, kLargestPictureFile, LooksLikePicture);
+    } catch (const std::bad_alloc&) {
+        return Refused(refused + "there is not enough memory to read it");
     }
+    if (file.failure == FileBytes::Failure::CannotOpen)
+        return Refused("Cannot open file " + path);
+    if (file.failure == FileBytes::Failure::Unwanted)
+        return Refused(refused + NotAPicture());
+    if (file.failure == FileBytes::Failure::TooLarge)
+        return Refused(refused + "the file is larger than 1 GiB, more than any picture this "
+                                 "program decodes can take");
+    PictureOutcome outcome = PictureGrid(std::move(file.bytes), size, fit);
     if (!outcome.grid)
-        outcome.message = "Cannot read the picture " + path.toStdString() + ": " + outcome.message;
+        outcome.message = refused + outcome.message;
     return outcome;
 }
 

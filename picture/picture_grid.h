@@ -20,23 +20,29 @@
 
 namespace quba {
 
-// A picture that would need more memory than this to decode is refused
-// before it is decoded.
+// A picture that would need more memory than this to decode, its decoder's
+// working memory included, is refused before it is decoded.
 inline constexpr int64_t kPictureMemoryLimit = int64_t{256} << 20;
+// A larger file is refused unread: no picture that decodes within the limit
+// is stored in more bytes.
+inline constexpr int64_t kLargestPictureFile = int64_t{1} << 30;
 
 struct PictureOutcome {
     std::optional<DataGrid> grid;
     std::string message; // why there is none
 };
 
+// File names are the bytes of the name as the user gave them
+// (QFile::encodeName of a name a dialog chose).
+
 // Whether the file holds a picture, told by its content, not its name: a
 // text that begins with a decimal number is a data file.
-bool HoldsPicture(const QString& path);
+bool HoldsPicture(const std::string& path);
 // A file that cannot be opened gives "Cannot open file" and its name; a
 // refused picture "Cannot read the picture", its name and why.
-PictureOutcome ReadPictureGrid(const QString& path, int32_t size, PictureFit fit);
+PictureOutcome ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit);
 // The same for the bytes of a picture file; the message says only why.
-PictureOutcome PictureGrid(const QByteArray& bytes, int32_t size, PictureFit fit);
+PictureOutcome PictureGrid(std::string bytes, int32_t size, PictureFit fit);
 
 // The grid of a decoded image.
 DataGrid ImageGrid(const QImage& image, int32_t size, PictureFit fit);

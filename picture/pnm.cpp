@@ -67,30 +67,32 @@ std::optional<PnmHeader> ReadPnmHeader(std::string_view bytes) {
     return header;
 }
 
+bool PnmHeader::FitsIn(size_t fileSize) const {
+    if (dataOffset > fileSize)
+        return false;
+    const auto available = static_cast<int64_t>(fileSize - dataOffset);
+    const int64_t count = width * height * Channels();
+    return Binary() ? available / BytesPerSample() >= count : available >= 2 * count - 1;
+}
+
 std::optional<PnmPicture> ReadPnmSamples(std::string_view bytes, const PnmHeader& header,
                                          std::string& error) {
     PnmPicture picture;
     picture.width = static_cast<int32_t>(header.width);
     picture.height = static_cast<int32_t>(header.height);
-    picture.channels = header.kind == '3' || header.kind == '6' ? 3 : 1;
+    picture.channels = header.Channels();
     picture.maxValue = header.maxValue;
+    picture.bytesPerSample = static_cast<int32_t>(header.BytesPerSample());
     const size_t count = static_cast<size_t>(header.width) * static_cast<size_t>(header.height) *
                          static_cast<size_t>(picture.channels);
-    picture.samples.resize(count);
-    const bool binary = header.kind == '5' || header.kind == '6';
-    if (binary) {
-        const size_t bytesPerSample = header.maxValue > 255 ? 2 : 1;
-        if (header.dataOffset > bytes.size() ||
-            bytes.size() - header.dataOffset < count * bytesPerSample) {
-            error = "the picture's data end early";
-            return std::nullopt;
-        }
-        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data() + header.dataOffset);
-        for (size_t i = 0; i < count; ++i)
-            picture.samples[i] = bytesPerSample == 2
-                                     ? static_cast<uint16_t>(data[2 * i] << 8 | data[2 * i + 1])
-                                     : data[i];
+    if (!header.FitsIn(bytes.size())) {
+        error = "the picture's data end early";
+        return std::nullopt;
+    }
+    if (header.Binary()) {
+        picture.stored = bytes.substr(header.dataOffset, count * picture.bytesPerSample);
     } else {
+        picture.read.resize(count);
         size_t at = header.dataOffset;
         for (size_t i = 0; i < count; ++i) {
             const auto value = ReadNumber(bytes, at);
@@ -98,15 +100,15 @@ std::optional<PnmPicture> ReadPnmSamples(std::string_view bytes, const PnmHeader
                 error = "the picture's data end early";
                 return std::nullopt;
             }
-            if (*value > 65535) {
+            if (*value > header.maxValue) {
                 error = "a sample is above the maximum value";
                 return std::nullopt;
             }
-            picture.samples[i] = static_cast<uint16_t>(*value);
+            picture.read[i] = static_cast<uint16_t>(*value);
         }
     }
-    for (uint16_t sample : picture.samples) {
-        if (sample > header.maxValue) {
+    for (size_t i = 0; i < count && header.Binary(); ++i) {
+        if (picture.Sample(i) > static_cast<uint32_t>(header.maxValue)) {
             error = "a sample is above the maximum value";
             return std::nullopt;
         }

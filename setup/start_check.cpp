@@ -1,6 +1,7 @@
 #include "setup/start_check.h"
 
 #include "core/decimal.h"
+#include "engine/population.h"
 #include "engine/problem.h"
 #include "setup/labels.h"
 #include "setup/messages.h"
@@ -78,6 +79,14 @@ std::optional<Refusal> CheckProblemTexts(const ProblemSettings& s) {
                          {SettingField::RangeUpper, [&] { TextToFloat(s.rangeUpperText); }}});
 }
 
+// What one individual takes: its node array, its record and the reference
+// to it, each allocation with the allocator's own header.
+long double IndividualMemory(int32_t maxLength) {
+    constexpr long double kAllocationHeader = 16;
+    return static_cast<long double>(maxLength) * sizeof(int32_t) + sizeof(Individual) +
+           sizeof(std::unique_ptr<Individual>) + 2 * kAllocationHeader;
+}
+
 std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t physicalMemory) {
     const int32_t constantCount = settings.problem.constantCount;
     if (constantCount < 1)
@@ -100,11 +109,16 @@ std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t phys
             return refuse(SettingField::Generations, "Generation must not be negative.");
         if (v.selectionMethod == SelectionMethod::Tournament && v.tournamentSize < 1)
             return refuse(SettingField::TournamentSize, "Tournament size must be at least 1.");
+        // Every draw of a tournament costs; beyond the population size they
+        // would take minutes a generation for no purpose.
+        if (v.selectionMethod == SelectionMethod::Tournament && v.tournamentSize > v.populationSize)
+            return refuse(SettingField::TournamentSize,
+                          "Tournament size must not be larger than the population size.");
         if (v.maxLength < 70)
             return refuse(SettingField::MaxLength, "Maximum length must be at least 70.");
         if (v.functionRatio >= 1)
             return refuse(SettingField::FunctionRatio, "Function ratio must be below 1.");
-        memory += 2.0L * v.populationSize * v.maxLength * sizeof(int32_t);
+        memory += 2.0L * v.populationSize * IndividualMemory(v.maxLength);
     }
     if (memory > static_cast<long double>(physicalMemory))
         return Refusal{0, SettingField::Memory,

@@ -60,7 +60,8 @@ using StartOutcome = std::variant<CheckedStart, Refusal>;
 // validation grid, every population's Reproduction label, then every
 // Constant label, the problem panel's texts, the constants' range, each
 // population's texts, and the limits the engine needs (population size
-// below 2, tournament size below 1 with tournament selection, maximum length
+// below 2, tournament size below 1 or above the population size with
+// tournament selection, maximum length
 // below 70, fewer than 1 constant, a function ratio of 1 or more, negative
 // generations, and more memory than the machine has).
 StartOutcome CheckStart(const ProblemSettings& problem,

@@ -1,15 +1,34 @@
 #include "ui/application.h"
 
+#include "engine/population.h"
 #include "picture/picture_grid.h"
 #include "ui/unit1.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
+#include <new>
 
 namespace quba {
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        EndForLackOfMemory();
+    }
+}
+
+void EndForLackOfMemory() {
+    std::cerr << kMemoryMessage << std::endl;
+    if (QCoreApplication::instance() != nullptr)
+        QMessageBox::critical(nullptr, kApplicationTitle, kMemoryMessage);
+    std::exit(1);
+}
 
 QIcon ApplicationIcon() {
     QIcon icon;

@@ -1,10 +1,15 @@
 // The desktop program: the application and its main window.
 #include "ui/application.h"
 
-#include <QApplication>
+#include <new>
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    quba::SetUpApplication();
-    return quba::RunMainWindow();
+    // Memory that runs out while the application object is made or ends.
+    try {
+        quba::Application application(argc, argv);
+        quba::SetUpApplication();
+        return quba::RunMainWindow();
+    } catch (const std::bad_alloc&) {
+        quba::EndForLackOfMemory();
+    }
 }

@@ -305,13 +305,14 @@ QString ProblemPage::AskDataFile() {
 
 std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t size) {
     // A picture or a data file, told apart by what the file holds.
-    if (HoldsPicture(path)) {
-        PictureOutcome picture = ReadPictureGrid(path, size, pictureFit_);
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (HoldsPicture(name)) {
+        PictureOutcome picture = ReadPictureGrid(name, size, pictureFit_);
         if (!picture.grid)
             host_.ShowMessage(QString::fromStdString(picture.message));
         return std::move(picture.grid);
     }
-    DataFileResult result = ReadDataFile(QFile::encodeName(path).toStdString(), size);
+    DataFileResult result = ReadDataFile(name, size);
     if (!result.grid)
         host_.ShowMessage(QString::fromStdString(result.message));
     return std::move(result.grid);

@@ -3,9 +3,12 @@
 #include "tests/decimal_forms.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace quba;
 
@@ -113,7 +116,7 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
          "--validation-noise: needs a validation grid of its own (--validation-pattern, "
          "--validation-data or --validation-image)"},
         {{"--json", "/no/such/folder/run.json"},
-         "--json: cannot write to '/no/such/folder/run.json'"},
+         "--json: cannot write to '/no/such/folder/run.json': no folder '/no/such/folder'"},
         {{"--threads", "0"}, "--threads: not an integer from 1 to 1024: '0'"},
         {{"--evaluator", "x"}, "--evaluator: not an evaluator (batch, reference): 'x'"},
         {{"--arithmetic", "float"}, "--arithmetic: not an arithmetic (exact, fast): 'float'"},
@@ -164,18 +167,70 @@ TEST(Arguments, DecimalsTakeEveryForm) {
 
 TEST(Arguments, OutputsGoToAnyWritableTarget) {
     QTemporaryDir folder;
+    const std::string b = folder.filePath("b.png").toStdString();
     EXPECT_EQ(Config({"--pattern", "cup", "--best-image", folder.filePath("b.png")}).bestImagePath,
-              folder.filePath("b.png").toStdString());
-    EXPECT_EQ(Config({"--pattern", "cup", "--json", "-"}).jsonPath, "-");
-    for (const char* target : {"/dev/null", "/dev/stdout"})
-        EXPECT_EQ(Config({"--pattern", "cup", "--json", target, "--save-training", target})
-                      .saveTrainingPath,
-                  target);
+              b);
+    // Every output takes "-" for standard output, which then holds nothing else.
+    for (const char* option :
+         {"--json", "--best-image", "--save-training", "--render", "--save-output"}) {
+        const CliConfig config = Config({"--pattern", "cup", option, "-"});
+        EXPECT_TRUE(config.standardOutputTaken) << option;
+        EXPECT_EQ(config.Outputs().at(0).path, "-") << option;
+    }
+    EXPECT_TRUE(Config({"--pattern", "cup", "--export", "c:-"}).standardOutputTaken);
+    EXPECT_FALSE(Config({"--pattern", "cup", "--json", "/dev/null", "--save-training", "/dev/null"})
+                     .standardOutputTaken);
+
+    const QString name(255, 'n');
+    const std::string tooLong = folder.filePath(name + "n").toStdString();
     for (const QString& unwritable : {folder.path(), folder.filePath("no/such/folder/x")})
-        EXPECT_EQ(Parse({"--pattern", "cup", "--save-training", unwritable}).text,
-                  "--save-training: cannot write to '" + unwritable.toStdString() + "'");
+        EXPECT_EQ(Parse({"--pattern", "cup", "--save-training", unwritable})
+                      .text.rfind("--save-training: ", 0),
+                  0u);
+    EXPECT_EQ(Parse({"--pattern", "cup", "--json", folder.filePath(name + "n")}).text,
+              "--json: cannot write to '" + tooLong +
+                  "': the name is longer than the folder allows");
+    EXPECT_EQ(Config({"--pattern", "cup", "--json", folder.filePath(name)}).jsonPath,
+              folder.filePath(name).toStdString());
     // Checking creates nothing.
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+TEST(Arguments, TwoOutputsToOneTargetAreRefused) {
+    QTemporaryDir folder;
+    const QString file = folder.filePath("one.txt");
+    QFile(file).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::link(file, folder.filePath("link.txt")));
+    ASSERT_EQ(::link(QFile::encodeName(file).constData(),
+                     QFile::encodeName(folder.filePath("hard.txt")).constData()),
+              0);
+    const std::string one = file.toStdString();
+    const std::string fresh = folder.filePath("new.txt").toStdString();
+    struct Case {
+        QStringList arguments;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {{"--json", file, "--save-output", file},
+         "--save-output: '" + one + "' is the file --json writes ('" + one + "')"},
+        {{"--export", "c:" + folder.filePath("link.txt"), "--export", "python:" + file},
+         "--export: '" + one + "' is the file --export writes ('" +
+             folder.filePath("link.txt").toStdString() + "')"},
+        {{"--best-image", folder.filePath("hard.txt"), "--render", file},
+         "--render: '" + one + "' is the file --best-image writes ('" +
+             folder.filePath("hard.txt").toStdString() + "')"},
+        {{"--save-training", folder.filePath("new.txt"), "--json", folder.filePath("./new.txt")},
+         "--json: '" + folder.filePath("./new.txt").toStdString() +
+             "' is the file --save-training writes ('" + fresh + "')"},
+        {{"--json", "-", "--best-image", "/dev/stdout"},
+         "--best-image: standard output already takes --json"},
+        {{"--render", "-", "--export", "c:-"}, "--render: standard output already takes --export"},
+    };
+    for (const Case& c : cases) {
+        const ParseOutcome outcome = Parse(QStringList{"--pattern", "cup"} + c.arguments);
+        EXPECT_EQ(outcome.action, ParseOutcome::Action::Refuse) << c.line;
+        EXPECT_EQ(outcome.text, c.line);
+    }
 }
 
 TEST(Arguments, HelpListsEveryOptionWithItsDefault) {

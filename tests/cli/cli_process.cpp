@@ -9,9 +9,20 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
-CliResult RunCli(const QStringList& arguments) {
+CliResult RunCli(const QStringList& arguments, const ChildLimits& limits) {
     QProcess process;
+    process.setChildProcessModifier([limits] {
+        if (limits.dataBytes > 0) {
+            const rlimit limit{limits.dataBytes, limits.dataBytes};
+            setrlimit(RLIMIT_DATA, &limit);
+        }
+        constexpr uid_t kNobody = 65534;
+        if (limits.unprivileged && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(99);
+    });
     process.start(QStringLiteral(QUBA_CLI_PATH), arguments);
     process.waitForFinished(60000);
     CliResult result;

@@ -17,7 +17,13 @@ struct CliResult {
     std::string err;
 };
 
-CliResult RunCli(const QStringList& arguments);
+// What the child process is held to besides its arguments.
+struct ChildLimits {
+    uint64_t dataBytes = 0;    // its data segment and anonymous mappings; 0 for no limit
+    bool unprivileged = false; // runs as user "nobody" when the tests run as root
+};
+
+CliResult RunCli(const QStringList& arguments, const ChildLimits& limits = {});
 // Arguments of a small, seeded, quiet run.
 QStringList SmallRun();
 // The numbers of a data file quba-cli wrote, "nan" included, row after row.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -94,12 +95,39 @@ TEST_F(DataFile, LargerFileGivesItsFirstValuesInReadingOrder) {
 }
 
 TEST_F(DataFile, ValuesAcrossReadBuffersAndTrailingJunk) {
-    // A value split between two 64 KiB reads, then one token longer than a read.
-    const std::string text = std::string(65534, ' ') + "1.25 2 3 1." + std::string(70000, '0') +
-                             "1\n" + std::string(200000, '\x01');
+    // A value split between two 64 KiB reads, then one of the longest tokens
+    // taken, itself across a read.
+    const std::string longest = "1." + std::string(4093, '0') + "1";
+    const std::string text = std::string(65534, ' ') + "1.25 2 3 " + std::string(60000, ' ') +
+                             longest + "\n" + std::string(200000, '\x01');
     const DataFileResult result = ReadDataFile(Write(text), 2);
     ASSERT_TRUE(result.grid) << result.message;
     EXPECT_EQ(*result.grid, GridOf(2, {1.25f, 2, 3, 1}));
+}
+
+TEST_F(DataFile, ReadingIsBoundedAndLinear) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string message;
+    };
+    const std::string tooLarge = "Cannot read file " + (folder_ / "grid.txt").string() +
+                                 ": its numbers do not end within 64 MiB";
+    const std::vector<Case> cases = {
+        {"a token one longer than the longest", "1 2 3 1." + std::string(4094, '0') + "1",
+         kFormatMessage},
+        {"32 MB without a blank", std::string(32 << 20, '7'), kFormatMessage},
+        {"blanks beyond the largest file", "1 2 3" + std::string(kLargestDataFile, ' ') + "4",
+         tooLarge},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Write(c.text);
+        const auto started = std::chrono::steady_clock::now();
+        const DataFileResult result = ReadDataFile(path, 2);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << c.what;
+        EXPECT_FALSE(result.grid) << c.what;
+        EXPECT_EQ(result.message, c.message) << c.what;
+    }
 }
 
 TEST_F(DataFile, FileThatCannotBeOpened) {

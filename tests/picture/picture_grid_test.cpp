@@ -24,6 +24,11 @@ float Level(double grey, double steps) {
     return static_cast<float>(2.0 * grey / steps - 1.0);
 }
 
+// A file name as the bytes the programs take.
+std::string Name(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 class PictureGridTest : public ::testing::Test {
 protected:
     QString Save(const QImage& image, const char* name, const char* format = nullptr) const {
@@ -40,7 +45,7 @@ protected:
         return path;
     }
     static DataGrid Read(const QString& path, int32_t size, PictureFit fit = PictureFit::Crop) {
-        PictureOutcome outcome = ReadPictureGrid(path, size, fit);
+        PictureOutcome outcome = ReadPictureGrid(Name(path), size, fit);
         EXPECT_TRUE(outcome.grid) << outcome.message;
         return outcome.grid ? *outcome.grid : DataGrid();
     }
@@ -174,6 +179,11 @@ TEST_F(PictureGridTest, RefusedPicturesSayWhy) {
     QBuffer jpegBuffer(&jpeg);
     jpegBuffer.open(QIODevice::WriteOnly);
     Gradient(64, 64).convertToFormat(QImage::Format_RGB32).save(&jpegBuffer, "jpeg");
+    // Large enough for a cut at 30 % to fall into the scan data.
+    QByteArray photo;
+    QBuffer photoBuffer(&photo);
+    photoBuffer.open(QIODevice::WriteOnly);
+    Gradient(256, 256).save(&photoBuffer, "jpeg", 95);
     QByteArray bmp;
     QBuffer bmpBuffer(&bmp);
     bmpBuffer.open(QIODevice::WriteOnly);
@@ -181,6 +191,22 @@ TEST_F(PictureGridTest, RefusedPicturesSayWhy) {
     const QByteArray gif = QByteArray::fromHex(
         "47494638376104000400810000000000ffffffff00000000ff2c000000000400040000080f000104103060e0"
         "000004051e1c1810003b");
+    // A progressive colour JPEG whose frame header declares 8000 x 8000: its
+    // decoder would keep every coefficient besides the image.
+    QByteArray progressive;
+    QBuffer progressiveBuffer(&progressive);
+    progressiveBuffer.open(QIODevice::WriteOnly);
+    QImageWriter progressiveWriter(&progressiveBuffer, "jpeg");
+    progressiveWriter.setProgressiveScanWrite(true);
+    ASSERT_TRUE(progressiveWriter.write(Gradient(16, 16).convertToFormat(QImage::Format_RGB32)));
+    const qsizetype frame = progressive.indexOf("\xff\xc2");
+    ASSERT_GT(frame, 0);
+    progressive.replace(frame + 5, 4, QByteArray::fromHex("1f401f40"));
+    // A GIF whose frame holds half its pixels, properly ended.
+    const QByteArray halfGif = QByteArray::fromHex(
+        "47494638376110001000810000000000ffffffff00000000ff2c000000001000100040083b00010c1010"
+        "40204183050716143020004387002006181051e0c48902006424d8b06144010c290670c810404487144f"
+        "86344972c040902047ca3449003b");
     // A PNG of 138 bytes declaring 60000 x 60000 pixels.
     const QByteArray bomb = QByteArray::fromHex(
         "89504e470d0a1a0a0000000d494844520000ea600000ea600800000000a5b92a9e000000514944415478daed"
@@ -199,31 +225,51 @@ TEST_F(PictureGridTest, RefusedPicturesSayWhy) {
         {"cut JPEG", jpeg.left(jpeg.size() * 3 / 4), "it is damaged or cut short"},
         {"cut BMP", bmp.left(bmp.size() / 2), "it is damaged or cut short"},
         {"cut GIF", gif.left(gif.size() - 6), "it is damaged or cut short"},
+        {"GIF with half a frame", halfGif, "it is damaged or cut short"},
+        {"JPEG cut at 30 % with an end marker", photo.left(photo.size() * 3 / 10) + "\xff\xd9",
+         "it is damaged or cut short (Corrupt JPEG data: premature end of data segment)"},
+        {"PPM header alone", "P6\n5792 5792\n255\n", "it is damaged or cut short"},
+        {"progressive JPEG", progressive,
+         "it is 8000 x 8000 pixels, which would need more than 256 MiB to decode"},
         {"empty PGM", "P5\n0 0\n255\n", "it has no pixels"},
         {"bomb", bomb, "it is 60000 x 60000 pixels, which would need more than 256 MiB to decode"},
     };
     for (const Case& c : cases) {
         const auto started = std::chrono::steady_clock::now();
-        const PictureOutcome outcome = PictureGrid(c.bytes, 4, PictureFit::Crop);
+        const PictureOutcome outcome = PictureGrid(c.bytes.toStdString(), 4, PictureFit::Crop);
         EXPECT_FALSE(outcome.grid) << c.what;
         EXPECT_EQ(outcome.message.rfind(c.reason, 0), 0u) << c.what << ": " << outcome.message;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << c.what;
     }
     const QString missing = Path("missing.png");
-    EXPECT_EQ(ReadPictureGrid(missing, 4, PictureFit::Crop).message,
+    EXPECT_EQ(ReadPictureGrid(Name(missing), 4, PictureFit::Crop).message,
               "Cannot open file " + missing.toStdString());
-    EXPECT_EQ(ReadPictureGrid(Write("t.png", "1 2 3"), 4, PictureFit::Crop).message,
+    EXPECT_EQ(ReadPictureGrid(Name(Write("t.png", "1 2 3")), 4, PictureFit::Crop).message,
               "Cannot read the picture " + Path("t.png").toStdString() +
                   ": it is not a picture in a format this program reads (" +
                   PictureFormats().join(", ").toStdString() + ")");
 }
 
+TEST_F(PictureGridTest, LargeGreyPicturesWithinTheLimitAreRead) {
+    // 8300 x 8300 at a byte a pixel fits in 256 MiB, although the readers'
+    // own limit counts four bytes a pixel.
+    QImage large(8300, 8300, QImage::Format_Grayscale8);
+    large.fill(51);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(large.save(&buffer, "png", 0));
+    const PictureOutcome outcome = PictureGrid(png.toStdString(), 3, PictureFit::Crop);
+    ASSERT_TRUE(outcome.grid) << outcome.message;
+    EXPECT_EQ(outcome.grid->At(1, 2), Level(51, 255));
+}
+
 TEST_F(PictureGridTest, PicturesAreToldFromDataFilesByTheirContent) {
-    EXPECT_TRUE(HoldsPicture(Save(Gradient(4, 4), "named.txt", "png")));
-    EXPECT_TRUE(HoldsPicture(Write("levels.pgm", "P2 1 1 9 4\n")));
-    EXPECT_FALSE(HoldsPicture(Write("numbers.png", "  0.5\t-1\n1\t.5\n")));
-    EXPECT_FALSE(HoldsPicture(Write("words.png", "no picture")));
-    EXPECT_FALSE(HoldsPicture(Path("missing")));
+    EXPECT_TRUE(HoldsPicture(Name(Save(Gradient(4, 4), "named.txt", "png"))));
+    EXPECT_TRUE(HoldsPicture(Name(Write("levels.pgm", "P2 1 1 9 4\n"))));
+    EXPECT_FALSE(HoldsPicture(Name(Write("numbers.png", "  0.5\t-1\n1\t.5\n"))));
+    EXPECT_FALSE(HoldsPicture(Name(Write("words.png", "no picture"))));
+    EXPECT_FALSE(HoldsPicture(Name(Path("missing"))));
     for (const char* format : {"png", "jpeg", "bmp", "gif", "pgm", "tiff", "webp"})
         EXPECT_TRUE(PictureFormats().contains(format)) << format;
 }

@@ -1,7 +1,7 @@
 # Builds the Debian package into a scratch folder and checks that it holds
 # both programs, the menu entry and the icon below /usr, and that it names
-# the packages apt must bring: the Qt libraries and plugins, the OpenMP
-# runtime and a font.
+# the packages apt must bring: the Qt libraries and plugins, Highway and a
+# font.
 # -D BUILD_DIR, OUTPUT
 file(REMOVE_RECURSE "${OUTPUT}")
 execute_process(
@@ -17,7 +17,7 @@ if(NOT count EQUAL 1)
 endif()
 
 execute_process(COMMAND dpkg-deb --field ${packages} Depends OUTPUT_VARIABLE depends)
-foreach(dependency libqt6widgets6 libqt6charts6 libqt6gui6 qt6-qpa-plugins libgomp1
+foreach(dependency libqt6widgets6 libqt6charts6 libqt6gui6 qt6-qpa-plugins
                    fonts-dejavu-core qt6-image-formats-plugins libhwy1)
     string(FIND "${depends}" "${dependency}" at)
     if(at EQUAL -1)
