@@ -133,17 +133,27 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
 
 TEST_F(BreedTest, RedrawOfTheSecondParentIsBounded) {
     // All the weight on index 0: proportional selection always returns 0, so
-    // the donor falls back to index 1 after the bounded redraw.
+    // the donor falls back to index 1 after the bounded redraw, and a child
+    // of two one-node parents is the donor's node.
     Make(3, 0, SelectionMethod::Proportional);
     for (int32_t i = 0; i < 3; ++i)
         population->Current()[i]->normalizedFitness = i == 0 ? 1.0f : 0.0f;
     Rates(1.0f, 0, 0);
     random.SeedRandom(4);
     Breed(random, scope.problem(), *population);
-    for (int32_t i = 0; i < 3; ++i) {
-        const int32_t code = Child(i).nodes[0];
-        EXPECT_TRUE(code == scope.Code("#0") || code == scope.Code("#1")) << i;
-    }
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Child(i).nodes[0], scope.Code("#1")) << i;
+}
+
+TEST_F(BreedTest, AFractionalEliteProductIsTruncated) {
+    // 35 x 10 % = 3.5: three copies, and the fourth child is bred.
+    Make(35);
+    Rates(1.0f, 0, 0);
+    random.SeedRandom(5);
+    Breed(random, scope.problem(), *population);
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(Child(i).rawFitness, static_cast<float>(i)) << i;
+    EXPECT_EQ(Child(3).rawFitness, -1.0f);
 }
 
 TEST_F(BreedTest, ProportionalSelectionWalksTheCumulativeFloatSum) {

@@ -107,6 +107,12 @@ TEST_F(RunTest, TheLongestPopulationLabelsThePointsAndSetsTheRounds) {
     Evolve({50, 100});
     EXPECT_EQ(Counters().labelPopulation, 1);
     EXPECT_EQ(display.published.back().population, 1);
+
+    // Of two populations with the largest count, the first labels.
+    display = RecordingDisplay();
+    Evolve({5, 8, 8});
+    EXPECT_EQ(Counters().labelPopulation, 1);
+    EXPECT_EQ(display.labelPopulation, 1);
 }
 
 TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {

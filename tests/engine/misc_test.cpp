@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <utility>
+
 using namespace quba;
 
 namespace {
@@ -39,6 +42,50 @@ TEST(SortByFitness, OrdersTiesExactlyAsTheFixedQuicksortDoes) {
     Population population = PopulationWithFitness({0.2f, 0.5f, 0.2f, 0.5f, 0.2f, 0.1f, 0.5f});
     SortByFitness(population);
     EXPECT_EQ(Order(population), (std::vector<int32_t>{3, 6, 1, 0, 4, 2, 5}));
+}
+
+// The ranking's quicksort written out from its definition, on plain values:
+// the order every tie must end in.
+void FixedQuicksort(std::vector<std::pair<float, int32_t>>& items, int32_t lo, int32_t hi) {
+    int32_t i = 0;
+    do {
+        i = lo;
+        int32_t j = hi;
+        const float pivot = items[(lo + hi) / 2].first;
+        do {
+            while (items[i].first > pivot)
+                ++i;
+            while (items[j].first < pivot)
+                --j;
+            if (i <= j)
+                std::swap(items[i++], items[j--]);
+        } while (i <= j);
+        if (lo < j)
+            FixedQuicksort(items, lo, j);
+        lo = i;
+    } while (i < hi);
+}
+
+TEST(SortByFitness, EveryBufferWithTiesEndsAsTheFixedQuicksortLeavesIt) {
+    std::mt19937 random(17);
+    for (int trial = 0; trial < 500; ++trial) {
+        const int size = std::uniform_int_distribution(2, 60)(random);
+        const int levels = std::uniform_int_distribution(1, 5)(random);
+        std::vector<float> values(static_cast<size_t>(size));
+        for (float& value : values)
+            value = 0.1f * static_cast<float>(std::uniform_int_distribution(1, levels)(random));
+        std::vector<std::pair<float, int32_t>> expected;
+        for (int32_t i = 0; i < size; ++i)
+            expected.emplace_back(values[static_cast<size_t>(i)], i);
+        FixedQuicksort(expected, 0, size - 1);
+        std::vector<int32_t> order;
+        for (const auto& item : expected)
+            order.push_back(item.second);
+
+        Population population = PopulationWithFitness(values);
+        SortByFitness(population);
+        ASSERT_EQ(Order(population), order) << "trial " << trial;
+    }
 }
 
 TEST(SortByFitness, TreatsNotANumberAsEqualAndLeavesTinyBuffersAlone) {
