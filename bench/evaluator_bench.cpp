@@ -1,7 +1,7 @@
 // Node-case evaluations per second of the recursive reference evaluator and
 // of the batch evaluator, on random programs of fixed lengths over a 30 x 30
 // grid (900 cases), one thread.
-#include "engine/evaluator.h"
+#include "engine/evaluator_factory.h"
 #include "engine/functions.h"
 #include "engine/problem.h"
 

@@ -4,10 +4,10 @@
 // and, finer than the runs' spread, the fronts' own work on that run's
 // evaluated buffers, step by step.
 #include "data/patterns.h"
-#include "engine/display.h"
 #include "engine/front.h"
 #include "engine/functions.h"
 #include "engine/gp.h"
+#include "engine/run_outlet.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,26 +15,16 @@ using namespace quba;
 
 namespace {
 
-class QuietDisplay : public RunDisplay {
+class QuietOutlet : public RunOutlet {
 public:
-    void SetRunning(bool) override {}
-    void ClearCurves(int32_t) override {}
-    void ShowStatusLines(int32_t) override {}
-    void SetStatusLine(int32_t, int32_t, int32_t) override {}
-    void SetProgressMaximum(int32_t) override {}
-    void SetProgressPosition(int32_t) override {}
-    void PublishCharts(int32_t, int32_t, float, float, int32_t, int32_t) override {}
-    void SetBestProgram(const BestProgram&) override {}
-    void SetBestText(const std::string&) override {}
-    void SetFront(int32_t, const std::vector<BestProgram>& members) override {
-        benchmark::DoNotOptimize(members.data());
+    void Started(const RunStart&) override {}
+    void Stepped(const StepReport& report) override {
+        if (report.front)
+            benchmark::DoNotOptimize(report.front->data());
     }
-    void SetBestPictures(const DataGrid&, const DataGrid&) override {}
-    void Refresh() override {}
-    bool ProcessPendingMessages() override { return true; }
-    void Beep() override {}
+    void Ended(bool) override {}
+    bool KeepGoing() override { return true; }
     [[nodiscard]] std::string OutputName() const override { return "C"; }
-    void ShowFatalMessage(const std::string&) override {}
 };
 
 // The main window's defaults on the circle pattern.
@@ -69,20 +59,20 @@ void BM_DefaultRun(benchmark::State& state) {
     const FunctionTable functions = BuildFunctionTable();
     for (auto _ : state) {
         RandomGenerator random;
-        QuietDisplay display;
-        const std::unique_ptr<Run> run = BuildRun(settings, functions, random, display);
-        RunEvolution(*run, display, [] { return 1u; });
+        QuietOutlet outlet;
+        const std::unique_ptr<Run> run = BuildRun(settings, functions, random);
+        RunEvolution(*run, outlet, [] { return 1u; });
     }
     state.SetLabel(state.range(0) != 0 ? "with fronts" : "without fronts");
 }
 
 // Keeps a copy of every evaluated buffer of the run.
-class CapturingDisplay final : public QuietDisplay {
+class CapturingOutlet final : public QuietOutlet {
 public:
     const Run* run = nullptr;
     std::vector<Generation> steps;
 
-    bool ProcessPendingMessages() override {
+    bool KeepGoing() override {
         // The step just made leaves its ranked, evaluated buffer as the other one.
         Population& population = *run->runTable.populations[0];
         Generation copy;
@@ -95,16 +85,15 @@ public:
 
 void BM_FrontWork(benchmark::State& state) {
     RandomGenerator random;
-    CapturingDisplay display;
-    const std::unique_ptr<Run> run =
-        BuildRun(DefaultRun(false), BuildFunctionTable(), random, display);
-    display.run = run.get();
-    RunEvolution(*run, display, [] { return 1u; });
+    CapturingOutlet outlet;
+    const std::unique_ptr<Run> run = BuildRun(DefaultRun(false), BuildFunctionTable(), random);
+    outlet.run = run.get();
+    RunEvolution(*run, outlet, [] { return 1u; });
     const std::shared_ptr<const Problem> problem = std::make_shared<Problem>();
     for (auto _ : state) {
         SizeAccuracyFront front;
-        for (size_t g = 0; g < display.steps.size(); ++g)
-            if (front.Consider(display.steps[g], static_cast<int32_t>(g)))
+        for (size_t g = 0; g < outlet.steps.size(); ++g)
+            if (front.Consider(outlet.steps[g], static_cast<int32_t>(g)))
                 benchmark::DoNotOptimize(front.Members(0, 1u, problem));
     }
     state.SetLabel("the fronts' work of one run");

@@ -72,11 +72,17 @@ int RunHeadless(int argc, char* argv[]) {
         std::cerr << kNoFunctionMessage << '\n';
 
     ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
-    RunRecorder recorder(config.outputName, progress, std::cerr, InterruptRequested);
-    const std::unique_ptr<Run> run =
-        BuildRun(start.settings, BuildFunctionTable(), random, recorder);
-    CatchInterrupt();
-    RunEvolution(*run, recorder, recorder.RecordingClock(config.seed));
+    RunRecorder recorder(config.outputName, progress, InterruptRequested);
+    std::unique_ptr<Run> run;
+    try {
+        run = BuildRun(start.settings, BuildFunctionTable(), random);
+        CatchInterrupt();
+        RunEvolution(*run, recorder, recorder.RecordingClock(config.seed));
+    } catch (const MemoryError& error) {
+        progress.Finish();
+        std::cerr << error.what() << std::endl;
+        return kExitFileError;
+    }
     if (WritesFronts(config))
         recorder.CompleteFronts(run->evaluators);
 

@@ -40,15 +40,19 @@ double NodeCases(const CliConfig& config, const RunRecorder& recorder) {
     return total;
 }
 
+// Wall time, which a busy machine stretches, beside the processor time of
+// all threads.
 void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ostream& messages) {
-    const double evaluation = recorder.EvaluationSeconds();
+    const StepTimes& times = recorder.Times();
     const double nodeCases = NodeCases(config, recorder);
-    char line[256];
+    const auto rate = [&](double seconds) { return seconds > 0 ? nodeCases / seconds : 0.0; };
+    char line[512];
     std::snprintf(line, sizeof line,
-                  "timing: evaluation %.3f s, pictures, breeding and the rest %.3f s; %.3g "
-                  "node-case evaluations, %.3g per second of evaluation\n",
-                  evaluation, recorder.OtherSeconds(), nodeCases,
-                  evaluation > 0 ? nodeCases / evaluation : 0.0);
+                  "timing: evaluation %.3f s (%.3f s of processor time), pictures, breeding and "
+                  "the rest %.3f s (%.3f s); %.3g node-case evaluations, %.3g per second of "
+                  "evaluation, %.3g per processor second\n",
+                  times.evaluationWall, times.evaluationCpu, times.restWall, times.restCpu,
+                  nodeCases, rate(times.evaluationWall), rate(times.evaluationCpu));
     messages << line;
     const bool fast = config.evaluation.evaluator == EvaluatorKind::Fast;
     messages << "timing: " << (fast ? "fast" : "exact") << " arithmetic"

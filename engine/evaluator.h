@@ -26,6 +26,4 @@ public:
                          float* out) = 0;
 };
 
-std::unique_ptr<Evaluator> MakeEvaluator(EvaluatorKind kind);
-
 } // namespace quba

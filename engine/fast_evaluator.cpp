@@ -14,12 +14,16 @@
 #include <hwy/highway.h>
 
 #include "engine/fast_evaluator.h"
+#include "engine/fast_program.h"
 #include "engine/problem.h"
+
+#include <hwy/aligned_allocator.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 HWY_BEFORE_NAMESPACE();
 namespace quba {
@@ -332,72 +336,85 @@ HWY_EXPORT(ErrorSum);
 HWY_EXPORT(BlockOutputs);
 HWY_EXPORT(TargetOfThisCode);
 
-int32_t FastEvaluator::AllocateSlot() {
-    if (!freeSlots_.empty()) {
-        const int32_t slot = freeSlots_.back();
-        freeSlots_.pop_back();
-        return slot;
-    }
-    return slotCount_++;
-}
+struct FastEvaluator::Compiler {
+    std::vector<FastOp> ops;
+    std::vector<int32_t> freeSlots;
+    int32_t slotCount = 0;
+    std::vector<float> constantValues;
+    hwy::AlignedFreeUniquePtr<float[]> slots;
+    size_t slotCapacity = 0;
+    hwy::AlignedFreeUniquePtr<float[]> scratch; // padded and filled columns
 
-FastColumn FastEvaluator::CompileNode(const Problem& problem, const int32_t* program,
-                                      int32_t& position) {
-    const NodeEntry& node = problem.nodeTable[program[position]];
-    if (node.type == NodeType::Variable)
-        return {node.terminalIndex == 0 ? FastColumn::kX : FastColumn::kY, 0};
-    if (node.type == NodeType::Constant) {
-        constantValues_.push_back(problem.constants[node.terminalIndex]);
-        return {FastColumn::kConstant, static_cast<int32_t>(constantValues_.size()) - 1};
+    int32_t AllocateSlot() {
+        if (!freeSlots.empty()) {
+            const int32_t slot = freeSlots.back();
+            freeSlots.pop_back();
+            return slot;
+        }
+        return slotCount++;
     }
-    FastOp op;
-    op.primitive = node.primitive;
-    for (int32_t a = 0; a <= node.arityMinus1; ++a) {
-        ++position;
-        op.in[a] = CompileNode(problem, program, position);
+
+    FastColumn CompileNode(const Problem& problem, const int32_t* program, int32_t& position) {
+        const NodeEntry& node = problem.nodeTable[program[position]];
+        if (node.type == NodeType::Variable)
+            return {node.terminalIndex == 0 ? FastColumn::kX : FastColumn::kY, 0};
+        if (node.type == NodeType::Constant) {
+            constantValues.push_back(problem.constants[node.terminalIndex]);
+            return {FastColumn::kConstant, static_cast<int32_t>(constantValues.size()) - 1};
+        }
+        FastOp op;
+        op.primitive = node.primitive;
+        for (int32_t a = 0; a <= node.arityMinus1; ++a) {
+            ++position;
+            op.in[a] = CompileNode(problem, program, position);
+        }
+        // An argument's slot is free again once its parent has read it; the
+        // parent may write its result there, case by case.
+        for (int32_t a = 0; a <= node.arityMinus1; ++a)
+            if (op.in[a].kind == FastColumn::kSlot)
+                freeSlots.push_back(op.in[a].index);
+        op.out = AllocateSlot();
+        ops.push_back(op);
+        return {FastColumn::kSlot, op.out};
     }
-    // An argument's slot is free again once its parent has read it; the
-    // parent may write its result there, case by case.
-    for (int32_t a = 0; a <= node.arityMinus1; ++a)
-        if (op.in[a].kind == FastColumn::kSlot)
-            freeSlots_.push_back(op.in[a].index);
-    op.out = AllocateSlot();
-    ops_.push_back(op);
-    return {FastColumn::kSlot, op.out};
-}
 
-FastWork FastEvaluator::Compile(const Problem& problem, const int32_t* program) {
-    ops_.clear();
-    freeSlots_.clear();
-    slotCount_ = 0;
-    constantValues_.clear();
-    int32_t position = 0;
-    const FastColumn root = CompileNode(problem, program, position);
+    FastWork Compile(const Problem& problem, const int32_t* program) {
+        ops.clear();
+        freeSlots.clear();
+        slotCount = 0;
+        constantValues.clear();
+        int32_t position = 0;
+        const FastColumn root = CompileNode(problem, program, position);
 
-    const auto block = static_cast<size_t>(FastWork::kBlock);
-    // At least one slot: a program of one constant writes its value there.
-    const auto slots = static_cast<size_t>(std::max(slotCount_, 1));
-    if (slots > slotCapacity_) {
-        slotCapacity_ = slots;
-        slots_ = hwy::AllocateAligned<float>(slotCapacity_ * block);
+        const auto block = static_cast<size_t>(FastWork::kBlock);
+        // At least one slot: a program of one constant writes its value there.
+        const auto needed = static_cast<size_t>(std::max(slotCount, 1));
+        if (needed > slotCapacity) {
+            slotCapacity = needed;
+            slots = hwy::AllocateAligned<float>(slotCapacity * block);
+        }
+        if (!scratch)
+            scratch = hwy::AllocateAligned<float>(7 * block);
+
+        FastWork work;
+        work.ops = ops.data();
+        work.opCount = ops.size();
+        work.root = root;
+        work.results = slots.get();
+        work.constants = constantValues.data();
+        work.padded = scratch.get();
+        work.filled = scratch.get() + 3 * block;
+        return work;
     }
-    if (!scratch_)
-        scratch_ = hwy::AllocateAligned<float>(7 * block);
+};
 
-    FastWork work;
-    work.ops = ops_.data();
-    work.opCount = ops_.size();
-    work.root = root;
-    work.results = slots_.get();
-    work.constants = constantValues_.data();
-    work.padded = scratch_.get();
-    work.filled = scratch_.get() + 3 * block;
-    return work;
-}
+FastEvaluator::FastEvaluator() : compiler_(std::make_unique<Compiler>()) {}
+
+FastEvaluator::~FastEvaluator() = default;
 
 long double FastEvaluator::MeanSquaredError(const Problem& problem, const int32_t* program,
                                             const CaseSet& cases) {
-    const FastWork work = Compile(problem, program);
+    const FastWork work = compiler_->Compile(problem, program);
     double sum = 0;
     if (!HWY_DYNAMIC_DISPATCH(ErrorSum)(work, cases, &sum))
         return std::numeric_limits<long double>::infinity();
@@ -406,7 +423,7 @@ long double FastEvaluator::MeanSquaredError(const Problem& problem, const int32_
 
 void FastEvaluator::Outputs(const Problem& problem, const int32_t* program, const CaseSet& cases,
                             float* out) {
-    const FastWork work = Compile(problem, program);
+    const FastWork work = compiler_->Compile(problem, program);
     HWY_DYNAMIC_DISPATCH(BlockOutputs)(work, cases, out);
 }
 

@@ -6,11 +6,9 @@
 
 #include "engine/evaluator.h"
 
-#include <hwy/aligned_allocator.h>
-
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace quba {
 
@@ -20,35 +18,13 @@ namespace quba {
 // whole integer part, not of its low 32 bits.
 inline constexpr float kFastTrigBound = 39000.0f;
 
-// Where an operand's column comes from.
-struct FastColumn {
-    enum Kind : uint8_t { kX, kY, kConstant, kSlot };
-    Kind kind = kX;
-    int32_t index = 0; // constant or slot
-};
-
-// One function node: its primitive, its argument columns and its result slot.
-struct FastOp {
-    PrimitiveId primitive = PrimitiveId::Add;
-    FastColumn in[4];
-    int32_t out = 0;
-};
-
-// What the evaluation of one block reads and writes.
-struct FastWork {
-    static constexpr int32_t kBlock = 256;
-
-    const FastOp* ops = nullptr;
-    size_t opCount = 0;
-    FastColumn root;
-    float* results = nullptr;         // slot s: results + s * kBlock
-    const float* constants = nullptr; // the program's constants, in the order it uses them
-    float* padded = nullptr;          // x, y and targets of a last, partial block
-    float* filled = nullptr;          // four columns for an if-form's constant arguments
-};
-
 class FastEvaluator final : public Evaluator {
 public:
+    FastEvaluator();
+    ~FastEvaluator() override;
+    FastEvaluator(const FastEvaluator&) = delete;
+    FastEvaluator& operator=(const FastEvaluator&) = delete;
+
     // A non-finite output or squared error at any case scores +infinity.
     long double MeanSquaredError(const Problem& problem, const int32_t* program,
                                  const CaseSet& cases) override;
@@ -57,17 +33,9 @@ public:
                  float* out) override;
 
 private:
-    FastWork Compile(const Problem& problem, const int32_t* program);
-    FastColumn CompileNode(const Problem& problem, const int32_t* program, int32_t& position);
-    int32_t AllocateSlot();
-
-    std::vector<FastOp> ops_;
-    std::vector<int32_t> freeSlots_;
-    int32_t slotCount_ = 0;
-    std::vector<float> constantValues_;
-    hwy::AlignedFreeUniquePtr<float[]> slots_;
-    size_t slotCapacity_ = 0;
-    hwy::AlignedFreeUniquePtr<float[]> scratch_; // padded and filled columns
+    // The compiled program and the SIMD buffers it runs in.
+    struct Compiler;
+    std::unique_ptr<Compiler> compiler_;
 };
 
 // The instruction set the fast arithmetic runs on here, such as "AVX2".

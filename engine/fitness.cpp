@@ -1,5 +1,7 @@
 #include "engine/fitness.h"
 
+#include "engine/evaluator_factory.h"
+
 #include <algorithm>
 
 namespace quba {

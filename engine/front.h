@@ -5,7 +5,7 @@
 // draw, no evaluation.
 #pragma once
 
-#include "engine/display.h"
+#include "engine/best_program.h"
 #include "engine/fitness.h"
 #include "engine/population.h"
 

@@ -1,15 +1,16 @@
 #include "engine/gp.h"
 
-#include "engine/display.h"
 #include "engine/gp_pop.h"
 #include "engine/init.h"
 #include "engine/misc.h"
+#include "engine/run_outlet.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
 #include <new>
+#include <time.h>
 
 namespace quba {
 
@@ -17,13 +18,8 @@ uint32_t CalendarSeconds() {
     return static_cast<uint32_t>(std::time(nullptr));
 }
 
-void ExitOnMemoryError(RunDisplay& display, const std::string& message) {
-    display.ShowFatalMessage(message);
-    std::exit(1);
-}
-
 std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
-                              RandomGenerator& random, RunDisplay& display) {
+                              RandomGenerator& random) {
     try {
         auto run = std::make_unique<Run>(random, settings.evaluation);
         run->keepFronts = settings.keepFronts;
@@ -33,10 +29,10 @@ std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& 
             run->runTable.populations[i] = CreatePopulation(settings.populations[i]);
         run->runCounters.populationCount = count;
         return run;
-    } catch (const MemoryExhausted& failure) {
-        ExitOnMemoryError(display, failure.message);
+    } catch (const MemoryError&) {
+        throw;
     } catch (...) {
-        ExitOnMemoryError(display, kRunMemoryMessage);
+        throw MemoryError(kRunMemoryMessage);
     }
 }
 
@@ -50,13 +46,12 @@ void StartPopulation(Run& run, int32_t i, const SeedClock& clock) {
     run.random.SeedRandom(run.seeds[i]);
     Population& population = *run.runTable.populations[i];
     InitializePopulation(run.random, *run.runTable.problem, population);
-    run.runCounters.generationCounts[i] = population.generations;
+    run.runCounters.generationCounts[i] = population.settings.generations;
 }
 
 namespace {
 
-BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best, float validation,
-                   std::string text) {
+BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best, float validation) {
     BestProgram program;
     program.population = i;
     program.generation = g;
@@ -65,23 +60,55 @@ BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best,
     program.nodes.assign(best.nodes.begin(), best.nodes.begin() + best.length);
     program.trainingFitness = best.rawFitness;
     program.validationFitness = validation;
-    program.text = std::move(text);
     return program;
 }
 
+// Wall and processor time since it was made, or since the last lap.
+class Stopwatch {
+public:
+    struct Lap {
+        double wall = 0;
+        double cpu = 0;
+    };
+    Lap Next() {
+        const Point now = Now();
+        const Lap lap{now.wall - last_.wall, now.cpu - last_.cpu};
+        last_ = now;
+        return lap;
+    }
+
+private:
+    struct Point {
+        double wall = 0;
+        double cpu = 0;
+    };
+    static Point Now() {
+        timespec cpu{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+        const auto wall = std::chrono::steady_clock::now().time_since_epoch();
+        return {std::chrono::duration<double>(wall).count(),
+                static_cast<double>(cpu.tv_sec) + 1e-9 * static_cast<double>(cpu.tv_nsec)};
+    }
+    Point last_ = Now();
+};
+
 } // namespace
 
-bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display) {
+bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     Population& population = *run.runTable.populations[i];
     const Problem& problem = *run.runTable.problem;
     RunCounters& counters = run.runCounters;
 
     while (run.runTable.problem->paused)
-        if (!display.ProcessPendingMessages())
+        if (!outlet.KeepGoing())
             return false;
 
-    display.SetProgressPosition(counters.stepsDone);
-    display.SetStatusLine(i, g + 1, counters.generationCounts[i]);
+    StepReport report;
+    report.population = i;
+    report.generation = g;
+    report.generations = counters.generationCounts[i];
+    report.stepsDone = counters.stepsDone;
+    Stopwatch stopwatch;
 
     AssignFitness(population, problem, run.evaluators);
     SortByFitness(population);
@@ -92,23 +119,32 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display) {
         static_cast<float>(ValidationFitness(run.evaluators, problem, best.nodes.data()));
     const auto averageLength = static_cast<int32_t>(std::trunc(AverageLength(population)));
     RecordGeneration(population, g, validation, averageLength);
-    display.PublishCharts(i, g, validation, best.rawFitness, averageLength, best.length);
-    DrawBestImages(population, problem, run.evaluators, display);
-    display.Refresh();
+    report.validationFitness = validation;
+    report.trainingFitness = best.rawFitness;
+    report.averageLength = averageLength;
+    report.bestLength = best.length;
+    const Stopwatch::Lap evaluation = stopwatch.Next();
+
+    BestPictures pictures = DrawBestImages(population, problem, run.evaluators);
+    report.trainingPicture = std::move(pictures.training);
+    report.validationPicture = std::move(pictures.validation);
 
     Breed(run.random, problem, population);
 
     int32_t position = 0;
-    std::string text = display.OutputName() + "=" +
+    report.best = BestOf(run, i, g, best, validation);
+    report.best.text = outlet.OutputName() + "=" +
                        ProgramText(problem.nodeTable.data(), best.nodes.data(), position);
-    counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + text;
-    display.SetBestProgram(BestOf(run, i, g, best, validation, std::move(text)));
-    display.SetBestText(JoinedBestTexts(counters));
+    counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + report.best.text;
+    report.bestText = JoinedBestTexts(counters);
     if (frontChanged)
-        display.SetFront(i, run.fronts[i].Members(i, run.seeds[i], run.runTable.problem));
+        report.front = run.fronts[i].Members(i, run.seeds[i], run.runTable.problem);
+    const Stopwatch::Lap rest = stopwatch.Next();
+    report.times = {evaluation.wall, evaluation.cpu, rest.wall, rest.cpu};
+    outlet.Stepped(report);
 
     population.currentBuffer = 1 - population.currentBuffer;
-    return display.ProcessPendingMessages();
+    return outlet.KeepGoing();
 }
 
 namespace {
@@ -119,16 +155,16 @@ void ReleaseRun(Run& run) {
     run.runTable.problem.reset();
 }
 
-// Steps every population round by round; false when the display ended the run.
-bool RunRounds(Run& run, RunDisplay& display) {
+// Steps every population round by round; false when the outlet ended the run.
+bool RunRounds(Run& run, RunOutlet& outlet) {
     const int32_t count = run.runCounters.populationCount;
     int32_t g = 0;
     do {
         for (int32_t i = 0; i < count; ++i) {
-            if (g >= run.runTable.populations[i]->generations)
+            if (g >= run.runTable.populations[i]->settings.generations)
                 continue;
             ++run.runCounters.stepsDone;
-            if (!GenerationStep(run, g, i, display))
+            if (!GenerationStep(run, g, i, outlet))
                 return false;
         }
         ++g;
@@ -136,46 +172,46 @@ bool RunRounds(Run& run, RunDisplay& display) {
     return true;
 }
 
+// The rounds of the run and the population whose points carry the labels:
+// the first with the largest generation count.
+void FixRounds(Run& run) {
+    RunCounters& counters = run.runCounters;
+    int32_t bound = run.runTable.populations[0]->settings.generations;
+    int32_t label = 0;
+    for (int32_t i = 1; i < counters.populationCount; ++i) {
+        if (run.runTable.populations[i]->settings.generations > bound) {
+            bound = run.runTable.populations[i]->settings.generations;
+            label = i;
+        }
+    }
+    counters.generationBound = bound;
+    counters.labelPopulation = label;
+}
+
 } // namespace
 
-void RunEvolution(Run& run, RunDisplay& display, const SeedClock& clock) {
+void RunEvolution(Run& run, RunOutlet& outlet, const SeedClock& clock) {
     RunCounters& counters = run.runCounters;
-    const int32_t count = counters.populationCount;
+    bool completed = false;
     try {
-        display.SetRunning(true);
         counters.bestTexts = {};
-        for (int32_t i = 0; i < count; ++i)
+        for (int32_t i = 0; i < counters.populationCount; ++i)
             StartPopulation(run, i, clock);
+        FixRounds(run);
 
-        int32_t bound = run.runTable.populations[0]->generations;
-        int32_t label = 0;
-        for (int32_t i = 1; i < count; ++i) {
-            if (run.runTable.populations[i]->generations > bound) {
-                bound = run.runTable.populations[i]->generations;
-                label = i;
-            }
-        }
-        counters.generationBound = bound;
-        counters.labelPopulation = label;
-
-        display.ClearCurves(label);
-        display.ShowStatusLines(count);
         const auto& counts = counters.generationCounts;
         // Four counts near the 32-bit limit would overflow their sum.
         const int64_t steps = int64_t{counts[0]} + counts[1] + counts[2] + counts[3];
-        display.SetProgressMaximum(static_cast<int32_t>(std::min<int64_t>(steps, INT32_MAX)));
-
-        if (RunRounds(run, display))
-            display.Beep();
-    } catch (const MemoryExhausted& failure) {
-        ExitOnMemoryError(display, failure.message);
+        outlet.Started({counters.populationCount, counters.labelPopulation,
+                        static_cast<int32_t>(std::min<int64_t>(steps, INT32_MAX))});
+        completed = RunRounds(run, outlet);
     } catch (const std::bad_alloc&) {
-        ExitOnMemoryError(display, kMemoryMessage);
+        throw MemoryError(kMemoryMessage);
     }
     ReleaseRun(run);
-    display.SetRunning(false);
     counters.generationCounts = {};
     counters.stepsDone = 0;
+    outlet.Ended(completed);
 }
 
 } // namespace quba

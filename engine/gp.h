@@ -1,6 +1,6 @@
 // The run driver: one run object owns what a run owns, and the driver seeds
 // and initialises the populations, then steps them round by round, reporting
-// through the display.
+// through the run's outlet.
 #pragma once
 
 #include "core/random.h"
@@ -18,7 +18,7 @@
 
 namespace quba {
 
-class RunDisplay;
+class RunOutlet;
 
 // The five slots of a run: populations No1 to No4, then the problem record.
 struct RunTable {
@@ -56,19 +56,16 @@ uint32_t CalendarSeconds();
 using SeedClock = std::function<uint32_t()>;
 
 // Builds the problem and the populations of a run from checked settings.
-// Running out of memory shows its message and ends the program with status 1.
+// Throws MemoryError when memory runs out.
 std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
-                              RandomGenerator& random, RunDisplay& display);
+                              RandomGenerator& random);
 
-// The whole run; returns when it has ended. Releases the populations and the
-// problem at the end.
-void RunEvolution(Run& run, RunDisplay& display, const SeedClock& clock = CalendarSeconds);
+// The whole run; returns when it has ended, having released the populations
+// and the problem. Throws MemoryError when memory runs out.
+void RunEvolution(Run& run, RunOutlet& outlet, const SeedClock& clock = CalendarSeconds);
 void StartPopulation(Run& run, int32_t i, const SeedClock& clock);
-// Returns false when the display asked the run to end.
-bool GenerationStep(Run& run, int32_t g, int32_t i, RunDisplay& display);
-
-// Shows `message` through the display and ends the program with status 1.
-[[noreturn]] void ExitOnMemoryError(RunDisplay& display, const std::string& message);
+// Returns false when the outlet asked the run to end.
+bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet);
 
 // The best-program text box: the four entries joined by blank lines.
 std::string JoinedBestTexts(const RunCounters& counters);

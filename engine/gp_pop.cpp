@@ -1,7 +1,7 @@
 #include "engine/gp_pop.h"
 
-#include "engine/display.h"
 #include "engine/gp_opr.h"
+#include "engine/run_outlet.h"
 
 #include <new>
 
@@ -10,18 +10,7 @@ namespace quba {
 std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
     try {
         auto population = std::make_unique<Population>();
-        population->populationSize = values.populationSize;
-        population->generations = values.generations;
-        population->selectionMethod = values.selectionMethod;
-        population->tournamentSize = values.tournamentSize;
-        population->crossoverRate = values.crossoverRate;
-        population->mutationRate = values.mutationRate;
-        population->onePointMutationRate = values.onePointMutationRate;
-        population->eliteFraction = values.eliteFraction;
-        population->maxLength = values.maxLength;
-        population->maxInitialDepth = values.maxInitialDepth;
-        population->functionRatio = values.functionRatio;
-        population->variableRatio = values.variableRatio;
+        population->settings = values;
 
         for (auto& buffer : population->buffers) {
             buffer.reserve(values.populationSize);
@@ -34,9 +23,9 @@ std::unique_ptr<Population> CreatePopulation(const PopulationValues& values) {
         population->currentBuffer = 0;
         return population;
     } catch (const std::bad_alloc&) {
-        throw MemoryExhausted{kMemoryMessage};
+        throw MemoryError(kMemoryMessage);
     } catch (const std::length_error&) {
-        throw MemoryExhausted{kMemoryMessage};
+        throw MemoryError(kMemoryMessage);
     }
 }
 
@@ -65,7 +54,7 @@ void RecordGeneration(Population& population, int32_t generation, float validati
 }
 
 int32_t Select(RandomGenerator& random, const Population& population) {
-    switch (population.selectionMethod) {
+    switch (population.settings.selectionMethod) {
     case SelectionMethod::Proportional:
         return SelectProportional(random, population);
     case SelectionMethod::Tournament:
@@ -80,7 +69,7 @@ int32_t SelectProportional(RandomGenerator& random, const Population& population
     const auto& buffer = population.Current();
     const auto r = static_cast<float>(random.RandomUnit());
     float s = 0;
-    for (int32_t i = 0; i < population.populationSize; ++i) {
+    for (int32_t i = 0; i < population.settings.populationSize; ++i) {
         s = static_cast<float>(static_cast<long double>(s) + buffer[i]->normalizedFitness);
         if (s > r)
             return i;
@@ -93,8 +82,8 @@ int32_t SelectTournament(RandomGenerator& random, const Population& population) 
     // nothing, each candidate can be compared as soon as it is drawn.
     const auto& buffer = population.Current();
     int32_t winner = 0;
-    for (int32_t j = 0; j < population.tournamentSize; ++j) {
-        const int32_t candidate = random.RandomInt(population.populationSize);
+    for (int32_t j = 0; j < population.settings.tournamentSize; ++j) {
+        const int32_t candidate = random.RandomInt(population.settings.populationSize);
         if (j == 0 || !(buffer[winner]->normalizedFitness >= buffer[candidate]->normalizedFitness))
             winner = candidate;
     }
@@ -102,7 +91,7 @@ int32_t SelectTournament(RandomGenerator& random, const Population& population) 
 }
 
 int32_t SelectRandom(RandomGenerator& random, const Population& population) {
-    return random.RandomInt(population.populationSize);
+    return random.RandomInt(population.settings.populationSize);
 }
 
 namespace {
@@ -119,37 +108,38 @@ int32_t SelectOtherParent(RandomGenerator& random, const Population& population,
         if (q != p)
             return q;
     }
-    return (p + 1) % population.populationSize;
+    return (p + 1) % population.settings.populationSize;
 }
 
-int32_t EliteCount(const Population& population) {
+int32_t EliteCount(const PopulationValues& settings) {
     const long double product =
-        static_cast<long double>(population.populationSize) * population.eliteFraction;
+        static_cast<long double>(settings.populationSize) * settings.eliteFraction;
     if (!(product > 0))
         return 0;
-    if (product >= population.populationSize)
-        return population.populationSize;
+    if (product >= settings.populationSize)
+        return settings.populationSize;
     return static_cast<int32_t>(product);
 }
 
 } // namespace
 
 void Breed(RandomGenerator& random, const Problem& problem, Population& population) {
+    const PopulationValues& settings = population.settings;
     auto& current = population.Current();
     auto& next = population.Next();
-    const int32_t n = population.populationSize;
-    const int32_t maxLength = population.maxLength;
-    const int32_t elite = EliteCount(population);
+    const int32_t n = settings.populationSize;
+    const int32_t maxLength = settings.maxLength;
+    const int32_t elite = EliteCount(settings);
     for (int32_t i = 0; i < elite; ++i)
         CopyIndividual(*next[i], *current[i], maxLength);
 
-    const long double crossover = population.crossoverRate;
-    const long double mutation = crossover + population.mutationRate;
-    const long double onePoint = mutation + population.onePointMutationRate;
+    const long double crossover = settings.crossoverRate;
+    const long double mutation = crossover + settings.mutationRate;
+    const long double onePoint = mutation + settings.onePointMutationRate;
     for (int32_t i = elite; i < n; ++i) {
         const auto r = static_cast<float>(random.RandomUnit());
         const int32_t p = Select(random, population);
-        if (r < population.crossoverRate) {
+        if (r < settings.crossoverRate) {
             const int32_t q = SelectOtherParent(random, population, p);
             Crossover(random, problem, *next[i], *current[p], *current[q], maxLength);
         } else if (mutation > r) {
@@ -169,23 +159,22 @@ long double AverageLength(const Population& population) {
     uint32_t sum = 0;
     for (const auto& individual : population.Current())
         sum += static_cast<uint32_t>(individual->length);
-    return static_cast<long double>(static_cast<int32_t>(sum)) / population.populationSize;
+    return static_cast<long double>(static_cast<int32_t>(sum)) / population.settings.populationSize;
 }
 
-void DrawBestImages(const Population& population, const Problem& problem,
-                    FitnessEvaluators& evaluators, RunDisplay& display) {
+BestPictures DrawBestImages(const Population& population, const Problem& problem,
+                            FitnessEvaluators& evaluators) {
     const int32_t* best = population.Current()[0]->nodes.data();
-    DataGrid training;
-    DataGrid validation;
+    BestPictures pictures;
     try {
-        training = DataGrid(problem.trainingSide);
-        validation = DataGrid(problem.validationSide);
+        pictures.training = DataGrid(problem.trainingSide);
+        pictures.validation = DataGrid(problem.validationSide);
     } catch (const std::bad_alloc&) {
-        throw MemoryExhausted{kRunMemoryMessage};
+        throw MemoryError(kRunMemoryMessage);
     }
-    CaseOutputs(evaluators, problem, best, problem.TrainingCases(), training.Data());
-    CaseOutputs(evaluators, problem, best, problem.ValidationCases(), validation.Data());
-    display.SetBestPictures(training, validation);
+    CaseOutputs(evaluators, problem, best, problem.TrainingCases(), pictures.training.Data());
+    CaseOutputs(evaluators, problem, best, problem.ValidationCases(), pictures.validation.Data());
+    return pictures;
 }
 
 } // namespace quba

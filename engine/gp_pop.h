@@ -1,6 +1,7 @@
 // The population store, selection and breeding, and the best-program pictures.
 #pragma once
 
+#include "core/grid.h"
 #include "core/random.h"
 #include "engine/fitness.h"
 #include "engine/population.h"
@@ -12,10 +13,8 @@
 
 namespace quba {
 
-class RunDisplay;
-
-// Allocates the histories, both buffers and every node array; throws
-// MemoryExhausted("Memory Allocation Error").
+// Allocates both buffers and every node array; throws
+// MemoryError("Memory Allocation Error").
 std::unique_ptr<Population> CreatePopulation(const PopulationValues& values);
 // Releases what the population owns and, with `releaseRecord`, the record.
 void ReleasePopulation(std::unique_ptr<Population>& population, bool releaseRecord);
@@ -30,9 +29,15 @@ int32_t SelectRandom(RandomGenerator& random, const Population& population);
 void Breed(RandomGenerator& random, const Problem& problem, Population& population);
 
 long double AverageLength(const Population& population);
-// The best program's output on every training and validation case, handed to
-// the display; a cell whose evaluation fails holds a not-a-number.
-void DrawBestImages(const Population& population, const Problem& problem,
-                    FitnessEvaluators& evaluators, RunDisplay& display);
+
+struct BestPictures {
+    DataGrid training;
+    DataGrid validation;
+};
+// The best program's output on every training and validation case; a cell
+// whose evaluation fails holds a not-a-number. Throws
+// MemoryError("Memory Allocation Error!!!!") when the grids cannot be made.
+BestPictures DrawBestImages(const Population& population, const Problem& problem,
+                            FitnessEvaluators& evaluators);
 
 } // namespace quba

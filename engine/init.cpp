@@ -1,5 +1,7 @@
 #include "engine/init.h"
 
+#include "engine/run_outlet.h"
+
 #include <algorithm>
 #include <cassert>
 #include <new>
@@ -12,8 +14,8 @@ int32_t ChooseNode(RandomGenerator& random, const Problem& problem, const Popula
     const int32_t f = problem.functionCount;
     const int32_t v = problem.variableCount;
     const int32_t k = problem.constantCount;
-    const long double functionRatio = population.functionRatio;
-    const long double variableRatio = population.variableRatio;
+    const long double functionRatio = population.settings.functionRatio;
+    const long double variableRatio = population.settings.variableRatio;
 
     // The draw is made whatever the kind.
     const auto r = static_cast<float>(random.RandomUnit());
@@ -24,7 +26,7 @@ int32_t ChooseNode(RandomGenerator& random, const Problem& problem, const Popula
             return f + random.RandomInt(v);
         return f + v + random.RandomInt(k);
     }
-    if (r < population.functionRatio)
+    if (r < population.settings.functionRatio)
         return random.RandomInt(f);
     if (functionRatio + variableRatio > r)
         return f + random.RandomInt(v);
@@ -63,11 +65,11 @@ private:
 void InitializePopulation(RandomGenerator& random, const Problem& problem, Population& population) {
     std::vector<int32_t> work;
     try {
-        work.resize(std::max(population.maxLength, kMaxInitialNodes));
+        work.resize(std::max(population.settings.maxLength, kMaxInitialNodes));
     } catch (const std::bad_alloc&) {
-        throw MemoryExhausted{kMemoryMessage};
+        throw MemoryError(kMemoryMessage);
     }
-    const int32_t depthLimit = population.maxInitialDepth;
+    const int32_t depthLimit = population.settings.maxInitialDepth;
     SlotDepths depths;
     for (auto& individual : population.Current()) {
         int32_t c = 0;

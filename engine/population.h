@@ -24,19 +24,8 @@ struct Individual {
 using Generation = std::vector<std::unique_ptr<Individual>>;
 
 struct Population {
+    PopulationValues settings; // fixed for the whole run
     int32_t currentBuffer = 0; // the generation being evaluated; the other receives offspring
-    int32_t maxLength = 0;
-    int32_t maxInitialDepth = 0;
-    float functionRatio = 0;
-    float variableRatio = 0;
-    int32_t generations = 0;
-    int32_t populationSize = 0;
-    SelectionMethod selectionMethod = SelectionMethod::Proportional;
-    int32_t tournamentSize = 0;
-    float crossoverRate = 0;
-    float mutationRate = 0;
-    float onePointMutationRate = 0;
-    float eliteFraction = 0;
     // One entry for each generation step made so far.
     std::vector<float> validationHistory;
     std::vector<int32_t> averageLengthHistory;
@@ -46,13 +35,5 @@ struct Population {
     [[nodiscard]] const Generation& Current() const { return buffers[currentBuffer]; }
     Generation& Next() { return buffers[1 - currentBuffer]; }
 };
-
-// Memory ran out: `message` is shown before the program ends with status 1.
-struct MemoryExhausted {
-    const char* message;
-};
-
-inline constexpr const char* kMemoryMessage = "Memory Allocation Error";
-inline constexpr const char* kRunMemoryMessage = "Memory Allocation Error!!!!";
 
 } // namespace quba

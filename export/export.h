@@ -3,7 +3,7 @@
 // exact 32-bit values, never their display names.
 #pragma once
 
-#include "engine/display.h"
+#include "engine/best_program.h"
 
 #include <optional>
 #include <span>

@@ -1,7 +1,7 @@
 // How much a formula compresses its picture, and how well it redraws it.
 #pragma once
 
-#include "engine/display.h"
+#include "engine/best_program.h"
 
 #include <cstdint>
 #include <vector>

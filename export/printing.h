@@ -2,7 +2,7 @@
 // function.
 #pragma once
 
-#include "engine/display.h"
+#include "engine/best_program.h"
 #include "engine/primitives.h"
 
 #include <functional>

@@ -47,12 +47,12 @@ void CheckChild(const Problem& problem, const Individual& child, int32_t maxLeng
 
 void CheckInitialProgram(const Problem& problem, const Individual& individual,
                          const Population& population) {
-    CheckChild(problem, individual, population.maxLength);
+    CheckChild(problem, individual, population.settings.maxLength);
     FUZZ_CHECK(individual.length <= kMaxInitialNodes);
     FUZZ_CHECK(individual.nodes[0] < problem.functionCount);
-    if (population.maxInitialDepth >= 1) {
+    if (population.settings.maxInitialDepth >= 1) {
         FUZZ_CHECK(ProgramDepth(problem, individual.nodes.data(), individual.length) <=
-                   population.maxInitialDepth);
+                   population.settings.maxInitialDepth);
     }
 }
 
@@ -60,14 +60,15 @@ void CheckInitialProgram(const Problem& problem, const Individual& individual,
 // does when the maximum length allows it.
 void FillPopulation(ByteReader& in, FuzzProblem& scope, Population& population) {
     const Problem& problem = scope.problem();
-    if (in.Byte() % 2 == 0 && population.maxLength >= kMaxInitialNodes) {
+    if (in.Byte() % 2 == 0 && population.settings.maxLength >= kMaxInitialNodes) {
         InitializePopulation(scope.random, problem, population);
         for (const auto& individual : population.Current())
             CheckInitialProgram(problem, *individual, population);
         return;
     }
     for (auto& individual : population.Current()) {
-        const std::vector<int32_t> program = DecodeProgram(in, problem, population.maxLength);
+        const std::vector<int32_t> program =
+            DecodeProgram(in, problem, population.settings.maxLength);
         std::copy(program.begin(), program.end(), individual->nodes.begin());
         individual->length = static_cast<int32_t>(program.size());
     }
@@ -79,8 +80,8 @@ void ApplyOperators(ByteReader& in, FuzzProblem& scope, Population& population) 
     RandomGenerator& random = scope.random;
     auto& parents = population.Current();
     auto& children = population.Next();
-    const int32_t n = population.populationSize;
-    const int32_t maxLength = population.maxLength;
+    const int32_t n = population.settings.populationSize;
+    const int32_t maxLength = population.settings.maxLength;
     for (int call = 0; call < 8 && !in.Empty(); ++call) {
         const uint8_t choice = in.Byte();
         const Individual& first = *parents[in.Byte() % n];
@@ -129,7 +130,7 @@ void BreedTwice(FuzzProblem& scope, FitnessEvaluators& evaluators, Population& p
         CheckRanking(population);
         Breed(scope.random, problem, population);
         for (const auto& child : population.Next())
-            CheckChild(problem, *child, population.maxLength);
+            CheckChild(problem, *child, population.settings.maxLength);
         population.currentBuffer = 1 - population.currentBuffer;
     }
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/grid.h"
-#include "engine/display.h"
+#include "engine/best_program.h"
 #include "engine/fitness.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "ui/application.h"
 
-#include "engine/population.h"
+#include "engine/run_outlet.h"
 #include "picture/picture_grid.h"
 #include "ui/unit1.h"
 

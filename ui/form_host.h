@@ -26,6 +26,8 @@ public:
     // The same, without the check of the page being left: a check puts the
     // user back on its own page.
     virtual void ReturnToPage(QWidget* page) = 0;
+    // Shows `message` and ends the program with status 1, keeping no setting.
+    virtual void EndForLackOfMemory(const QString& message) = 0;
 };
 
 } // namespace quba

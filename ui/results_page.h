@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/grid.h"
-#include "engine/display.h"
+#include "engine/best_program.h"
 
 #include <QSize>
 #include <QWidget>

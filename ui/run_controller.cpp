@@ -24,12 +24,9 @@ constexpr int kPauseWakeMs = 100;
 
 RunController::RunController(FormHost& host, ProblemPage& problem, PopulationsPage& populations,
                              ResultsPage& results, const FunctionTable& functions,
-                             RandomGenerator& random, std::function<bool()> pumpMessages,
-                             QObject* parent)
+                             RandomGenerator& random, MessagePump& pump, QObject* parent)
     : QObject(parent), host_(host), problem_(problem), populations_(populations), results_(results),
-      functions_(functions), random_(random), pumpMessages_(std::move(pumpMessages)) {
-    pauseWake_.setSingleShot(true);
-}
+      functions_(functions), random_(random), pump_(pump) {}
 
 void RunController::Start() {
     if (running_)
@@ -47,11 +44,16 @@ void RunController::Start() {
         host_.ShowMessage(kNoFunctionMessage);
     }
     endRequested_ = false;
-    const std::unique_ptr<Run> run = BuildRun(start.settings, functions_, random_, *this);
-    host_.ShowPage(&results_);
-    run_ = run.get();
-    RunEvolution(*run, *this);
-    run_ = nullptr;
+    try {
+        const std::unique_ptr<Run> run = BuildRun(start.settings, functions_, random_);
+        host_.ShowPage(&results_);
+        run_ = run.get();
+        RunEvolution(*run, *this);
+        run_ = nullptr;
+    } catch (const MemoryError& error) {
+        run_ = nullptr;
+        host_.EndForLackOfMemory(QString::fromUtf8(error.what()));
+    }
 }
 
 void RunController::ShowRefusal(const Refusal& refusal) {
@@ -113,13 +115,8 @@ void RunController::StopOrResume() {
     emit runStateChanged();
 }
 
-bool RunController::PumpMessages() {
-    if (Paused() && !endRequested_) {
-        pauseWake_.start(kPauseWakeMs);
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    } else {
-        QCoreApplication::processEvents();
-    }
+bool RunController::KeepGoing() {
+    pump_.PumpMessages(Paused() && !endRequested_, kPauseWakeMs);
     return !endRequested_;
 }
 
@@ -129,67 +126,34 @@ void RunController::SetRunning(bool running) {
     emit runStateChanged();
 }
 
-void RunController::ClearCurves(int32_t labelPopulation) {
-    results_.ClearCurves(labelPopulation);
+void RunController::Started(const RunStart& start) {
+    SetRunning(true);
+    results_.ClearCurves(start.labelPopulation);
+    results_.ShowStatusLines(start.populationCount);
+    results_.SetProgressMaximum(start.progressMaximum);
 }
 
-void RunController::ShowStatusLines(int32_t populationCount) {
-    results_.ShowStatusLines(populationCount);
-}
-
-void RunController::SetStatusLine(int32_t population, int32_t step, int32_t generations) {
-    results_.SetStatusLine(population, step, generations);
-}
-
-void RunController::SetProgressMaximum(int32_t maximum) {
-    results_.SetProgressMaximum(maximum);
-}
-
-void RunController::SetProgressPosition(int32_t position) {
-    results_.SetProgressPosition(position);
-}
-
-void RunController::PublishCharts(int32_t population, int32_t generation, float validationFitness,
-                                  float trainingFitness, int32_t averageLength,
-                                  int32_t bestLength) {
-    results_.PublishCharts(population, generation, validationFitness, trainingFitness,
-                           averageLength, bestLength);
-}
-
-void RunController::SetBestProgram(const BestProgram& best) {
-    results_.SetBestProgram(best);
-}
-
-void RunController::SetBestText(const std::string& text) {
-    results_.SetBestText(text);
-}
-
-void RunController::SetFront(int32_t population, const std::vector<BestProgram>& members) {
-    results_.SetFront(population, members);
-}
-
-void RunController::SetBestPictures(const DataGrid& training, const DataGrid& validation) {
-    results_.SetBestPictures(training, validation);
-}
-
-void RunController::Refresh() {
+void RunController::Stepped(const StepReport& report) {
+    results_.SetProgressPosition(report.stepsDone);
+    results_.SetStatusLine(report.population, report.generation + 1, report.generations);
+    results_.PublishCharts(report.population, report.generation, report.validationFitness,
+                           report.trainingFitness, report.averageLength, report.bestLength);
+    results_.SetBestPictures(report.trainingPicture, report.validationPicture);
+    results_.SetBestProgram(report.best);
+    results_.SetBestText(report.bestText);
+    if (report.front)
+        results_.SetFront(report.population, *report.front);
     results_.window()->update();
 }
 
-bool RunController::ProcessPendingMessages() {
-    return pumpMessages_();
-}
-
-void RunController::Beep() {
-    QApplication::beep();
+void RunController::Ended(bool completed) {
+    if (completed)
+        QApplication::beep();
+    SetRunning(false);
 }
 
 std::string RunController::OutputName() const {
     return problem_.OutputName();
-}
-
-void RunController::ShowFatalMessage(const std::string& message) {
-    host_.ShowMessage(QString::fromStdString(message));
 }
 
 } // namespace quba

@@ -17,6 +17,8 @@
 #include "ui/unit9.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -27,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace quba {
 
@@ -56,9 +59,9 @@ TForm1::TForm1(const StartOptions& options, QWidget* parent) : QMainWindow(paren
     pages_->addTab(problemPage_, "Problem Configration");
     pages_->addTab(populationsPage_, "Populations");
     pages_->addTab(resultsPage_, "Results");
-    runController_ = new RunController(
-        *this, *problemPage_, *populationsPage_, *resultsPage_, functionTable_, random_,
-        [this] { return ProcessPendingMessages(); }, this);
+    runController_ = new RunController(*this, *problemPage_, *populationsPage_, *resultsPage_,
+                                       functionTable_, random_, *this, this);
+    pauseWake_.setSingleShot(true);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -242,8 +245,18 @@ std::optional<float> TForm1::AskNoiseRatio() {
     return noiseRatio_;
 }
 
-bool TForm1::ProcessPendingMessages() {
-    return runController_->PumpMessages();
+void TForm1::PumpMessages(bool waitForMore, int wakeMs) {
+    if (waitForMore) {
+        pauseWake_.start(wakeMs);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    } else {
+        QCoreApplication::processEvents();
+    }
+}
+
+void TForm1::EndForLackOfMemory(const QString& message) {
+    ShowMessage(message);
+    std::exit(1);
 }
 
 const std::optional<DataGrid>& TForm1::TrainingGrid() const {

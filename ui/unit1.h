@@ -8,9 +8,11 @@
 #include "core/random.h"
 #include "engine/problem.h"
 #include "ui/form_host.h"
+#include "ui/message_pump.h"
 
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 
@@ -47,7 +49,7 @@ struct StartOptions {
     int splashMs = kSplashMs;
 };
 
-class TForm1 : public QMainWindow, public FormHost {
+class TForm1 : public QMainWindow, public FormHost, public MessagePump {
     Q_OBJECT
 public:
     // Reads the kept data folder, shows the splash, then creates the chart
@@ -64,9 +66,9 @@ public:
     std::optional<float> AskNoiseRatio() override;
     void ShowPage(QWidget* page) override;
     void ReturnToPage(QWidget* page) override;
-    // Processes the window's pending messages once during a run (waiting for
-    // the next one while paused); false once the run must end.
-    virtual bool ProcessPendingMessages();
+    // The window's messages between the steps of a run.
+    void PumpMessages(bool waitForMore, int wakeMs) override;
+    void EndForLackOfMemory(const QString& message) override;
     // Ends the program with `status` once the run in progress, if any, has
     // stopped at its next message processing.
     virtual void EndProgram(int status);
@@ -158,6 +160,7 @@ private:
     PopulationsPage* populationsPage_ = nullptr;
     ResultsPage* resultsPage_ = nullptr;
     RunController* runController_ = nullptr;
+    QTimer pauseWake_; // bounds each wait for messages while a run is paused
 
     TForm5* fitnessWindow_ = nullptr;
     TForm6* lengthWindow_ = nullptr;

@@ -39,23 +39,34 @@ TEST(RunRecord, FloatsReadBackAsTheSameFloat) {
 TEST(RunRecord, RecorderKeepsWhatEachStepPublished) {
     std::ostringstream err;
     ProgressReporter progress(err, ProgressMode::Quiet);
-    RunRecorder recorder("Z", progress, err, [] { return false; });
+    RunRecorder recorder("Z", progress, [] { return false; });
     const SeedClock clock = recorder.RecordingClock(42u);
     EXPECT_EQ(clock(), 42u);
     EXPECT_EQ(clock(), 42u);
-    recorder.SetStatusLine(1, 1, 5);
-    recorder.PublishCharts(1, 0, 0.5f, 0.25f, 12, 7);
-    recorder.SetBestText("[Population No1]\r\nZ=X");
-    recorder.SetBestPictures(GridOf(2, {1, -1, 0, 0.5f}), DataGrid(1));
+    StepReport step;
+    step.population = 1;
+    step.generations = 5;
+    step.validationFitness = 0.5f;
+    step.trainingFitness = 0.25f;
+    step.averageLength = 12;
+    step.bestLength = 7;
+    step.bestText = "[Population No1]\r\nZ=X";
+    step.trainingPicture = GridOf(2, {1, -1, 0, 0.5f});
+    step.times = {1, 2, 3, 4};
+    recorder.Stepped(step);
+    recorder.Stepped(step);
 
     EXPECT_TRUE(recorder.History(0).empty());
-    ASSERT_EQ(recorder.History(1).size(), 1u);
+    ASSERT_EQ(recorder.History(1).size(), 2u);
     EXPECT_EQ(recorder.History(1)[0].training, 0.25f);
     EXPECT_EQ(recorder.History(1)[0].bestLength, 7);
     EXPECT_EQ(recorder.Seeds(), (std::vector<uint32_t>{42, 42}));
     EXPECT_EQ(recorder.LastTrainingPicture()->At(1, 1), 0.5f);
+    EXPECT_EQ(recorder.Memo(), "[Population No1]\r\nZ=X");
+    EXPECT_EQ(recorder.Times().evaluationCpu, 4.0);
+    EXPECT_EQ(recorder.Times().restCpu, 8.0);
     EXPECT_EQ(recorder.OutputName(), "Z");
-    EXPECT_TRUE(recorder.ProcessPendingMessages());
+    EXPECT_TRUE(recorder.KeepGoing());
     EXPECT_TRUE(err.str().empty());
 }
 
@@ -65,11 +76,10 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
                                  .config;
     std::ostringstream err;
     ProgressReporter progress(err, ProgressMode::Quiet);
-    RunRecorder recorder("C", progress, err, [] { return false; });
+    RunRecorder recorder("C", progress, [] { return false; });
     const SeedClock clock = recorder.RecordingClock(9u);
     clock();
     clock();
-    recorder.PublishCharts(1, 0, 0.5f, std::numeric_limits<float>::infinity(), 3, 1);
     // Two functions, the two variables and no constant: 4 symbols, 2 bits a node.
     auto problem = std::make_shared<Problem>();
     problem->functionCount = 2;
@@ -82,8 +92,15 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     best.nodes = {0, 2, 3};
     best.trainingFitness = 0.04f;
     best.validationFitness = 0.0f;
-    recorder.SetBestProgram(best);
-    recorder.SetBestText("\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
+    StepReport step;
+    step.population = 1;
+    step.validationFitness = 0.5f;
+    step.trainingFitness = std::numeric_limits<float>::infinity();
+    step.averageLength = 3;
+    step.bestLength = 1;
+    step.best = best;
+    step.bestText = "\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n";
+    recorder.Stepped(step);
 
     const QJsonObject root =
         QJsonDocument::fromJson(RunRecordJson(CollectRunRecord(config, recorder))).object();
@@ -104,10 +121,10 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     EXPECT_EQ(second["compressionRatio"].toDouble(), 900.0);
     EXPECT_NEAR(second["psnr"].toDouble(), 20.0, 1e-6);
     EXPECT_EQ(second["validationPsnr"].toString(), "inf");
-    const QJsonObject step = second["history"].toArray()[0].toObject();
-    EXPECT_EQ(step["training"].toString(), "inf");
-    EXPECT_EQ(step["validation"].toDouble(), 0.5);
-    EXPECT_EQ(step["averageLength"].toInt(), 3);
+    const QJsonObject recorded = second["history"].toArray()[0].toObject();
+    EXPECT_EQ(recorded["training"].toString(), "inf");
+    EXPECT_EQ(recorded["validation"].toDouble(), 0.5);
+    EXPECT_EQ(recorded["averageLength"].toInt(), 3);
     EXPECT_EQ(root["memo"].toString(), "\r\n\r\n[Population No2]\r\nC=X\r\n\r\n\r\n\r\n");
 }
 

@@ -21,7 +21,7 @@ constexpr int kGenerations = 80;
 constexpr int kSteps = 4 * kGenerations - 60; // the populations run 80, 70, 60 and 50
 
 struct ChaoticRun {
-    RecordingDisplay display;
+    RecordingOutlet outlet;
     int32_t failedPrograms = 0; // programs scored +infinity, over the whole run
     int32_t evenShares = 0;     // programs whose selection share is 1 / 30
 };
@@ -60,12 +60,11 @@ ChaoticRun RunChaos(EvaluatorKind evaluator, int32_t threads, bool hostileCell =
 
     ChaoticRun chaos;
     RandomGenerator random;
-    const std::unique_ptr<Run> run =
-        BuildRun(settings, BuildFunctionTable(), random, chaos.display);
+    const std::unique_ptr<Run> run = BuildRun(settings, BuildFunctionTable(), random);
     // After a step of population i, its evaluated generation is the buffer
     // that breeding read.
-    chaos.display.onProcess = [&chaos, &run] {
-        const auto& steps = chaos.display.published;
+    chaos.outlet.onProcess = [&chaos, &run] {
+        const auto& steps = chaos.outlet.published;
         Population& stepped = *run->runTable.populations[steps.back().population];
         const auto even = static_cast<float>(1.0L / 30);
         for (const auto& individual : stepped.Next()) {
@@ -73,9 +72,9 @@ ChaoticRun RunChaos(EvaluatorKind evaluator, int32_t threads, bool hostileCell =
             chaos.evenShares += individual->normalizedFitness == even ? 1 : 0;
         }
     };
-    RunEvolution(*run, chaos.display, [] { return 20261209u; });
+    RunEvolution(*run, chaos.outlet, [] { return 20261209u; });
     EXPECT_FALSE(run->runTable.problem);
-    chaos.display.onProcess = nullptr; // it points into this frame
+    chaos.outlet.onProcess = nullptr; // it points into this frame
     return chaos;
 }
 
@@ -88,8 +87,8 @@ bool SameFloat(float a, float b) {
 }
 
 void ExpectSameRun(const ChaoticRun& a, const ChaoticRun& b) {
-    const auto& x = a.display.published;
-    const auto& y = b.display.published;
+    const auto& x = a.outlet.published;
+    const auto& y = b.outlet.published;
     ASSERT_EQ(x.size(), y.size());
     for (size_t k = 0; k < x.size(); ++k) {
         EXPECT_TRUE(SameFloat(x[k].training, y[k].training)) << k;
@@ -97,16 +96,16 @@ void ExpectSameRun(const ChaoticRun& a, const ChaoticRun& b) {
         EXPECT_EQ(x[k].bestLength, y[k].bestLength) << k;
         EXPECT_EQ(x[k].averageLength, y[k].averageLength) << k;
     }
-    EXPECT_EQ(a.display.bestTexts, b.display.bestTexts);
+    EXPECT_EQ(a.outlet.bestTexts, b.outlet.bestTexts);
     EXPECT_EQ(a.failedPrograms, b.failedPrograms);
 }
 
 TEST(ChaoticRun, CompletesWithFiniteOrInfiniteErrorsOnly) {
     const ChaoticRun run = RunChaos(EvaluatorKind::Batch, 2);
-    const RecordingDisplay& display = run.display;
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
-    ASSERT_EQ(display.published.size(), static_cast<size_t>(kSteps));
-    for (const auto& step : display.published) {
+    const RecordingOutlet& outlet = run.outlet;
+    EXPECT_EQ(outlet.calls, (std::vector<std::string>{"running", "beep", "idle"}));
+    ASSERT_EQ(outlet.published.size(), static_cast<size_t>(kSteps));
+    for (const auto& step : outlet.published) {
         EXPECT_TRUE(IsErrorValue(step.training)) << step.population << "/" << step.generation;
         EXPECT_TRUE(IsErrorValue(step.validation)) << step.population << "/" << step.generation;
         EXPECT_GE(step.bestLength, 1);
@@ -116,7 +115,7 @@ TEST(ChaoticRun, CompletesWithFiniteOrInfiniteErrorsOnly) {
     }
     // A picture cell is a value held as a float, or a not-a-number where the
     // evaluation failed: never an infinity.
-    for (float cell : display.lastTrainingPicture.Cells())
+    for (float cell : outlet.lastTrainingPicture.Cells())
         EXPECT_FALSE(std::isinf(cell));
 }
 
@@ -126,14 +125,14 @@ TEST(ChaoticRun, EveryEvaluatorGivesTheSameRun) {
 
 TEST(ChaoticRun, ProgramsThatAllFailStillEvolveEvenly) {
     const ChaoticRun run = RunChaos(EvaluatorKind::Batch, 2, true);
-    ASSERT_EQ(run.display.published.size(), static_cast<size_t>(kSteps));
+    ASSERT_EQ(run.outlet.published.size(), static_cast<size_t>(kSteps));
     EXPECT_EQ(run.failedPrograms, 30 * kSteps);
     EXPECT_EQ(run.evenShares, 30 * kSteps);
-    for (const auto& step : run.display.published) {
+    for (const auto& step : run.outlet.published) {
         EXPECT_EQ(step.training, INFINITY);
         EXPECT_EQ(step.validation, INFINITY);
     }
-    EXPECT_EQ(run.display.calls.back(), "idle");
+    EXPECT_EQ(run.outlet.calls.back(), "idle");
     ExpectSameRun(run, RunChaos(EvaluatorKind::Reference, 1, true));
 }
 

@@ -80,7 +80,7 @@ TEST(Fitness, ExactProgramScoresZeroAndOneForAdjusted) {
     ScopedProblem scope({0}, grid);
     Population population = [&] {
         Population p;
-        p.populationSize = 1;
+        p.settings.populationSize = 1;
         p.buffers[0].push_back(
             std::make_unique<Individual>(MakeIndividual(scope.Program({"X"}), 70)));
         return p;
@@ -134,7 +134,7 @@ TEST(Fitness, AnyFloatingPointErrorScoresPlusInfinity) {
 
 Population PopulationOf(ScopedProblem& scope, const std::vector<std::vector<int32_t>>& programs) {
     Population p;
-    p.populationSize = static_cast<int32_t>(programs.size());
+    p.settings.populationSize = static_cast<int32_t>(programs.size());
     for (const auto& program : programs)
         p.buffers[0].push_back(std::make_unique<Individual>(MakeIndividual(program, 70)));
     (void)scope;

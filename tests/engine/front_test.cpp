@@ -97,23 +97,23 @@ TEST_P(FrontRunTest, MembersAreTheRecordBreakersOfEveryErrorTheRunComputed) {
         population.generations = std::uniform_int_distribution<int32_t>(1, 12)(draw);
     }
 
-    RecordingDisplay display;
+    RecordingOutlet outlet;
     RandomGenerator random;
-    std::unique_ptr<quba::Run> run = BuildRun(settings, BuildFunctionTable(), random, display);
+    std::unique_ptr<quba::Run> run = BuildRun(settings, BuildFunctionTable(), random);
     std::array<std::vector<Evaluated>, 4> seen;
-    display.onProcess = [&] {
+    outlet.onProcess = [&] {
         // The step just made left its ranked, evaluated buffer as the other one.
-        const auto& step = display.published.back();
+        const auto& step = outlet.published.back();
         for (const auto& individual : run->runTable.populations[step.population]->Next())
             seen[step.population].push_back(
                 {step.generation,
                  {individual->nodes.begin(), individual->nodes.begin() + individual->length},
                  individual->rawFitness});
     };
-    RunEvolution(*run, display, [seed] { return seed; });
+    RunEvolution(*run, outlet, [seed] { return seed; });
 
     for (int32_t i = 0; i < 3; ++i) {
-        const std::vector<BestProgram>& members = display.fronts[i];
+        const std::vector<BestProgram>& members = outlet.fronts[i];
         const std::vector<Evaluated> expected = FrontFromScratch(seen[i]);
         ASSERT_EQ(members.size(), expected.size()) << "population " << i;
         for (size_t k = 0; k < members.size(); ++k) {
@@ -131,7 +131,7 @@ TEST_P(FrontRunTest, MembersAreTheRecordBreakersOfEveryErrorTheRunComputed) {
         }
         // The last best program is on the front or dominated by a member.
         const BestProgram& best =
-            *std::find_if(display.bestPrograms.rbegin(), display.bestPrograms.rend(),
+            *std::find_if(outlet.bestPrograms.rbegin(), outlet.bestPrograms.rend(),
                           [i](const BestProgram& b) { return b.population == i; });
         EXPECT_TRUE(std::any_of(members.begin(), members.end(), [&](const BestProgram& m) {
             return m.nodes.size() <= best.nodes.size() && m.trainingFitness <= best.trainingFitness;
@@ -148,16 +148,15 @@ TEST(FrontRun, KeepingTheFrontsChangesNothingOfTheRun) {
         population.populationSize = 60;
         population.generations = 8;
     }
-    auto runWith = [&](bool keepFronts, RecordingDisplay& display) {
+    auto runWith = [&](bool keepFronts, RecordingOutlet& outlet) {
         settings.keepFronts = keepFronts;
         RandomGenerator random;
-        const std::unique_ptr<quba::Run> run =
-            BuildRun(settings, BuildFunctionTable(), random, display);
-        RunEvolution(*run, display, [] { return 4242u; });
+        const std::unique_ptr<quba::Run> run = BuildRun(settings, BuildFunctionTable(), random);
+        RunEvolution(*run, outlet, [] { return 4242u; });
         return random.State();
     };
-    RecordingDisplay with;
-    RecordingDisplay without;
+    RecordingOutlet with;
+    RecordingOutlet without;
     EXPECT_EQ(runWith(true, with), runWith(false, without)) << "the generator drew the same";
     EXPECT_GT(with.frontUpdates, 0);
     EXPECT_EQ(without.frontUpdates, 0);

@@ -18,8 +18,8 @@ protected:
     const NodeEntry* table = nullptr;
 
     void SetUp() override {
-        population.functionRatio = 0.5f;
-        population.variableRatio = 0.3f;
+        population.settings.functionRatio = 0.5f;
+        population.settings.variableRatio = 0.3f;
         table = scope.problem().nodeTable.data();
     }
 

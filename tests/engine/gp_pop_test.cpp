@@ -67,9 +67,9 @@ protected:
             individual->rawFitness = -1; // marks a child that was not copied
     }
     void Rates(float crossover, float mutation, float onePoint) {
-        population->crossoverRate = crossover;
-        population->mutationRate = mutation;
-        population->onePointMutationRate = onePoint;
+        population->settings.crossoverRate = crossover;
+        population->settings.mutationRate = mutation;
+        population->settings.onePointMutationRate = onePoint;
     }
     const Individual& Child(int32_t i) { return *population->Next()[i]; }
 };
@@ -110,8 +110,8 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
     Rates(0.7f, 0.2f, 0.0f);
     // No function and no variable: a mutation can only grow a constant far
     // from the parents' two.
-    population->functionRatio = 0;
-    population->variableRatio = 0;
+    population->settings.functionRatio = 0;
+    population->settings.variableRatio = 0;
     auto operatorFor = [&](int32_t draw) {
         for (auto& individual : population->Next())
             individual->rawFitness = -1;
@@ -127,7 +127,7 @@ TEST_F(BreedTest, TheUnitDrawPicksTheOperatorByTheRateSums) {
     EXPECT_STREQ(operatorFor(22936), "crossover");    // r = 0.69997
     EXPECT_STREQ(operatorFor(29490), "mutation");     // r = 0.89999 < 0.7f + 0.2f
     EXPECT_STREQ(operatorFor(29491), "reproduction"); // r = 0.90002
-    population->onePointMutationRate = 0.1f;
+    population->settings.onePointMutationRate = 0.1f;
     EXPECT_STREQ(operatorFor(29491), "crossover"); // one-point of two terminals
 }
 
@@ -207,20 +207,19 @@ TEST(DrawBestImages, EvaluatesTheBestOnEveryCaseAndMarksFailedCells) {
     Population population;
     population.buffers[0].push_back(
         std::make_unique<Individual>(MakeIndividual(scope.Program({"/", "Y", "X"}), 70)));
-    RecordingDisplay display;
-    DrawBestImages(population, scope.problem(), scope.evaluators, display);
+    const BestPictures pictures = DrawBestImages(population, scope.problem(), scope.evaluators);
 
     // Y / X on the 2 x 2 grid: X = -0.5, 0.5 across, Y = -0.5, 0.5 down.
-    EXPECT_EQ(display.lastTrainingPicture.Size(), 2);
-    EXPECT_EQ(display.lastTrainingPicture.Cells(), (std::vector<float>{1, -1, -1, 1}));
+    EXPECT_EQ(pictures.training.Size(), 2);
+    EXPECT_EQ(pictures.training.Cells(), (std::vector<float>{1, -1, -1, 1}));
     // On the 3 x 3 grid h = 1, so X runs -0.5, 0.5, 1.5 and none is 0.
-    ASSERT_EQ(display.lastValidationPicture.Size(), 3);
-    EXPECT_EQ(display.lastValidationPicture.At(1, 1), 1.0f);
+    ASSERT_EQ(pictures.validation.Size(), 3);
+    EXPECT_EQ(pictures.validation.At(1, 1), 1.0f);
 
     population.Current()[0]->nodes = scope.Program({"/", "Y", "-", "X", "X"});
     population.Current()[0]->length = 5;
-    DrawBestImages(population, scope.problem(), scope.evaluators, display);
-    for (float cell : display.lastTrainingPicture.Cells())
+    const BestPictures zeroDivisor = DrawBestImages(population, scope.problem(), scope.evaluators);
+    for (float cell : zeroDivisor.training.Cells())
         EXPECT_EQ(cell, 1.0f); // division by 0 gives 1
 }
 
@@ -231,9 +230,8 @@ TEST(DrawBestImages, CellsWhoseEvaluationFailsHoldNotANumber) {
     // c * c = 1e60 does not fit a float.
     population.buffers[0].push_back(
         std::make_unique<Individual>(MakeIndividual(scope.Program({"*", "#0", "#0"}), 70)));
-    RecordingDisplay display;
-    DrawBestImages(population, scope.problem(), scope.evaluators, display);
-    for (float cell : display.lastTrainingPicture.Cells())
+    const BestPictures pictures = DrawBestImages(population, scope.problem(), scope.evaluators);
+    for (float cell : pictures.training.Cells())
         EXPECT_TRUE(std::isnan(cell));
 }
 

@@ -16,7 +16,7 @@ namespace {
 class RunTest : public ::testing::Test {
 protected:
     RunSettings settings;
-    RecordingDisplay display;
+    RecordingOutlet outlet;
     RandomGenerator random;
     std::unique_ptr<quba::Run> run; // the last run, kept to look at afterwards
 
@@ -48,8 +48,8 @@ protected:
         runSettings.populations.resize(generations.size());
         for (size_t i = 0; i < generations.size(); ++i)
             runSettings.populations[i].generations = generations[i];
-        run = BuildRun(runSettings, BuildFunctionTable(), random, display);
-        RunEvolution(*run, display, [seed] { return seed; });
+        run = BuildRun(runSettings, BuildFunctionTable(), random);
+        RunEvolution(*run, outlet, [seed] { return seed; });
     }
     [[nodiscard]] const RunCounters& Counters() const { return run->runCounters; }
 };
@@ -57,35 +57,35 @@ protected:
 TEST_F(RunTest, StepsThePopulationsRoundByRoundAndPublishesEveryStep) {
     Evolve({5, 3});
     std::vector<std::pair<int32_t, int32_t>> order;
-    for (const auto& p : display.published)
+    for (const auto& p : outlet.published)
         order.emplace_back(p.population, p.generation);
     const std::vector<std::pair<int32_t, int32_t>> expected = {{0, 0}, {1, 0}, {0, 1}, {1, 1},
                                                                {0, 2}, {1, 2}, {0, 3}, {0, 4}};
     EXPECT_EQ(order, expected);
 
-    EXPECT_EQ(display.progressMaximum, 8);
-    EXPECT_EQ(display.progressPositions, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(display.statusSteps.front(), std::make_pair(0, 1));
-    EXPECT_EQ(display.statusSteps.back(), std::make_pair(0, 5));
-    EXPECT_EQ(display.statusLinesShown, 2);
+    EXPECT_EQ(outlet.progressMaximum, 8);
+    EXPECT_EQ(outlet.progressPositions, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(outlet.statusSteps.front(), std::make_pair(0, 1));
+    EXPECT_EQ(outlet.statusSteps.back(), std::make_pair(0, 5));
+    EXPECT_EQ(outlet.statusLinesShown, 2);
     EXPECT_EQ(Counters().generationBound, 5);
     EXPECT_EQ(Counters().labelPopulation, 0);
-    EXPECT_EQ(display.calls.front(), "running");
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
-    EXPECT_EQ(display.processCalls, 8);
+    EXPECT_EQ(outlet.calls.front(), "running");
+    EXPECT_EQ(outlet.calls, (std::vector<std::string>{"running", "beep", "idle"}));
+    EXPECT_EQ(outlet.processCalls, 8);
 }
 
 TEST_F(RunTest, BestTextsAreJoinedWithTheirSeparatorsAndTheRunIsReleased) {
     Evolve({2, 1});
-    ASSERT_EQ(display.bestTexts.size(), 3u);
-    const std::string& memo = display.bestTexts.back();
+    ASSERT_EQ(outlet.bestTexts.size(), 3u);
+    const std::string& memo = outlet.bestTexts.back();
     ASSERT_EQ(memo.rfind("[Population No1]\r\nC=", 0), 0u) << memo;
     const size_t second = memo.find("\r\n\r\n[Population No2]\r\nC=");
     ASSERT_NE(second, std::string::npos);
     EXPECT_EQ(memo.substr(memo.size() - 8), "\r\n\r\n\r\n\r\n"); // No3 and No4 are empty
     EXPECT_EQ(memo, JoinedBestTexts(Counters()));
     // The first step's text holds only population 1's entry.
-    EXPECT_EQ(display.bestTexts.front().find("[Population No2]"), std::string::npos);
+    EXPECT_EQ(outlet.bestTexts.front().find("[Population No2]"), std::string::npos);
 
     EXPECT_FALSE(run->runTable.problem);
     EXPECT_FALSE(run->runTable.populations[0]);
@@ -98,63 +98,63 @@ TEST_F(RunTest, TheLongestPopulationLabelsThePointsAndSetsTheRounds) {
     Evolve({100, 50, 70});
     EXPECT_EQ(Counters().generationBound, 100);
     EXPECT_EQ(Counters().labelPopulation, 0);
-    EXPECT_EQ(display.progressMaximum, 220);
-    EXPECT_EQ(display.progressPositions.back(), 220);
-    EXPECT_EQ(display.published.size(), 220u);
+    EXPECT_EQ(outlet.progressMaximum, 220);
+    EXPECT_EQ(outlet.progressPositions.back(), 220);
+    EXPECT_EQ(outlet.published.size(), 220u);
 
-    RecordingDisplay second;
-    display = second;
+    RecordingOutlet second;
+    outlet = second;
     Evolve({50, 100});
     EXPECT_EQ(Counters().labelPopulation, 1);
-    EXPECT_EQ(display.published.back().population, 1);
+    EXPECT_EQ(outlet.published.back().population, 1);
 
     // Of two populations with the largest count, the first labels.
-    display = RecordingDisplay();
+    outlet = RecordingOutlet();
     Evolve({5, 8, 8});
     EXPECT_EQ(Counters().labelPopulation, 1);
-    EXPECT_EQ(display.labelPopulation, 1);
+    EXPECT_EQ(outlet.labelPopulation, 1);
 }
 
 TEST_F(RunTest, SameSeedGivesTheSameRunAndEqualPopulationsStartAlike) {
     Evolve({4, 4});
-    const auto first = display.published;
-    const auto memo = display.bestTexts.back();
+    const auto first = outlet.published;
+    const auto memo = outlet.bestTexts.back();
     // Both populations were seeded alike and have the same settings, so their
     // first generations agree; breeding then continues one shared sequence.
     EXPECT_EQ(first[0].training, first[1].training);
     EXPECT_EQ(first[0].bestLength, first[1].bestLength);
-    display = RecordingDisplay{};
+    outlet = RecordingOutlet{};
     Evolve({4, 4});
-    ASSERT_EQ(display.published.size(), first.size());
+    ASSERT_EQ(outlet.published.size(), first.size());
     for (size_t k = 0; k < first.size(); ++k) {
-        EXPECT_EQ(display.published[k].validation, first[k].validation);
-        EXPECT_EQ(display.published[k].averageLength, first[k].averageLength);
+        EXPECT_EQ(outlet.published[k].validation, first[k].validation);
+        EXPECT_EQ(outlet.published[k].averageLength, first[k].averageLength);
     }
-    EXPECT_EQ(display.bestTexts.back(), memo);
+    EXPECT_EQ(outlet.bestTexts.back(), memo);
 }
 
 TEST_F(RunTest, PublishedFiguresAreThoseOfTheRankedBest) {
     Evolve({3});
-    for (const auto& p : display.published) {
+    for (const auto& p : outlet.published) {
         EXPECT_GE(p.training, 0.0f);
         EXPECT_EQ(p.validation, p.training); // validation copies the training cases
         EXPECT_GE(p.bestLength, 1);
         EXPECT_GE(p.averageLength, 1);
     }
     // With the elite kept the best never gets worse.
-    EXPECT_LE(display.published[2].training, display.published[0].training);
+    EXPECT_LE(outlet.published[2].training, outlet.published[0].training);
 }
 
 TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
     int pausedCalls = 0;
     size_t publishedAtPause = 0;
-    display.onProcess = [&] {
+    outlet.onProcess = [&] {
         Problem& p = *run->runTable.problem;
-        if (display.processCalls == 3) { // after the third step
+        if (outlet.processCalls == 3) { // after the third step
             p.paused = true;
-            publishedAtPause = display.published.size();
+            publishedAtPause = outlet.published.size();
         } else if (p.paused) {
-            EXPECT_EQ(display.published.size(), publishedAtPause);
+            EXPECT_EQ(outlet.published.size(), publishedAtPause);
             if (++pausedCalls == 5)
                 p.paused = false;
         }
@@ -162,37 +162,37 @@ TEST_F(RunTest, PauseHoldsTheNextStepUntilResumed) {
     Evolve({3, 2});
     EXPECT_EQ(pausedCalls, 5);
     EXPECT_EQ(publishedAtPause, 3u);
-    EXPECT_EQ(display.published.size(), 5u);
-    EXPECT_EQ(display.published[3].population, 1); // the run waited before No2's step
+    EXPECT_EQ(outlet.published.size(), 5u);
+    EXPECT_EQ(outlet.published[3].population, 1); // the run waited before No2's step
 }
 
 TEST_F(RunTest, AnEndRequestedAtMessageProcessingEndsTheRunCleanly) {
-    display.stopAfterProcessCalls = 3;
+    outlet.stopAfterProcessCalls = 3;
     Evolve({5, 5});
-    EXPECT_EQ(display.published.size(), 3u);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "idle"}));
+    EXPECT_EQ(outlet.published.size(), 3u);
+    EXPECT_EQ(outlet.calls, (std::vector<std::string>{"running", "idle"}));
     EXPECT_FALSE(run->runTable.problem);
     EXPECT_EQ(Counters().stepsDone, 0);
 }
 
 TEST_F(RunTest, PopulationsWithoutGenerationsAreNeverStepped) {
     Evolve({0, 2});
-    for (const auto& p : display.published)
+    for (const auto& p : outlet.published)
         EXPECT_EQ(p.population, 1);
-    EXPECT_EQ(display.bestTexts.back().rfind("\r\n\r\n[Population No2]", 0), 0u);
+    EXPECT_EQ(outlet.bestTexts.back().rfind("\r\n\r\n[Population No2]", 0), 0u);
 
-    display = RecordingDisplay{};
+    outlet = RecordingOutlet{};
     Evolve({0});
-    EXPECT_TRUE(display.published.empty());
-    EXPECT_TRUE(display.bestTexts.empty());
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"running", "clear", "beep", "idle"}));
+    EXPECT_TRUE(outlet.published.empty());
+    EXPECT_TRUE(outlet.bestTexts.empty());
+    EXPECT_EQ(outlet.calls, (std::vector<std::string>{"running", "beep", "idle"}));
 }
 
 TEST_F(RunTest, OutputNameIsReadAtEveryStep) {
-    display.onProcess = [&] { display.outputName = "Z"; };
+    outlet.onProcess = [&] { outlet.outputName = "Z"; };
     Evolve({2});
-    EXPECT_NE(display.bestTexts[0].find("\r\nC="), std::string::npos);
-    EXPECT_NE(display.bestTexts[1].find("\r\nZ="), std::string::npos);
+    EXPECT_NE(outlet.bestTexts[0].find("\r\nC="), std::string::npos);
+    EXPECT_NE(outlet.bestTexts[1].find("\r\nZ="), std::string::npos);
 }
 
 TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
@@ -200,12 +200,12 @@ TEST_F(RunTest, ChaoticFunctionSetsRunToTheEndWithInfinityInsteadOfErrors) {
     for (auto& population : settings.populations)
         population.maxInitialDepth = 6;
     Evolve({40, 40}, 7);
-    ASSERT_EQ(display.published.size(), 80u);
-    for (const auto& p : display.published) {
+    ASSERT_EQ(outlet.published.size(), 80u);
+    for (const auto& p : outlet.published) {
         EXPECT_FALSE(std::isnan(p.training));
         EXPECT_FALSE(std::isnan(p.validation));
     }
-    EXPECT_EQ(display.calls.back(), "idle");
+    EXPECT_EQ(outlet.calls.back(), "idle");
 }
 
 } // namespace
@@ -216,15 +216,15 @@ namespace {
 class EvaluatorAgreementTest : public RunTest {
 protected:
     struct Outcome {
-        std::vector<RecordingDisplay::Published> published;
+        std::vector<RecordingOutlet::Published> published;
         std::vector<std::string> texts;
         std::vector<float> lastPicture;
     };
     Outcome RunWith(EvaluationOptions options, const std::vector<int>& generations) {
-        display = RecordingDisplay{};
+        outlet = RecordingOutlet{};
         settings.evaluation = options;
         Evolve(generations, 5);
-        return {display.published, display.bestTexts, display.lastTrainingPicture.Cells()};
+        return {outlet.published, outlet.bestTexts, outlet.lastTrainingPicture.Cells()};
     }
     void ExpectSame(const Outcome& a, const Outcome& b) {
         ASSERT_EQ(a.published.size(), b.published.size());

@@ -15,8 +15,8 @@ protected:
     Population population;
 
     void SetUp() override {
-        population.functionRatio = 0.5f;
-        population.variableRatio = 0.2f;
+        population.settings.functionRatio = 0.5f;
+        population.settings.variableRatio = 0.2f;
     }
 
     // The kind of node ChooseNode returns when its unit draw is `draw` / 32767.
@@ -93,7 +93,7 @@ TEST_F(InitializeTest, ProgramsAreWellFormedRootedInAFunctionAndWithinTheDepth) 
             const int32_t d = Depth(scope.problem(), *individual);
             EXPECT_GE(d, 1);
             EXPECT_LE(d, depth);
-            for (int32_t i = individual->length; i < population->maxLength; ++i)
+            for (int32_t i = individual->length; i < population->settings.maxLength; ++i)
                 ASSERT_EQ(individual->nodes[i], 0);
         }
     }

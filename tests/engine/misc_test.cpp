@@ -13,7 +13,7 @@ namespace {
 
 Population PopulationWithFitness(const std::vector<float>& values) {
     Population population;
-    population.populationSize = static_cast<int32_t>(values.size());
+    population.settings.populationSize = static_cast<int32_t>(values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         auto individual = std::make_unique<Individual>();
         individual->normalizedFitness = values[i];

@@ -60,14 +60,14 @@ std::string Escaped(const std::string& text) {
 // The run's figures: the training bits of every step, by population, and the memo.
 std::pair<std::vector<std::string>, std::string> Figures(const RunSettings& settings,
                                                          uint32_t seed) {
-    RecordingDisplay display;
+    RecordingOutlet outlet;
     RandomGenerator random;
-    auto run = BuildRun(settings, BuildFunctionTable(), random, display);
-    RunEvolution(*run, display, [seed] { return seed; });
+    auto run = BuildRun(settings, BuildFunctionTable(), random);
+    RunEvolution(*run, outlet, [seed] { return seed; });
     std::vector<std::string> bits(settings.populations.size());
-    for (const auto& step : display.published)
+    for (const auto& step : outlet.published)
         bits[step.population] += (bits[step.population].empty() ? "" : " ") + Hex(step.training);
-    return {bits, display.bestTexts.empty() ? "" : display.bestTexts.back()};
+    return {bits, outlet.bestTexts.empty() ? "" : outlet.bestTexts.back()};
 }
 
 const std::vector<PinnedRun>& Runs();

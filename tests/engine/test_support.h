@@ -1,14 +1,14 @@
 // Shared helpers of the engine tests: a problem with a generator of its own,
-// programs written by node name, and a display double that records what a run
-// shows.
+// programs written by node name, and an outlet double that records what a run
+// reports.
 #pragma once
 
 #include "core/grid.h"
 #include "core/random.h"
-#include "engine/display.h"
 #include "engine/fitness.h"
 #include "engine/population.h"
 #include "engine/problem.h"
+#include "engine/run_outlet.h"
 #include "tests/core/grids.h"
 #include "tests/core/random_states.h"
 
@@ -79,15 +79,15 @@ PopulationValues DefaultPopulationValues();
 // and `count` populations of default values.
 RunSettings DefaultRunSettings(const DataGrid& grid, int32_t count);
 
-// Records every display operation a run performs.
-class RecordingDisplay : public RunDisplay {
+// Records everything a run reports and asks.
+class RecordingOutlet : public RunOutlet {
 public:
     struct Published {
         int32_t population, generation;
         float validation, training;
         int32_t averageLength, bestLength;
     };
-    std::vector<std::string> calls; // operation names in order
+    std::vector<std::string> calls; // "running", "beep", "idle" in order
     std::vector<Published> published;
     std::vector<std::string> bestTexts;
     std::vector<BestProgram> bestPrograms;
@@ -104,42 +104,38 @@ public:
     int stopAfterProcessCalls = -1; // end the run at that message processing
     std::function<void()> onProcess;
 
-    void SetRunning(bool running) override { calls.push_back(running ? "running" : "idle"); }
-    void ClearCurves(int32_t label) override {
-        calls.push_back("clear");
-        labelPopulation = label;
+    void Started(const RunStart& start) override {
+        calls.push_back("running");
+        labelPopulation = start.labelPopulation;
+        statusLinesShown = start.populationCount;
+        progressMaximum = start.progressMaximum;
     }
-    void ShowStatusLines(int32_t count) override { statusLinesShown = count; }
-    void SetStatusLine(int32_t population, int32_t step, int32_t) override {
-        statusSteps.emplace_back(population, step);
+    void Stepped(const StepReport& report) override {
+        progressPositions.push_back(report.stepsDone);
+        statusSteps.emplace_back(report.population, report.generation + 1);
+        published.push_back({report.population, report.generation, report.validationFitness,
+                             report.trainingFitness, report.averageLength, report.bestLength});
+        lastTrainingPicture = report.trainingPicture;
+        lastValidationPicture = report.validationPicture;
+        bestPrograms.push_back(report.best);
+        bestTexts.push_back(report.bestText);
+        if (report.front) {
+            fronts[report.population] = *report.front;
+            ++frontUpdates;
+        }
     }
-    void SetProgressMaximum(int32_t maximum) override { progressMaximum = maximum; }
-    void SetProgressPosition(int32_t position) override { progressPositions.push_back(position); }
-    void PublishCharts(int32_t population, int32_t generation, float validation, float training,
-                       int32_t averageLength, int32_t bestLength) override {
-        published.push_back(
-            {population, generation, validation, training, averageLength, bestLength});
+    void Ended(bool completed) override {
+        if (completed)
+            calls.push_back("beep");
+        calls.push_back("idle");
     }
-    void SetBestProgram(const BestProgram& best) override { bestPrograms.push_back(best); }
-    void SetBestText(const std::string& text) override { bestTexts.push_back(text); }
-    void SetFront(int32_t population, const std::vector<BestProgram>& members) override {
-        fronts[population] = members;
-        ++frontUpdates;
-    }
-    void SetBestPictures(const DataGrid& training, const DataGrid& validation) override {
-        lastTrainingPicture = training;
-        lastValidationPicture = validation;
-    }
-    void Refresh() override {}
-    bool ProcessPendingMessages() override {
+    bool KeepGoing() override {
         ++processCalls;
         if (onProcess)
             onProcess();
         return stopAfterProcessCalls < 0 || processCalls < stopAfterProcessCalls;
     }
-    void Beep() override { calls.push_back("beep"); }
     [[nodiscard]] std::string OutputName() const override { return outputName; }
-    void ShowFatalMessage(const std::string& message) override { calls.push_back(message); }
 };
 
 } // namespace quba

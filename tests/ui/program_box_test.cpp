@@ -3,7 +3,7 @@
 #include "tests/ui/ui_test_support.h"
 
 #include "ui/program_box.h"
-#include "ui/run_controller.h"
+#include "ui/results_page.h"
 
 #include <QScrollBar>
 #include <QTest>
@@ -89,25 +89,25 @@ protected:
 
 TEST_F(ProgramBoxTest, EachNewTextIsShownFromItsFirstLine) {
     ShowPage("TabSheet4");
-    form->Runner().SetBestText(LongText("first").toStdString());
+    form->ResultsPanel().SetBestText(LongText("first").toStdString());
     QScrollBar* scroll = Box()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     ASSERT_GT(scroll->value(), 0);
-    form->Runner().SetBestText(LongText("second").toStdString());
+    form->ResultsPanel().SetBestText(LongText("second").toStdString());
     EXPECT_EQ(scroll->value(), 0);
     EXPECT_TRUE(Box()->toPlainText().startsWith("second\n"));
 }
 
 TEST_F(ProgramBoxTest, ASelectionHoldsTheTextUntilItEnds) {
     ShowPage("TabSheet4");
-    form->Runner().SetBestText("[Population No1]\r\nC=X");
+    form->ResultsPanel().SetBestText("[Population No1]\r\nC=X");
     Box()->setFocus();
     QTest::keyClick(Box(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_TRUE(form->messages.isEmpty()) << "Ctrl+A in the box is no menu command";
     ASSERT_EQ(Box()->textCursor().selectedText(),
               QString("[Population No1]") + QChar::ParagraphSeparator + "C=X");
 
-    form->Runner().SetBestText("[Population No1]\r\nC=Y");
+    form->ResultsPanel().SetBestText("[Population No1]\r\nC=Y");
     EXPECT_EQ(Box()->toPlainText(), "[Population No1]\nC=X");
     Box()->moveCursor(QTextCursor::End);
     EXPECT_EQ(Box()->toPlainText(), "[Population No1]\nC=Y");

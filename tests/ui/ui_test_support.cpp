@@ -18,11 +18,11 @@ QString TestForm::ChooseDataFile(const QString& startFolder) {
     return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
 }
 
-bool TestForm::ProcessPendingMessages() {
+void TestForm::PumpMessages(bool waitForMore, int wakeMs) {
     ++processCalls;
     if (onProcess)
         onProcess();
-    return TForm1::ProcessPendingMessages();
+    TForm1::PumpMessages(waitForMore, wakeMs);
 }
 
 // Spelled out rather than taken from the program, so that a wrong name there

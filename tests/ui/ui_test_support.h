@@ -47,7 +47,7 @@ public:
     void ShowMessage(const QString& text) override { messages.push_back(text); }
     QString ChooseDataFile(const QString& startFolder) override;
     void EndProgram(int status) override { endStatuses.push_back(status); }
-    bool ProcessPendingMessages() override;
+    void PumpMessages(bool waitForMore, int wakeMs) override;
 };
 
 // The kept data folder as the settings store holds it; null when none is kept.

@@ -1,4 +1,4 @@
-#include "engine/evaluator.h"
+#include "engine/evaluator_factory.h"
 
 #include "engine/batch_evaluator.h"
 #include "engine/fast_evaluator.h"
