@@ -19,7 +19,8 @@ deps:
 	./scripts/install-deps.sh
 
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUBA_BUILD_TESTS=ON \
+		-DQUBA_BUILD_BENCH=ON
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -44,15 +44,11 @@ struct CliConfig {
     std::optional<float> noise;
     std::optional<float> validationNoise;
 
-    // Texts and check states of the problem panel; the grids are attached later.
-    ProblemSettings problem;
+    // The run's typed settings: the problem (its grids attached once they are
+    // built), one entry per population, the evaluation and the fronts
+    // (--no-front, for measuring what keeping them costs).
+    RunSettings settings;
     std::string outputName = defaults::kOutputName;
-
-    int32_t populationCount = defaults::kPopulationCount;
-    std::array<PopulationSettings, 4> populations;
-
-    EvaluationOptions evaluation;
-    bool keepFronts = true;       // --no-front, for measuring what keeping them costs
     std::optional<uint32_t> seed; // without it every population is seeded from the clock
 
     std::string jsonPath;
@@ -73,6 +69,9 @@ struct CliConfig {
     // not take the best programs' text.
     bool standardOutputTaken = false;
 
+    [[nodiscard]] int32_t PopulationCount() const {
+        return static_cast<int32_t>(settings.populations.size());
+    }
     // Every output named, in the order they are written.
     [[nodiscard]] std::vector<NamedOutput> Outputs() const;
 };

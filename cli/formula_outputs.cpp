@@ -66,7 +66,7 @@ bool WritePickedOutputs(const CliConfig& config, const RunRecorder& recorder, st
         return true;
     }
     const BestProgram& best = *recorder.Best(*picked);
-    FitnessEvaluators evaluators(config.evaluation);
+    FitnessEvaluators evaluators(config.settings.evaluation);
     bool written = true;
     if (!config.renderPath.empty())
         written = WriteRender(best, config, evaluators, out, messages);
@@ -84,7 +84,7 @@ std::optional<int32_t> PickedPopulation(const CliConfig& config, const RunRecord
         return config.pick;
     }
     std::optional<int32_t> picked;
-    for (int32_t i = 0; i < config.populationCount; ++i) {
+    for (int32_t i = 0; i < config.PopulationCount(); ++i) {
         const auto& best = recorder.Best(i);
         if (best && (!picked || best->trainingFitness < recorder.Best(*picked)->trainingFitness))
             picked = i;
@@ -93,7 +93,7 @@ std::optional<int32_t> PickedPopulation(const CliConfig& config, const RunRecord
 }
 
 bool WritesFronts(const CliConfig& config) {
-    return config.keepFronts &&
+    return config.settings.keepFronts &&
            (!config.jsonPath.empty() ||
             std::any_of(config.exports.begin(), config.exports.end(),
                         [](const ExportTarget& target) { return target.front; }));

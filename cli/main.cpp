@@ -49,33 +49,36 @@ int RunHeadless(int argc, char* argv[]) {
 
     // Noise and runs draw from this one generator, noise first.
     RandomGenerator random;
-    RunGridsOutcome built = BuildRunGrids(config);
-    if (!built.grids) {
+    Outcome<GridPair> built = BuildRunGrids(config);
+    if (!built.value) {
         std::cerr << built.message << '\n';
         return kExitFileError;
     }
-    RunGrids& grids = *built.grids;
+    GridPair& grids = *built.value;
     AddRunNoise(grids, config, random);
     if (!config.saveTrainingPath.empty() &&
         !WriteOutput("save-training", config.saveTrainingPath,
-                     QByteArray::fromStdString(DataFileText(grids.training)), std::cout, std::cerr))
+                     QByteArray::fromStdString(DataFileText(*grids.Training())), std::cout,
+                     std::cerr))
         return kExitFileError;
 
-    AttachGrids(config.problem, grids);
+    AttachGrids(config.settings.problem, grids);
     auto checked = CheckCliStart(config, PhysicalMemoryBytes());
     if (const auto* refusal = std::get_if<std::string>(&checked)) {
         std::cerr << *refusal << '\n';
         return kExitRefused;
     }
-    const CheckedStart& start = std::get<CheckedStart>(checked);
+    CheckedStart& start = std::get<CheckedStart>(checked);
     if (start.plusChecked)
         std::cerr << kNoFunctionMessage << '\n';
+    // The record holds the settings the run was made with.
+    config.settings = std::move(start.settings);
 
     ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
     RunRecorder recorder(config.outputName, progress, InterruptRequested);
     std::unique_ptr<Run> run;
     try {
-        run = BuildRun(start.settings, BuildFunctionTable(), random);
+        run = BuildRun(config.settings, BuildFunctionTable(), random);
         CatchInterrupt();
         RunEvolution(*run, recorder, recorder.RecordingClock(config.seed));
     } catch (const MemoryError& error) {

@@ -3,12 +3,14 @@
 #include "core/grid.h"
 #include "engine/primitives.h"
 #include "picture/picture_grid.h"
+#include "setup/setting_schema.h"
 #include "setup/settings.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -24,8 +26,13 @@ OptionSpec Value(const char* name, const char* valueName, std::string help,
     return {name, valueName, std::move(help), std::move(defaultValue), false, nullptr};
 }
 
-OptionSpec PerPopulation(const char* name, std::string help, std::string defaultValue) {
-    return {name, "LIST", std::move(help), std::move(defaultValue), true, nullptr};
+// A setting of the schema: one value for every population, or a list of
+// one per population.
+OptionSpec Setting(const SettingSpec& spec) {
+    const bool perPopulation = spec.scope == SettingScope::Population;
+    const char* valueName = perPopulation ? "LIST" : "N";
+    return {spec.option,   valueName, spec.help, std::string(spec.defaultText),
+            perPopulation, nullptr};
 }
 
 OptionSpec Switch(const char* name, std::string help, const char* shortName = nullptr) {
@@ -79,29 +86,15 @@ std::vector<OptionSpec> MakeOptions() {
         Value("functions", "LIST",
               "Function set, comma-separated from " + FunctionNames(" ", nullptr) + ".",
               FunctionNames(",", &d::kFunctionChecked)),
-        Value("constants", "K", "Number of constants.", d::kConstantCount),
         Value("range", "LO,HI", "Range of the constants, LO below HI.",
-              std::string(d::kRangeLower) + "," + d::kRangeUpper),
+              std::string(SpecOf(SettingField::RangeLower).defaultText) + "," +
+                  SpecOf(SettingField::RangeUpper).defaultText),
         Value("x-name", "NAME", "Name of the horizontal variable.", d::kHorizontalName),
         Value("y-name", "NAME", "Name of the vertical variable.", d::kVerticalName),
         Value("output-name", "NAME", "Name of the output, printed before each best program.",
               d::kOutputName),
         Value("populations", "K", "Number of populations, 1 to 4.",
               std::to_string(d::kPopulationCount)),
-        PerPopulation("population-size", "Programs per population.", d::kPopulationSize),
-        PerPopulation("generations", "Generations per population.", d::kGenerations),
-        PerPopulation("selection", "Selection method: proportional, tournament or random.",
-                      "proportional"),
-        PerPopulation("tournament-size", "Candidates per tournament (tournament selection).",
-                      d::kTournamentSize),
-        PerPopulation("crossover", "Crossover rate.", d::kCrossover),
-        PerPopulation("mutation", "Mutation rate.", d::kMutation),
-        PerPopulation("one-point", "One-point mutation rate.", d::kOnePoint),
-        PerPopulation("elite", "Elite share in percent, or off.", d::kElite),
-        PerPopulation("max-length", "Maximum program length.", d::kMaxLength),
-        PerPopulation("max-depth", "Maximum initial depth.", d::kMaxInitialDepth),
-        PerPopulation("function-ratio", "Initial ratio of function nodes.", d::kFunctionRatio),
-        PerPopulation("variable-ratio", "Initial ratio of variable nodes.", d::kVariableRatio),
         Value("seed", "S",
               "Seed of every population's generator, 0 to 4294967295 (default: the calendar time "
               "in seconds)."),
@@ -153,8 +146,22 @@ std::vector<OptionSpec> MakeOptions() {
     };
 }
 
+// The fixed options with every setting of the schema that is an option
+// after --populations.
+std::vector<OptionSpec> AllOptions() {
+    std::vector<OptionSpec> options = MakeOptions();
+    const auto populations = std::find_if(options.begin(), options.end(), [](const auto& entry) {
+        return std::string_view(entry.name) == "populations";
+    });
+    auto at = std::next(populations) - options.begin();
+    for (const SettingSpec& spec : SettingSchema())
+        if (spec.option != nullptr)
+            options.insert(options.begin() + at++, Setting(spec));
+    return options;
+}
+
 const std::vector<OptionSpec>& Options() {
-    static const std::vector<OptionSpec> options = MakeOptions();
+    static const std::vector<OptionSpec> options = AllOptions();
     return options;
 }
 

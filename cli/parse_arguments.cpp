@@ -137,62 +137,44 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
         throw OptionError("pattern/--data/--image", kNoTrainingDataMessage);
 }
 
+// The settings of the schema that quba-cli takes as options: one value, or
+// one per population; each text parsed once into its typed value.
+void ReadSchemaOptions(const OptionReader& options, CliConfig& config) {
+    RunSettings& settings = config.settings;
+    const auto count = static_cast<int32_t>(settings.populations.size());
+    for (const SettingSpec& spec : SettingSchema()) {
+        if (spec.option == nullptr)
+            continue;
+        const std::string text = options.Text(spec.option);
+        if (spec.scope != SettingScope::Population) {
+            Store(spec, settings.populations[0], settings.problem, SettingValue(spec, text));
+            continue;
+        }
+        const auto items = PerPopulationItems(spec.option, text, count);
+        for (int32_t i = 0; i < count; ++i)
+            Store(spec, settings.populations[i], settings.problem, SettingValue(spec, items[i]));
+    }
+}
+
 void ReadProblem(const OptionReader& options, CliConfig& config) {
-    ProblemSettings& problem = config.problem;
+    ProblemValues& problem = config.settings.problem;
     problem.functionChecked = FunctionSetOf("functions", options.Text("functions"));
-    problem.constantCountText = IntegerText("constants", options.Text("constants"));
-    const RangeTexts range = RangeOf("range", options.Text("range"));
-    problem.rangeLowerText = range.lower;
-    problem.rangeUpperText = range.upper;
+    const RangeValues range = RangeOf("range", options.Text("range"));
+    problem.constantLower = range.lower;
+    problem.constantUpper = range.upper;
     problem.horizontalName = options.Text("x-name");
     problem.verticalName = options.Text("y-name");
     config.outputName = options.Text("output-name");
 }
 
-// Reads a per-population option and hands population i's item to `apply`.
-template <typename Apply>
-void ForEachPopulation(const OptionReader& options, CliConfig& config, const char* name,
-                       Apply apply) {
-    const auto items = PerPopulationItems(name, options.Text(name), config.populationCount);
-    for (int32_t i = 0; i < config.populationCount; ++i)
-        apply(config.populations[i], items[i]);
-}
-
 void ReadPopulations(const OptionReader& options, CliConfig& config) {
-    config.populationCount = IntegerInRange("populations", options.Text("populations"), 1, 4);
-    auto integerField = [&](const char* name, std::string PopulationSettings::*field) {
-        ForEachPopulation(options, config, name, [&](PopulationSettings& p, const std::string& t) {
-            p.*field = IntegerText(name, t);
-        });
-    };
-    auto decimalField = [&](const char* name, std::string PopulationSettings::*field) {
-        ForEachPopulation(options, config, name, [&](PopulationSettings& p, const std::string& t) {
-            p.*field = DecimalText(name, t);
-        });
-    };
-    integerField("population-size", &PopulationSettings::populationSizeText);
-    integerField("generations", &PopulationSettings::generationsText);
-    ForEachPopulation(options, config, "selection",
-                      [](PopulationSettings& p, const std::string& t) {
-                          p.selectionMethod = SelectionMethodOf("selection", t);
-                      });
-    integerField("tournament-size", &PopulationSettings::tournamentSizeText);
-    decimalField("crossover", &PopulationSettings::crossoverText);
-    decimalField("mutation", &PopulationSettings::mutationText);
-    decimalField("one-point", &PopulationSettings::onePointText);
-    ForEachPopulation(options, config, "elite", [](PopulationSettings& p, const std::string& t) {
-        const EliteSetting elite = EliteOf("elite", t);
-        p.eliteChecked = elite.checked;
-        p.eliteText = elite.percentText;
-    });
-    integerField("max-length", &PopulationSettings::maxLengthText);
-    integerField("max-depth", &PopulationSettings::maxInitialDepthText);
-    decimalField("function-ratio", &PopulationSettings::functionRatioText);
-    decimalField("variable-ratio", &PopulationSettings::variableRatioText);
+    const int32_t count = IntegerInRange("populations", options.Text("populations"), 1, 4);
+    config.settings.populations.assign(static_cast<size_t>(count), PopulationValues{});
+    ReadSchemaOptions(options, config);
 }
 
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
-    EvaluationOptions& evaluation = config.evaluation;
+    EvaluationOptions& evaluation = config.settings.evaluation;
     evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
     if (ArithmeticIsFast("arithmetic", options.Text("arithmetic"))) {
         if (options.IsSet("evaluator"))
@@ -200,7 +182,7 @@ void ReadEvaluation(const OptionReader& options, CliConfig& config) {
                                            "--arithmetic fast has its own");
         evaluation.evaluator = EvaluatorKind::Fast;
     }
-    config.keepFronts = !options.IsSet("no-front");
+    config.settings.keepFronts = !options.IsSet("no-front");
     if (options.IsSet("threads"))
         evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
 }
@@ -208,7 +190,7 @@ void ReadEvaluation(const OptionReader& options, CliConfig& config) {
 void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
     for (const std::string& text : options.FileNames("export")) {
         config.exports.push_back(ExportTargetOf("export", text));
-        if (config.exports.back().front && !config.keepFronts)
+        if (config.exports.back().front && !config.settings.keepFronts)
             throw OptionError("export", "the fronts are not kept with --no-front: " + text);
     }
     if (options.IsSet("render"))
@@ -221,7 +203,7 @@ void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
         if (config.renderPath.empty() && config.saveOutputPath.empty())
             throw OptionError("pick", "chooses the program of --render and --save-output; give "
                                       "one of them");
-        config.pick = IntegerInRange("pick", options.Text("pick"), 1, config.populationCount) - 1;
+        config.pick = IntegerInRange("pick", options.Text("pick"), 1, config.PopulationCount()) - 1;
     }
 }
 

@@ -10,52 +10,50 @@ namespace quba {
 namespace {
 
 // The grid of a source, or the line saying why there is none.
-DataFileResult BuildGrid(const GridSource& source, const char* dataOption,
-                         const char* imageOption) {
+Outcome<DataGrid> BuildGrid(const GridSource& source, const char* dataOption,
+                            const char* imageOption) {
     if (source.patternIndex >= 0)
         return {GeneratePattern(source.patternIndex, source.size), ""};
     if (!source.imageFile.empty()) {
-        PictureOutcome picture = ReadPictureGrid(source.imageFile, source.size, source.fit);
-        return {std::move(picture.grid), std::string("--") + imageOption + ": " + picture.message};
+        Outcome<DataGrid> picture = ReadPictureGrid(source.imageFile, source.size, source.fit);
+        return {std::move(picture.value), std::string("--") + imageOption + ": " + picture.message};
     }
-    DataFileResult data = ReadDataFile(source.dataFile, source.size);
+    Outcome<DataGrid> data = ReadDataFile(source.dataFile, source.size);
     data.message = std::string("--") + dataOption + ": " + data.message;
     return data;
 }
 
 } // namespace
 
-RunGridsOutcome BuildRunGrids(const CliConfig& config) {
-    DataFileResult training = BuildGrid(config.training, "data", "image");
-    if (!training.grid)
-        return {std::nullopt, training.message};
+Outcome<GridPair> BuildRunGrids(const CliConfig& config) {
+    Outcome<DataGrid> training = BuildGrid(config.training, "data", "image");
+    if (!training)
+        return Outcome<GridPair>::Refused(training.message);
 
-    RunGrids grids;
-    grids.training = std::move(*training.grid);
-    grids.useTrainingData = !config.validation.Given();
-    if (grids.useTrainingData) {
-        grids.validation = grids.training;
+    GridPair grids;
+    grids.SetFollowsTraining(!config.validation.Given());
+    grids.SetTraining(std::move(*training.value));
+    if (grids.FollowsTraining())
         return {std::move(grids), ""};
-    }
-    DataFileResult validation = BuildGrid(config.validation, "validation-data", "validation-image");
-    if (!validation.grid)
-        return {std::nullopt, validation.message};
-    grids.validation = std::move(*validation.grid);
+    Outcome<DataGrid> validation =
+        BuildGrid(config.validation, "validation-data", "validation-image");
+    if (!validation)
+        return Outcome<GridPair>::Refused(validation.message);
+    grids.SetValidation(std::move(*validation.value));
     return {std::move(grids), ""};
 }
 
-void AddRunNoise(RunGrids& grids, const CliConfig& config, RandomGenerator& random) {
+void AddRunNoise(GridPair& grids, const CliConfig& config, RandomGenerator& random) {
     if (config.noise)
-        AddNoise(grids.training, ClampNoiseRatio(*config.noise), random,
-                 grids.useTrainingData ? &grids.validation : nullptr);
-    if (config.validationNoise && !grids.useTrainingData)
-        AddNoise(grids.validation, ClampNoiseRatio(*config.validationNoise), random);
+        grids.AddTrainingNoise(ClampNoiseRatio(*config.noise), random);
+    if (config.validationNoise && !grids.FollowsTraining())
+        grids.AddValidationNoise(ClampNoiseRatio(*config.validationNoise), random);
 }
 
-void AttachGrids(ProblemSettings& problem, const RunGrids& grids) {
-    problem.training = &grids.training;
-    problem.validation = &grids.validation;
-    problem.useTrainingData = grids.useTrainingData;
+void AttachGrids(ProblemValues& problem, const GridPair& grids) {
+    problem.training = *grids.Training();
+    problem.useTrainingData = grids.FollowsTraining();
+    problem.validation = problem.useTrainingData ? DataGrid() : *grids.Validation();
 }
 
 } // namespace quba

@@ -4,31 +4,22 @@
 
 #include "cli/cli_config.h"
 #include "core/grid.h"
+#include "core/outcome.h"
 #include "core/random.h"
+#include "data/grid_pair.h"
 
 #include <optional>
 #include <string>
 
 namespace quba {
 
-struct RunGrids {
-    DataGrid training;
-    DataGrid validation; // a copy of training while useTrainingData holds
-    bool useTrainingData = true;
-};
-
-struct RunGridsOutcome {
-    std::optional<RunGrids> grids;
-    std::string message; // the line saying which data file was refused, and why
-};
-
 // Both grids from their sources; a data file or picture that is refused or
 // unreadable gives its reader's message, prefixed with its option.
-RunGridsOutcome BuildRunGrids(const CliConfig& config);
+Outcome<GridPair> BuildRunGrids(const CliConfig& config);
 // Training noise (copied into validation while it follows training), then
 // validation noise, drawn from `random`.
-void AddRunNoise(RunGrids& grids, const CliConfig& config, RandomGenerator& random);
-// Points the problem settings at the grids, which must outlive the run.
-void AttachGrids(ProblemSettings& problem, const RunGrids& grids);
+void AddRunNoise(GridPair& grids, const CliConfig& config, RandomGenerator& random);
+// Puts the grids, which must both be there, into the problem's values.
+void AttachGrids(ProblemValues& problem, const GridPair& grids);
 
 } // namespace quba

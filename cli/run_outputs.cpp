@@ -32,8 +32,8 @@ bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::
 double NodeCases(const CliConfig& config, const RunRecorder& recorder) {
     const double cases = static_cast<double>(config.training.size) * config.training.size;
     double total = 0;
-    for (int32_t i = 0; i < config.populationCount; ++i) {
-        const double size = TextToInteger(config.populations[i].populationSizeText);
+    for (int32_t i = 0; i < config.PopulationCount(); ++i) {
+        const double size = config.settings.populations[i].populationSize;
         for (const StepRecord& step : recorder.History(i))
             total += step.averageLength * size * cases;
     }
@@ -54,10 +54,10 @@ void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ost
                   times.evaluationWall, times.evaluationCpu, times.restWall, times.restCpu,
                   nodeCases, rate(times.evaluationWall), rate(times.evaluationCpu));
     messages << line;
-    const bool fast = config.evaluation.evaluator == EvaluatorKind::Fast;
+    const bool fast = config.settings.evaluation.evaluator == EvaluatorKind::Fast;
     messages << "timing: " << (fast ? "fast" : "exact") << " arithmetic"
              << (fast ? " on " + FastArithmeticTarget() : std::string()) << ", "
-             << WorkerThreads(config.evaluation) << " thread(s)\n";
+             << WorkerThreads(config.settings.evaluation) << " thread(s)\n";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "cli/run_record.h"
 
 #include "core/decimal.h"
+#include "setup/setting_schema.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,11 +31,53 @@ QJsonObject MemberJson(const BestProgram& member) {
             {"best", QString::fromStdString(member.text)}};
 }
 
+// A typed setting as the record writes it: a number, or a choice's name.
+QJsonValue SettingJson(const SettingSpec& spec, long double value) {
+    switch (spec.kind) {
+    case SettingKind::Integer:
+        return static_cast<qint64>(value);
+    case SettingKind::Choice:
+        return QString::fromUtf8(spec.choices[static_cast<size_t>(value)]);
+    case SettingKind::Decimal:
+    case SettingKind::Percent:
+        break;
+    }
+    return FloatJson(static_cast<float>(value));
+}
+
+// Every setting of the schema in one scope, by its option's name.
+QJsonObject SettingsJson(SettingScope scope, const PopulationValues& population,
+                         const ProblemValues& problem) {
+    QJsonObject settings;
+    for (const SettingSpec& spec : SettingSchema())
+        if (spec.scope == scope && spec.option != nullptr)
+            settings[spec.option] = SettingJson(spec, Load(spec, population, problem));
+    return settings;
+}
+
+QJsonObject RunSettingsJson(const RunSettings& run) {
+    QJsonObject settings = SettingsJson(SettingScope::Problem, {}, run.problem);
+    settings["range"] =
+        QJsonArray{FloatJson(run.problem.constantLower), FloatJson(run.problem.constantUpper)};
+    QJsonArray functions;
+    for (size_t k = 0; k < kPrimitives.size(); ++k)
+        if (run.problem.functionChecked[k])
+            functions.append(kPrimitives[k].cliName);
+    settings["functions"] = functions;
+    settings["x-name"] = QString::fromStdString(run.problem.horizontalName);
+    settings["y-name"] = QString::fromStdString(run.problem.verticalName);
+    settings["arithmetic"] = run.evaluation.evaluator == EvaluatorKind::Fast
+                                 ? QStringLiteral("fast")
+                                 : QStringLiteral("exact");
+    return settings;
+}
+
 QJsonObject PopulationJson(const PopulationRecord& population) {
     QJsonArray history;
     for (const StepRecord& step : population.history)
         history.append(StepJson(step));
     QJsonObject json{{"number", population.number},
+                     {"settings", SettingsJson(SettingScope::Population, population.settings, {})},
                      {"seed", static_cast<qint64>(population.seed)},
                      {"generations", population.generations},
                      {"history", history},
@@ -60,12 +103,14 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
 
 RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder) {
     RunRecord record;
+    record.settings = config.settings;
     const auto& seeds = recorder.Seeds();
-    for (int32_t i = 0; i < config.populationCount; ++i) {
+    for (int32_t i = 0; i < config.PopulationCount(); ++i) {
         PopulationRecord population;
+        population.settings = config.settings.populations[i];
         population.number = i + 1;
         population.seed = static_cast<size_t>(i) < seeds.size() ? seeds[i] : 0;
-        population.generations = TextToInteger(config.populations[i].generationsText);
+        population.generations = config.settings.populations[i].generations;
         population.history = recorder.History(i);
         population.rawBytes = RawBytes(config.training.size);
         if (const auto& best = recorder.Best(i)) {
@@ -73,7 +118,7 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
             population.figures = FiguresOf(*best);
             population.rawBytes = population.figures->rawBytes;
         }
-        if (config.keepFronts)
+        if (config.settings.keepFronts)
             population.front = recorder.Front(i);
         record.populations.push_back(std::move(population));
     }
@@ -98,7 +143,8 @@ QByteArray RunRecordJson(const RunRecord& record) {
     QJsonArray populations;
     for (const PopulationRecord& population : record.populations)
         populations.append(PopulationJson(population));
-    const QJsonObject root{{"populations", populations},
+    const QJsonObject root{{"settings", RunSettingsJson(record.settings)},
+                           {"populations", populations},
                            {"memo", QString::fromStdString(record.memo)}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }

@@ -18,6 +18,7 @@
 namespace quba {
 
 struct PopulationRecord {
+    PopulationValues settings;
     int32_t number = 1;
     uint32_t seed = 0;
     int32_t generations = 0;
@@ -29,6 +30,7 @@ struct PopulationRecord {
 };
 
 struct RunRecord {
+    RunSettings settings; // the problem's and the evaluation's; the populations' are their own
     std::vector<PopulationRecord> populations;
     std::string memo;
 };

@@ -2,13 +2,14 @@
 
 #include "setup/labels.h"
 
-#include <vector>
+#include <string>
 
 namespace quba {
 
 namespace {
 
-const char* OptionOf(SettingField field) {
+// The option a refusal is about: the setting's own, or the one that leads to it.
+std::string OptionOf(SettingField field) {
     switch (field) {
     case SettingField::TrainingData:
         return "--pattern/--data";
@@ -19,45 +20,21 @@ const char* OptionOf(SettingField field) {
     case SettingField::NodeRatioSum:
         return "--function-ratio";
     case SettingField::Range:
-        return "--range";
-    case SettingField::PopulationSize:
-        return "--population-size";
-    case SettingField::Generations:
-        return "--generations";
-    case SettingField::TournamentSize:
-        return "--tournament-size";
-    case SettingField::Crossover:
-        return "--crossover";
-    case SettingField::Mutation:
-        return "--mutation";
-    case SettingField::OnePoint:
-        return "--one-point";
-    case SettingField::Elite:
-        return "--elite";
-    case SettingField::MaxLength:
-        return "--max-length";
-    case SettingField::MaxInitialDepth:
-        return "--max-depth";
-    case SettingField::FunctionRatio:
-        return "--function-ratio";
-    case SettingField::VariableRatio:
-        return "--variable-ratio";
-    case SettingField::ConstantCount:
-        return "--constants";
     case SettingField::RangeLower:
     case SettingField::RangeUpper:
         return "--range";
     case SettingField::Memory:
         return "--population-size/--max-length";
+    default:
+        return std::string("--") + SpecOf(field).option;
     }
-    return "--populations";
 }
 
 // With several populations the line also says which one is refused.
-std::string RefusalLine(const CliConfig& config, const char* option, int32_t population,
+std::string RefusalLine(const CliConfig& config, const std::string& option, int32_t population,
                         const std::string& message) {
-    std::string line = std::string(option) + ": ";
-    if (config.populationCount > 1 && population >= 0)
+    std::string line = option + ": ";
+    if (config.PopulationCount() > 1 && population >= 0)
         line += "population " + std::to_string(population + 1) + ": ";
     return line + message;
 }
@@ -66,19 +43,13 @@ std::string RefusalLine(const CliConfig& config, const char* option, int32_t pop
 
 std::variant<CheckedStart, std::string> CheckCliStart(const CliConfig& config,
                                                       uint64_t physicalMemory) {
-    // The command line has no labels to show: they are what the fields give.
-    std::vector<PopulationSettings> populations;
-    for (int32_t i = 0; i < config.populationCount; ++i)
-        populations.push_back(WithDerivedLabels(config.populations[i]));
-    StartOutcome outcome = CheckStart(config.problem, populations, physicalMemory);
+    // The command line has no labels to show: they are what the values give.
+    StartOutcome outcome = CheckTypedStart(config.settings, physicalMemory);
     if (const auto* refusal = std::get_if<Refusal>(&outcome))
         return RefusalLine(config, OptionOf(refusal->field),
                            refusal->field == SettingField::Memory ? -1 : refusal->population,
                            refusal->message);
-    auto& start = std::get<CheckedStart>(outcome);
-    start.settings.evaluation = config.evaluation;
-    start.settings.keepFronts = config.keepFronts;
-    return std::move(start);
+    return std::move(std::get<CheckedStart>(outcome));
 }
 
 } // namespace quba

@@ -12,10 +12,8 @@
 
 namespace quba {
 
-// The checked run settings, with the configuration's evaluation options and
-// front keeping, or
-// the line naming the option of the first refused setting. The grids must be
-// attached to the configuration's problem.
+// The checked run settings, or the line naming the option of the first
+// refused setting. The grids must be attached to the configuration's problem.
 std::variant<CheckedStart, std::string> CheckCliStart(const CliConfig& config,
                                                       uint64_t physicalMemory);
 

@@ -36,8 +36,6 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-constexpr std::array<const char*, 3> kSelectionNames = {"proportional", "tournament", "random"};
-
 // The quba-cli names of the primitives, for messages.
 std::string FunctionNames() {
     std::string names;
@@ -47,15 +45,6 @@ std::string FunctionNames() {
 }
 
 } // namespace
-
-std::string IntegerText(const std::string& option, const std::string& text) {
-    try {
-        TextToInteger(text);
-    } catch (const ConversionError&) {
-        throw OptionError(option, "not an integer: " + Quoted(text));
-    }
-    return text;
-}
 
 int32_t IntegerInRange(const std::string& option, const std::string& text, int32_t lowest,
                        int32_t highest) {
@@ -70,11 +59,6 @@ int32_t IntegerInRange(const std::string& option, const std::string& text, int32
     if (value < lowest || value > highest)
         throw OptionError(option, accepted + Quoted(text));
     return value;
-}
-
-std::string DecimalText(const std::string& option, const std::string& text) {
-    DecimalValue(option, text);
-    return text;
 }
 
 float DecimalValue(const std::string& option, const std::string& text) {
@@ -106,12 +90,38 @@ int32_t PatternIndexOf(const std::string& option, const std::string& text) {
     return index;
 }
 
-SelectionMethod SelectionMethodOf(const std::string& option, const std::string& text) {
-    for (size_t i = 0; i < kSelectionNames.size(); ++i)
-        if (text == kSelectionNames[i])
-            return static_cast<SelectionMethod>(i);
-    throw OptionError(option,
-                      "not a selection method (proportional, tournament, random): " + Quoted(text));
+long double SettingValue(const SettingSpec& spec, const std::string& text) {
+    const std::string option = spec.option;
+    switch (spec.kind) {
+    case SettingKind::Integer:
+        try {
+            return TextToInteger(text);
+        } catch (const ConversionError&) {
+            throw OptionError(option, "not an integer: " + Quoted(text));
+        }
+    case SettingKind::Decimal:
+        return DecimalValue(option, text);
+    case SettingKind::Percent:
+        if (text == "off")
+            return 0;
+        if (!IsDecimalText(text))
+            throw OptionError(option, "not a percentage or off: " + Quoted(text));
+        try {
+            return ParseSettingText(spec, text);
+        } catch (const ConversionError&) {
+            throw OptionError(option, "not a percentage within range: " + Quoted(text));
+        }
+    case SettingKind::Choice:
+        break;
+    }
+    try {
+        return ParseSettingText(spec, text);
+    } catch (const ConversionError&) {
+        std::string names;
+        for (const char* name : spec.choices)
+            names += (names.empty() ? "" : ", ") + std::string(name);
+        throw OptionError(option, "not one of " + names + ": " + Quoted(text));
+    }
 }
 
 PictureFit PictureFitOf(const std::string& option, const std::string& text) {
@@ -157,19 +167,6 @@ EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text) {
     throw OptionError(option, "not an evaluator (batch, reference): " + Quoted(text));
 }
 
-EliteSetting EliteOf(const std::string& option, const std::string& text) {
-    if (text == "off")
-        return {false, defaults::kElite};
-    if (!IsDecimalText(text))
-        throw OptionError(option, "not a percentage or off: " + Quoted(text));
-    try {
-        TextToExtended(text);
-    } catch (const ConversionError&) {
-        throw OptionError(option, "not a percentage within range: " + Quoted(text));
-    }
-    return {true, text};
-}
-
 std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const std::string& text) {
     std::array<bool, kFunctionCount> checked{};
     if (Trimmed(text).empty())
@@ -184,12 +181,12 @@ std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const 
     return checked;
 }
 
-RangeTexts RangeOf(const std::string& option, const std::string& text) {
+RangeValues RangeOf(const std::string& option, const std::string& text) {
     const std::vector<std::string> bounds = Split(text, ',');
     if (bounds.size() != 2 || !IsDecimalText(bounds[0]) || !IsDecimalText(bounds[1]))
         throw OptionError(option, "not two numbers LO,HI: " + Quoted(text));
-    RangeTexts range{DecimalText(option, bounds[0]), DecimalText(option, bounds[1])};
-    if (TextToExtended(range.lower) >= TextToExtended(range.upper))
+    const RangeValues range{DecimalValue(option, bounds[0]), DecimalValue(option, bounds[1])};
+    if (TextToExtended(bounds[0]) >= TextToExtended(bounds[1]))
         throw OptionError(option, kRangeMessage);
     return range;
 }

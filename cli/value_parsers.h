@@ -7,6 +7,7 @@
 #include "data/area_average.h"
 #include "engine/primitives.h"
 #include "engine/run_settings.h"
+#include "setup/setting_schema.h"
 
 #include <array>
 #include <cstdint>
@@ -25,18 +26,17 @@ public:
     explicit OptionError(const std::string& line) : std::runtime_error(line) {}
 };
 
-// "[+-]digits" within 32 bits, as the GUI's integer fields read it.
-std::string IntegerText(const std::string& option, const std::string& text);
 int32_t IntegerInRange(const std::string& option, const std::string& text, int32_t lowest,
                        int32_t highest);
 // C's decimal form within the 32-bit float range.
-std::string DecimalText(const std::string& option, const std::string& text);
 float DecimalValue(const std::string& option, const std::string& text);
 uint32_t SeedValue(const std::string& option, const std::string& text);
 // Index in the pattern list.
 int32_t PatternIndexOf(const std::string& option, const std::string& text);
-// "proportional", "tournament" or "random".
-SelectionMethod SelectionMethodOf(const std::string& option, const std::string& text);
+// The typed value of a setting of the schema, widened, as the desktop
+// program's field converts the same text: an integer within 32 bits, the
+// nearest float, a percentage times 0.01 ("off": 0), or a choice's index.
+long double SettingValue(const SettingSpec& spec, const std::string& text);
 
 // "crop" or "stretch".
 PictureFit PictureFitOf(const std::string& option, const std::string& text);
@@ -54,22 +54,16 @@ bool ArithmeticIsFast(const std::string& option, const std::string& text);
 // "batch" or "reference".
 EvaluatorKind EvaluatorOf(const std::string& option, const std::string& text);
 
-// The elite share as the GUI holds it: the check box and the percentage text.
-struct EliteSetting {
-    bool checked = true;
-    std::string percentText;
-};
-EliteSetting EliteOf(const std::string& option, const std::string& text);
-
 // Check states of the function list; an empty list checks nothing.
 std::array<bool, kFunctionCount> FunctionSetOf(const std::string& option, const std::string& text);
 
-// "LO,HI": the two bound texts; refused unless LO is below HI read in extended.
-struct RangeTexts {
-    std::string lower;
-    std::string upper;
+// "LO,HI": the two bounds as floats; refused unless LO is below HI read in
+// extended.
+struct RangeValues {
+    float lower = 0;
+    float upper = 0;
 };
-RangeTexts RangeOf(const std::string& option, const std::string& text);
+RangeValues RangeOf(const std::string& option, const std::string& text);
 
 // A file name to read from: not empty.
 std::string InputFileName(const std::string& option, const std::string& text);

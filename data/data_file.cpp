@@ -87,7 +87,7 @@ private:
     std::vector<float> values_;
 };
 
-DataFileResult Refused(const std::string& message) {
+Outcome<DataGrid> Refused(const std::string& message) {
     return {std::nullopt, message};
 }
 
@@ -152,7 +152,7 @@ void AppendValue(std::string& text, float value) {
 
 } // namespace
 
-DataFileResult ParseDataText(std::string_view text, int32_t size) {
+Outcome<DataGrid> ParseDataText(std::string_view text, int32_t size) {
     if (!ValidSize(size))
         return Refused(kSizeMessage);
     ValueReader reader(size);
@@ -161,7 +161,7 @@ DataFileResult ParseDataText(std::string_view text, int32_t size) {
     return {reader.Grid(), {}};
 }
 
-DataFileResult ReadDataFile(const std::string& path, int32_t size) {
+Outcome<DataGrid> ReadDataFile(const std::string& path, int32_t size) {
     if (!ValidSize(size))
         return Refused(kSizeMessage);
     std::ifstream in(path, std::ios::binary);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/grid.h"
+#include "core/outcome.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,21 +20,15 @@ inline constexpr const char* kFormatMessage =
 // largest grid, more than any file the program writes needs.
 inline constexpr uint64_t kLargestDataFile = uint64_t{64} << 20;
 
-// A grid, or the message that says why there is none.
-struct DataFileResult {
-    std::optional<DataGrid> grid;
-    std::string message; // empty when grid holds a value
-};
-
 // The first size x size numbers of the text as a grid of that size. Refused
 // with kFormatMessage: too few numbers, a token that is no decimal number or
 // longer than 4096 characters, a value that reads as 0, or one that is not a
 // finite 32-bit float.
-DataFileResult ParseDataText(std::string_view text, int32_t size);
+Outcome<DataGrid> ParseDataText(std::string_view text, int32_t size);
 // The same for a file, read only as far as the grid needs; a file that
 // cannot be opened gives "Cannot open file" and its name, and one whose
 // numbers do not end within kLargestDataFile bytes is refused saying so.
-DataFileResult ReadDataFile(const std::string& path, int32_t size);
+Outcome<DataGrid> ReadDataFile(const std::string& path, int32_t size);
 
 // One row a line, values separated by tabs, each written so that it reads
 // back as the same 32-bit float.

@@ -28,6 +28,8 @@ struct PopulationValues {
     int32_t maxInitialDepth = 0;
     float functionRatio = 0;
     float variableRatio = 0;
+
+    friend bool operator==(const PopulationValues&, const PopulationValues&) = default;
 };
 
 // The problem panel's settings, as BuildProblem takes them.

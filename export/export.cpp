@@ -1,32 +1,20 @@
 #include "export/export.h"
 
-#include <array>
 #include <utility>
 
 namespace quba {
 
-namespace {
-
-constexpr std::array<std::pair<ExportFormat, const char*>, 4> kNames = {{
-    {ExportFormat::C, "c"},
-    {ExportFormat::Python, "python"},
-    {ExportFormat::Glsl, "glsl"},
-    {ExportFormat::Latex, "latex"},
-}};
-
-} // namespace
-
 std::optional<ExportFormat> ExportFormatByName(std::string_view name) {
-    for (const auto& [format, text] : kNames)
-        if (name == text)
-            return format;
+    for (const ExportFormatSpec& spec : kExportFormats)
+        if (name == spec.name)
+            return spec.format;
     return std::nullopt;
 }
 
 const char* ExportFormatName(ExportFormat format) {
-    for (const auto& [known, text] : kNames)
-        if (known == format)
-            return text;
+    for (const ExportFormatSpec& spec : kExportFormats)
+        if (spec.format == format)
+            return spec.name;
     return "";
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/best_program.h"
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,7 +16,21 @@ namespace quba {
 
 enum class ExportFormat { C, Python, Glsl, Latex };
 
-// "c", "python", "glsl" and "latex".
+// Every export format, for quba-cli's --export and the Export dialog.
+struct ExportFormatSpec {
+    ExportFormat format;
+    const char* name;      // quba-cli's: "c", "python", "glsl", "latex"
+    const char* label;     // the Export dialog's
+    const char* extension; // of the file the dialog proposes
+    const char* filter;    // the file dialog's
+};
+inline constexpr std::array<ExportFormatSpec, 4> kExportFormats = {{
+    {ExportFormat::C, "c", "C", ".c", "C source (*.c)"},
+    {ExportFormat::Python, "python", "Python", ".py", "Python (*.py)"},
+    {ExportFormat::Glsl, "glsl", "GLSL", ".frag", "Fragment shaders (*.frag *.glsl)"},
+    {ExportFormat::Latex, "latex", "LaTeX", ".tex", "LaTeX (*.tex)"},
+}};
+
 std::optional<ExportFormat> ExportFormatByName(std::string_view name);
 const char* ExportFormatName(ExportFormat format);
 

@@ -67,15 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     case ParseOutcome::Action::Run: {
         CliConfig config = outcome.config;
-        FUZZ_CHECK(config.populationCount >= 1 && config.populationCount <= 4);
+        FUZZ_CHECK(config.PopulationCount() >= 1 && config.PopulationCount() <= 4);
         FUZZ_CHECK(config.training.Given());
         FUZZ_CHECK(config.training.size >= DataGrid::kMinSize &&
                    config.training.size <= DataGrid::kLargestSize);
         // Grids of the sizes asked for stand in for the files, which are not read here.
-        const DataGrid training(config.training.size);
-        const DataGrid validation(config.validation.size);
-        config.problem.training = &training;
-        config.problem.validation = &validation;
+        config.settings.problem.training = DataGrid(config.training.size);
+        config.settings.problem.validation = DataGrid(config.validation.size);
         const auto checked = CheckCliStart(config, kMemory);
         if (const auto* refusal = std::get_if<std::string>(&checked))
             FUZZ_CHECK(!refusal->empty() && refusal->rfind("--", 0) == 0);

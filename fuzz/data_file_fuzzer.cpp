@@ -24,7 +24,7 @@ int32_t AxisSize(ByteReader& in) {
 
 // The file reader takes the text in 64 KiB pieces: white space in front
 // moves the first tokens across the boundary of the first piece.
-DataFileResult ReadAsFile(std::string_view text, int32_t size, size_t padding) {
+Outcome<DataGrid> ReadAsFile(std::string_view text, int32_t size, size_t padding) {
     static const std::string path = "/tmp/quba-fuzz-data-" + std::to_string(getpid()) + ".txt";
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -32,7 +32,7 @@ DataFileResult ReadAsFile(std::string_view text, int32_t size, size_t padding) {
         out.write(blanks.data(), static_cast<std::streamsize>(blanks.size()));
         out.write(text.data(), static_cast<std::streamsize>(text.size()));
     }
-    DataFileResult result = ReadDataFile(path, size);
+    Outcome<DataGrid> result = ReadDataFile(path, size);
     std::remove(path.c_str());
     return result;
 }
@@ -52,20 +52,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t shift = in.Byte();
     const std::string_view text = in.Rest();
 
-    const DataFileResult result = ParseDataText(text, axis);
-    const DataFileResult fromFile = ReadAsFile(text, axis, 64 * 1024 - shift % 64);
-    FUZZ_CHECK(fromFile.grid == result.grid && fromFile.message == result.message);
+    const Outcome<DataGrid> result = ParseDataText(text, axis);
+    const Outcome<DataGrid> fromFile = ReadAsFile(text, axis, 64 * 1024 - shift % 64);
+    FUZZ_CHECK(fromFile.value == result.value && fromFile.message == result.message);
     const bool validSize = axis >= DataGrid::kMinSize && axis <= DataGrid::kLargestSize;
-    if (!result.grid) {
+    if (!result.value) {
         FUZZ_CHECK(!result.message.empty());
         FUZZ_CHECK(validSize ? result.message == kFormatMessage : result.message != kFormatMessage);
         return 0;
     }
     FUZZ_CHECK(validSize);
     FUZZ_CHECK(result.message.empty());
-    CheckGrid(*result.grid, axis);
+    CheckGrid(*result.value, axis);
 
-    const DataFileResult again = ParseDataText(DataFileText(*result.grid), axis);
-    FUZZ_CHECK(again.grid && *again.grid == *result.grid);
+    const Outcome<DataGrid> again = ParseDataText(DataFileText(*result.value), axis);
+    FUZZ_CHECK(again.value && *again.value == *result.value);
     return 0;
 }

@@ -24,13 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t side = 1 + in.Byte() % 64;
     const PictureFit fit = in.Byte() % 2 == 0 ? PictureFit::Crop : PictureFit::Stretch;
     const std::string_view rest = in.Rest();
-    const PictureOutcome outcome = PictureGrid(std::string(rest), side, fit);
-    if (!outcome.grid) {
+    const Outcome<DataGrid> outcome = PictureGrid(std::string(rest), side, fit);
+    if (!outcome.value) {
         FUZZ_CHECK(!outcome.message.empty());
         return 0;
     }
-    FUZZ_CHECK(outcome.grid->Size() == side);
-    for (float value : outcome.grid->Cells())
+    FUZZ_CHECK(outcome.value->Size() == side);
+    for (float value : outcome.value->Cells())
         FUZZ_CHECK(std::isfinite(value) && value >= -1.0f && value <= 1.0f);
     return 0;
 }

@@ -91,12 +91,12 @@ std::string NotAPicture() {
            PictureFormats().join(", ").toStdString() + ")";
 }
 
-PictureOutcome Refused(std::string message) {
+Outcome<DataGrid> Refused(std::string message) {
     return {std::nullopt, std::move(message)};
 }
 
-PictureOutcome PnmOutcome(std::string_view bytes, const PnmHeader& header, int32_t size,
-                          PictureFit fit) {
+Outcome<DataGrid> PnmOutcome(std::string_view bytes, const PnmHeader& header, int32_t size,
+                             PictureFit fit) {
     if (header.width == 0 || header.height == 0)
         return Refused("it has no pixels");
     if (header.SampleMemory() > kPictureMemoryLimit)
@@ -138,7 +138,7 @@ bool DecoderFoundItCut(const std::vector<std::string>& lines) {
     return AnyLineSays(lines, "premature end") || AnyLineSays(lines, "bad huffman code");
 }
 
-PictureOutcome DecodedOutcome(const std::string& bytes, int32_t size, PictureFit fit) {
+Outcome<DataGrid> DecodedOutcome(const std::string& bytes, int32_t size, PictureFit fit) {
     // Qt counts four bytes a pixel whatever the format; the estimate below
     // holds the real limit.
     QImageReader::setAllocationLimit(static_cast<int>(4 * (kPictureMemoryLimit >> 20)));
@@ -212,7 +212,7 @@ QStringList PictureFormats() {
     return {names.begin(), names.end()};
 }
 
-PictureOutcome PictureGrid(std::string bytes, int32_t size, PictureFit fit) {
+Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit) {
     try {
         if (const std::optional<PnmHeader> header = ReadPnmHeader(bytes))
             return PnmOutcome(bytes, *header, size, fit);
@@ -228,7 +228,7 @@ bool HoldsPicture(const std::string& path) {
     return start.Read() && !BeginsWithNumber(start.bytes) && LooksLikePicture(start.bytes);
 }
 
-PictureOutcome ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit) {
+Outcome<DataGrid> ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit) {
     const std::string refused = "Cannot read the picture " + path + ": ";
     FileBytes file;
     try {
@@ -243,8 +243,8 @@ PictureOutcome ReadPictureGrid(const std::string& path, int32_t size, PictureFit
     if (file.failure == FileBytes::Failure::TooLarge)
         return Refused(refused + "the file is larger than 1 GiB, more than any picture this "
                                  "program decodes can take");
-    PictureOutcome outcome = PictureGrid(std::move(file.bytes), size, fit);
-    if (!outcome.grid)
+    Outcome<DataGrid> outcome = PictureGrid(std::move(file.bytes), size, fit);
+    if (!outcome.value)
         outcome.message = refused + outcome.message;
     return outcome;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/grid.h"
+#include "core/outcome.h"
 #include "data/area_average.h"
 
 #include <QByteArray>
@@ -27,11 +28,6 @@ inline constexpr int64_t kPictureMemoryLimit = int64_t{256} << 20;
 // is stored in more bytes.
 inline constexpr int64_t kLargestPictureFile = int64_t{1} << 30;
 
-struct PictureOutcome {
-    std::optional<DataGrid> grid;
-    std::string message; // why there is none
-};
-
 // File names are the bytes of the name as the user gave them
 // (QFile::encodeName of a name a dialog chose).
 
@@ -40,9 +36,9 @@ struct PictureOutcome {
 bool HoldsPicture(const std::string& path);
 // A file that cannot be opened gives "Cannot open file" and its name; a
 // refused picture "Cannot read the picture", its name and why.
-PictureOutcome ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit);
+Outcome<DataGrid> ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit);
 // The same for the bytes of a picture file; the message says only why.
-PictureOutcome PictureGrid(std::string bytes, int32_t size, PictureFit fit);
+Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit);
 
 // The grid of a decoded image.
 DataGrid ImageGrid(const QImage& image, int32_t size, PictureFit fit);

@@ -31,27 +31,32 @@ std::string DerivedLabelText(long double value) {
     return (value < 0 && !zero ? "-" : "") + magnitude;
 }
 
+std::string ReproductionLabelText(const PopulationValues& values) {
+    return DerivedLabelText(1.0L - values.crossoverRate - values.mutationRate -
+                            values.onePointMutationRate);
+}
+
+std::string ConstantLabelText(const PopulationValues& values) {
+    return DerivedLabelText(1.0L - values.functionRatio - values.variableRatio);
+}
+
 std::string ReproductionLabelText(const PopulationSettings& settings) {
-    const long double crossover = TextToFloat(settings.crossoverText);
-    const long double mutation = TextToFloat(settings.mutationText);
-    const long double onePoint = TextToFloat(settings.onePointText);
-    return DerivedLabelText(1.0L - crossover - mutation - onePoint);
+    PopulationValues values;
+    values.crossoverRate = TextToFloat(settings.Text(SettingField::Crossover));
+    values.mutationRate = TextToFloat(settings.Text(SettingField::Mutation));
+    values.onePointMutationRate = TextToFloat(settings.Text(SettingField::OnePoint));
+    return ReproductionLabelText(values);
 }
 
 std::string ConstantLabelText(const PopulationSettings& settings) {
-    const long double function = TextToFloat(settings.functionRatioText);
-    const long double variable = TextToFloat(settings.variableRatioText);
-    return DerivedLabelText(1.0L - function - variable);
+    PopulationValues values;
+    values.functionRatio = TextToFloat(settings.Text(SettingField::FunctionRatio));
+    values.variableRatio = TextToFloat(settings.Text(SettingField::VariableRatio));
+    return ConstantLabelText(values);
 }
 
 bool LabelIsNegative(const std::string& labelText) {
     return TextToExtended(labelText) < 0;
-}
-
-PopulationSettings WithDerivedLabels(PopulationSettings settings) {
-    settings.reproductionLabelText = ReproductionLabelText(settings);
-    settings.constantLabelText = ConstantLabelText(settings);
-    return settings;
 }
 
 } // namespace quba

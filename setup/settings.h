@@ -1,37 +1,26 @@
-// The settings as the front ends hold them: the texts of the main window's
-// fields (or of quba-cli's options) and their defaults, written once here.
+// The settings as the desktop program holds them: the texts of the main
+// window's fields, the defaults of those that are no row of the settings
+// schema, and the derived labels' texts.
 #pragma once
 
 #include "core/grid.h"
 #include "engine/primitives.h"
 #include "engine/run_settings.h"
+#include "setup/setting_schema.h"
 
 #include <array>
 #include <string>
 
 namespace quba {
 
-// The main window's defaults, which are also quba-cli's.
+// The main window's defaults, which are also quba-cli's, beside those of the
+// settings schema.
 namespace defaults {
-inline constexpr const char* kPopulationSize = "1000";
-inline constexpr const char* kGenerations = "50";
-inline constexpr const char* kTournamentSize = "6";
-inline constexpr const char* kCrossover = "0.70";
-inline constexpr const char* kMutation = "0.20";
-inline constexpr const char* kOnePoint = "0.00";
-inline constexpr const char* kElite = "10";
-inline constexpr const char* kMaxLength = "100";
-inline constexpr const char* kMaxInitialDepth = "5";
-inline constexpr const char* kFunctionRatio = "0.50";
-inline constexpr const char* kVariableRatio = "0.20";
 // The derived labels' texts before any field changes, and after a reset.
 inline constexpr const char* kReproductionLabel = "0.1";
 inline constexpr const char* kConstantLabel = "0.3";
 inline constexpr const char* kReproductionReset = "0.10";
 inline constexpr const char* kConstantReset = "0.30";
-inline constexpr const char* kConstantCount = "1000";
-inline constexpr const char* kRangeLower = "-1";
-inline constexpr const char* kRangeUpper = "1";
 // The range a refused one is set to.
 inline constexpr const char* kRangeResetLower = "-10";
 inline constexpr const char* kRangeResetUpper = "10";
@@ -43,33 +32,32 @@ inline constexpr std::array<bool, kFunctionCount> kFunctionChecked = {true, true
 inline constexpr int32_t kPopulationCount = 1;
 } // namespace defaults
 
-// One population's settings sheet: texts as typed, and the texts its two
-// derived labels show, which the Start checks read.
+// One population's settings sheet: the texts as typed, one for each row of
+// the population schema (the selection by its name), whether "Elite
+// Strategy" is ticked, and the texts its two derived labels show, which the
+// Start checks read.
 struct PopulationSettings {
-    std::string populationSizeText = defaults::kPopulationSize;
-    std::string generationsText = defaults::kGenerations;
-    SelectionMethod selectionMethod = SelectionMethod::Proportional;
-    std::string tournamentSizeText = defaults::kTournamentSize;
-    std::string crossoverText = defaults::kCrossover;
-    std::string mutationText = defaults::kMutation;
-    std::string onePointText = defaults::kOnePoint;
+    PopulationSettings();
+
+    std::array<std::string, kPopulationSettingCount> texts;
     bool eliteChecked = true;
-    std::string eliteText = defaults::kElite;
-    std::string maxLengthText = defaults::kMaxLength;
-    std::string maxInitialDepthText = defaults::kMaxInitialDepth;
-    std::string functionRatioText = defaults::kFunctionRatio;
-    std::string variableRatioText = defaults::kVariableRatio;
     std::string reproductionLabelText = defaults::kReproductionLabel;
     std::string constantLabelText = defaults::kConstantLabel;
+
+    [[nodiscard]] const std::string& Text(SettingField field) const {
+        return texts[PopulationIndex(field)];
+    }
+    std::string& Text(SettingField field) { return texts[PopulationIndex(field)]; }
+    [[nodiscard]] SelectionMethod Selection() const;
 };
 
 // What the problem panel holds: the check states and texts, and the grids
 // (absent until a pattern is picked or a file is loaded).
 struct ProblemSettings {
     std::array<bool, kFunctionCount> functionChecked = defaults::kFunctionChecked;
-    std::string constantCountText = defaults::kConstantCount;
-    std::string rangeLowerText = defaults::kRangeLower;
-    std::string rangeUpperText = defaults::kRangeUpper;
+    std::string constantCountText = SpecOf(SettingField::ConstantCount).defaultText;
+    std::string rangeLowerText = SpecOf(SettingField::RangeLower).defaultText;
+    std::string rangeUpperText = SpecOf(SettingField::RangeUpper).defaultText;
     std::string horizontalName = defaults::kHorizontalName;
     std::string verticalName = defaults::kVerticalName;
     const DataGrid* training = nullptr;

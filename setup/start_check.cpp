@@ -6,77 +6,74 @@
 #include "setup/labels.h"
 #include "setup/messages.h"
 
-#include <functional>
-#include <initializer_list>
+#include <optional>
 #include <unistd.h>
 
 namespace quba {
 
-PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
+namespace {
+
+// Whether Start reads a setting's text at all.
+bool IsRead(const SettingSpec& spec, const PopulationSettings& settings) {
+    if (spec.field == SettingField::TournamentSize)
+        return settings.Selection() == SelectionMethod::Tournament;
+    if (spec.field == SettingField::Elite)
+        return settings.eliteChecked;
+    return true;
+}
+
+// The sheet's values, or a refusal at its first text that is no number.
+std::variant<PopulationValues, Refusal> ParsePopulation(const PopulationSettings& settings,
+                                                        int32_t population) {
     PopulationValues values;
-    values.populationSize = TextToInteger(settings.populationSizeText);
-    values.generations = TextToInteger(settings.generationsText);
-    values.selectionMethod = settings.selectionMethod;
-    if (settings.selectionMethod == SelectionMethod::Tournament)
-        values.tournamentSize = TextToInteger(settings.tournamentSizeText);
-    values.crossoverRate = TextToFloat(settings.crossoverText);
-    values.mutationRate = TextToFloat(settings.mutationText);
-    values.onePointMutationRate = TextToFloat(settings.onePointText);
-    values.eliteFraction =
-        settings.eliteChecked ? static_cast<float>(TextToExtended(settings.eliteText) * 0.01L) : 0;
-    values.maxLength = TextToInteger(settings.maxLengthText);
-    values.maxInitialDepth = TextToInteger(settings.maxInitialDepthText);
-    values.functionRatio = TextToFloat(settings.functionRatioText);
-    values.variableRatio = TextToFloat(settings.variableRatioText);
+    ProblemValues unused;
+    for (const SettingSpec& spec : PopulationSchema()) {
+        if (!IsRead(spec, settings))
+            continue;
+        try {
+            Store(spec, values, unused, ParseSettingText(spec, settings.Text(spec.field)));
+        } catch (const ConversionError& error) {
+            return Refusal{population, spec.field, error.what()};
+        }
+    }
     return values;
 }
 
-namespace {
+// The problem panel's numbers, or a refusal at its first text that is no
+// number; the range bounds as the extended values the range check compares.
+struct ProblemNumbers {
+    ProblemValues values;
+    long double lower = 0;
+    long double upper = 0;
+};
 
-std::optional<Refusal>
-FirstFailure(int32_t population,
-             std::initializer_list<std::pair<SettingField, std::function<void()>>> reads) {
-    for (const auto& [field, read] : reads) {
+std::variant<ProblemNumbers, Refusal> ParseProblem(const ProblemSettings& settings) {
+    ProblemNumbers numbers;
+    PopulationValues unused;
+    const std::pair<SettingField, const std::string*> texts[] = {
+        {SettingField::ConstantCount, &settings.constantCountText},
+        {SettingField::RangeLower, &settings.rangeLowerText},
+        {SettingField::RangeUpper, &settings.rangeUpperText}};
+    for (const auto& [field, text] : texts) {
         try {
-            read();
+            Store(SpecOf(field), unused, numbers.values, ParseSettingText(SpecOf(field), *text));
         } catch (const ConversionError& error) {
-            return Refusal{population, field, error.what()};
+            return Refusal{-1, field, error.what()};
         }
     }
-    return std::nullopt;
+    numbers.lower = TextToExtended(settings.rangeLowerText);
+    numbers.upper = TextToExtended(settings.rangeUpperText);
+    return numbers;
 }
 
-// Texts of one sheet that are not numbers, in the order of its fields.
-std::optional<Refusal> CheckPopulationTexts(const PopulationSettings& s, int32_t population) {
-    const bool tournament = s.selectionMethod == SelectionMethod::Tournament;
-    return FirstFailure(
-        population, {{SettingField::PopulationSize, [&] { TextToInteger(s.populationSizeText); }},
-                     {SettingField::Generations, [&] { TextToInteger(s.generationsText); }},
-                     {SettingField::TournamentSize,
-                      [&] {
-                          if (tournament)
-                              TextToInteger(s.tournamentSizeText);
-                      }},
-                     {SettingField::Crossover, [&] { TextToFloat(s.crossoverText); }},
-                     {SettingField::Mutation, [&] { TextToFloat(s.mutationText); }},
-                     {SettingField::OnePoint, [&] { TextToFloat(s.onePointText); }},
-                     {SettingField::Elite,
-                      [&] {
-                          if (s.eliteChecked)
-                              TextToExtended(s.eliteText);
-                      }},
-                     {SettingField::MaxLength, [&] { TextToInteger(s.maxLengthText); }},
-                     {SettingField::MaxInitialDepth, [&] { TextToInteger(s.maxInitialDepthText); }},
-                     {SettingField::FunctionRatio, [&] { TextToFloat(s.functionRatioText); }},
-                     {SettingField::VariableRatio, [&] { TextToFloat(s.variableRatioText); }}});
-}
-
-// Texts of the problem panel that are not numbers.
-std::optional<Refusal> CheckProblemTexts(const ProblemSettings& s) {
-    return FirstFailure(-1,
-                        {{SettingField::ConstantCount, [&] { TextToInteger(s.constantCountText); }},
-                         {SettingField::RangeLower, [&] { TextToFloat(s.rangeLowerText); }},
-                         {SettingField::RangeUpper, [&] { TextToFloat(s.rangeUpperText); }}});
+void AttachProblemTexts(const ProblemSettings& settings, ProblemValues& values) {
+    values.functionChecked = settings.functionChecked;
+    values.horizontalName = settings.horizontalName;
+    values.verticalName = settings.verticalName;
+    values.training = *settings.training;
+    values.useTrainingData = settings.useTrainingData;
+    if (!settings.useTrainingData)
+        values.validation = *settings.validation;
 }
 
 // What one individual takes: its node array, its record and the reference
@@ -85,6 +82,22 @@ long double IndividualMemory(int32_t maxLength) {
     constexpr long double kAllocationHeader = 16;
     return static_cast<long double>(maxLength) * sizeof(int32_t) + sizeof(Individual) +
            sizeof(std::unique_ptr<Individual>) + 2 * kAllocationHeader;
+}
+
+CheckedStart Checked(RunSettings settings) {
+    CheckedStart start;
+    start.settings = std::move(settings);
+    start.plusChecked = EnsureOneFunction(start.settings.problem.functionChecked);
+    return start;
+}
+
+} // namespace
+
+PopulationValues ReadPopulationValues(const PopulationSettings& settings) {
+    auto parsed = ParsePopulation(settings, 0);
+    if (const auto* refusal = std::get_if<Refusal>(&parsed))
+        throw ConversionError(refusal->message);
+    return std::get<PopulationValues>(parsed);
 }
 
 std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t physicalMemory) {
@@ -103,15 +116,16 @@ std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t phys
         auto refuse = [i](SettingField field, const char* message) {
             return Refusal{static_cast<int32_t>(i), field, message};
         };
+        const bool tournament = v.selectionMethod == SelectionMethod::Tournament;
         if (v.populationSize < 2)
             return refuse(SettingField::PopulationSize, "Population size must be at least 2.");
         if (v.generations < 0)
             return refuse(SettingField::Generations, "Generation must not be negative.");
-        if (v.selectionMethod == SelectionMethod::Tournament && v.tournamentSize < 1)
+        if (tournament && v.tournamentSize < 1)
             return refuse(SettingField::TournamentSize, "Tournament size must be at least 1.");
         // Every draw of a tournament costs; beyond the population size they
         // would take minutes a generation for no purpose.
-        if (v.selectionMethod == SelectionMethod::Tournament && v.tournamentSize > v.populationSize)
+        if (tournament && v.tournamentSize > v.populationSize)
             return refuse(SettingField::TournamentSize,
                           "Tournament size must not be larger than the population size.");
         if (v.maxLength < 70)
@@ -126,23 +140,6 @@ std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t phys
     return std::nullopt;
 }
 
-ProblemValues ReadProblemValues(const ProblemSettings& settings) {
-    ProblemValues values;
-    values.functionChecked = settings.functionChecked;
-    values.constantCount = TextToInteger(settings.constantCountText);
-    values.constantLower = TextToFloat(settings.rangeLowerText);
-    values.constantUpper = TextToFloat(settings.rangeUpperText);
-    values.horizontalName = settings.horizontalName;
-    values.verticalName = settings.verticalName;
-    values.training = *settings.training;
-    values.useTrainingData = settings.useTrainingData;
-    if (!settings.useTrainingData)
-        values.validation = *settings.validation;
-    return values;
-}
-
-} // namespace
-
 StartOutcome CheckStart(const ProblemSettings& problem,
                         std::span<const PopulationSettings> populations, uint64_t physicalMemory) {
     if (problem.training == nullptr)
@@ -156,22 +153,38 @@ StartOutcome CheckStart(const ProblemSettings& problem,
     for (int32_t i = 0; i < count; ++i)
         if (LabelIsNegative(populations[i].constantLabelText))
             return Refusal{i, SettingField::NodeRatioSum, kNodeRatioMessage};
-    if (auto refusal = CheckProblemTexts(problem))
+    auto numbers = ParseProblem(problem);
+    if (const auto* refusal = std::get_if<Refusal>(&numbers))
         return *refusal;
-    if (TextToExtended(problem.rangeLowerText) >= TextToExtended(problem.rangeUpperText))
+    const ProblemNumbers& parsed = std::get<ProblemNumbers>(numbers);
+    if (parsed.lower >= parsed.upper)
         return Refusal{-1, SettingField::Range, kRangeMessage};
-    for (int32_t i = 0; i < count; ++i)
-        if (auto refusal = CheckPopulationTexts(populations[i], i))
-            return *refusal;
 
-    CheckedStart start;
-    start.settings.problem = ReadProblemValues(problem);
-    for (const PopulationSettings& population : populations)
-        start.settings.populations.push_back(ReadPopulationValues(population));
-    if (auto refusal = CheckRunLimits(start.settings, physicalMemory))
+    RunSettings settings;
+    settings.problem = parsed.values;
+    AttachProblemTexts(problem, settings.problem);
+    for (int32_t i = 0; i < count; ++i) {
+        auto values = ParsePopulation(populations[i], i);
+        if (const auto* refusal = std::get_if<Refusal>(&values))
+            return *refusal;
+        settings.populations.push_back(std::get<PopulationValues>(values));
+    }
+    if (auto refusal = CheckRunLimits(settings, physicalMemory))
         return *refusal;
-    start.plusChecked = EnsureOneFunction(start.settings.problem.functionChecked);
-    return start;
+    return Checked(std::move(settings));
+}
+
+StartOutcome CheckTypedStart(RunSettings settings, uint64_t physicalMemory) {
+    const auto count = static_cast<int32_t>(settings.populations.size());
+    for (int32_t i = 0; i < count; ++i)
+        if (LabelIsNegative(ReproductionLabelText(settings.populations[i])))
+            return Refusal{i, SettingField::RateSum, kRateSumMessage};
+    for (int32_t i = 0; i < count; ++i)
+        if (LabelIsNegative(ConstantLabelText(settings.populations[i])))
+            return Refusal{i, SettingField::NodeRatioSum, kNodeRatioMessage};
+    if (auto refusal = CheckRunLimits(settings, physicalMemory))
+        return *refusal;
+    return Checked(std::move(settings));
 }
 
 uint64_t PhysicalMemoryBytes() {

@@ -4,39 +4,16 @@
 #pragma once
 
 #include "engine/run_settings.h"
+#include "setup/setting_schema.h"
 #include "setup/settings.h"
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace quba {
-
-// The setting that a refusal is about, so that a front end can point at it.
-enum class SettingField {
-    TrainingData,
-    ValidationData,
-    RateSum,      // the Reproduction label is negative
-    NodeRatioSum, // the Constant label is negative
-    ConstantCount,
-    RangeLower,
-    RangeUpper,
-    Range, // the lower bound is not below the upper one
-    PopulationSize,
-    Generations,
-    TournamentSize,
-    Crossover,
-    Mutation,
-    OnePoint,
-    Elite,
-    MaxLength,
-    MaxInitialDepth,
-    FunctionRatio,
-    VariableRatio,
-    Memory,
-};
 
 // Why a run cannot start. `population` is the 0-based sheet, or -1 for the
 // problem panel and the grids.
@@ -56,18 +33,28 @@ struct CheckedStart {
 
 using StartOutcome = std::variant<CheckedStart, Refusal>;
 
-// Start's checks, the first failing one refusing: the training grid, the
-// validation grid, every population's Reproduction label, then every
-// Constant label, the problem panel's texts, the constants' range, each
-// population's texts, and the limits the engine needs (population size
-// below 2, tournament size below 1 or above the population size with
-// tournament selection, maximum length
-// below 70, fewer than 1 constant, a function ratio of 1 or more, negative
-// generations, and more memory than the machine has).
+// The desktop program's Start, on the texts of its fields, the first failing
+// check refusing: the training grid, the validation grid, every population's
+// Reproduction label, then every Constant label, the problem panel's texts,
+// the constants' range, each population's texts (each parsed once into its
+// typed value), and the limits the engine needs.
 StartOutcome CheckStart(const ProblemSettings& problem,
                         std::span<const PopulationSettings> populations, uint64_t physicalMemory);
 
-// A sheet's values; throws ConversionError when a text is not a number.
+// quba-cli's Start, on values its options already hold typed (the range was
+// checked as they were read): the derived labels computed from them, then
+// the limits the engine needs.
+StartOutcome CheckTypedStart(RunSettings settings, uint64_t physicalMemory);
+
+// The limits the engine needs: population size below 2, tournament size
+// below 1 or above the population size with tournament selection, maximum
+// length below 70, fewer than 1 constant, a function ratio of 1 or more,
+// negative generations, and more memory than the machine has.
+std::optional<Refusal> CheckRunLimits(const RunSettings& settings, uint64_t physicalMemory);
+
+// A sheet's values, each text parsed once; throws ConversionError when a
+// text read is not a number (the tournament size is read only with
+// tournament selection, the elite share only while ticked).
 PopulationValues ReadPopulationValues(const PopulationSettings& settings);
 
 // Physical memory of the machine in bytes.

@@ -23,6 +23,7 @@
 #include <cmath>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace quba {
 
@@ -37,13 +38,16 @@ struct FormatEntry {
     const char* filter;
 };
 
-const std::array<FormatEntry, 5> kFormats = {{
-    {"C", ExportFormat::C, ".c", "C source (*.c)"},
-    {"Python", ExportFormat::Python, ".py", "Python (*.py)"},
-    {"GLSL", ExportFormat::Glsl, ".frag", "Fragment shaders (*.frag *.glsl)"},
-    {"LaTeX", ExportFormat::Latex, ".tex", "LaTeX (*.tex)"},
-    {"Picture", std::nullopt, ".png", "PNG pictures (*.png)"},
-}};
+// The code formats, then the picture.
+std::vector<FormatEntry> MakeFormats() {
+    std::vector<FormatEntry> formats;
+    for (const ExportFormatSpec& spec : kExportFormats)
+        formats.push_back({spec.label, spec.format, spec.extension, spec.filter});
+    formats.push_back({"Picture", std::nullopt, ".png", "PNG pictures (*.png)"});
+    return formats;
+}
+
+const std::vector<FormatEntry> kFormats = MakeFormats();
 
 const std::array<const char*, 8> kColumns = {
     "Program", "Length", "Training error", "Validation error",

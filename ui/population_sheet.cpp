@@ -21,35 +21,20 @@ namespace quba {
 
 namespace {
 
-// Control names of sheet No1 to No4.
+// Names of sheet No1 to No4's controls that are no setting of their own:
+// the settings' fields are named by the settings schema.
 struct SheetNames {
     const char* swatch;
-    const char* populationSize;
-    const char* generations;
-    const char* radioGroup;
-    const char* tournamentSize;
     const char* elite;
-    const char* eliteShare;
-    const char* maxLength;
-    const char* maxInitialDepth;
-    const char* crossover;
-    const char* mutation;
     const char* reproduction;
-    const char* onePoint;
-    const char* functionRatio;
-    const char* variableRatio;
     const char* constant;
 };
 
 constexpr std::array<SheetNames, 4> kSheetNames = {{
-    {"Shape1", "Edit1", "Edit2", "RadioGroup1", "Edit3", "CheckBox1", "Edit7", "Edit8", "Edit9",
-     "Edit4", "Edit5", "Label6", "Edit6", "Edit13", "Edit14", "ConstLabel"},
-    {"Shape2", "Edit18", "Edit19", "RadioGroup2", "Edit20", "CheckBox8", "Edit21", "Edit22",
-     "Edit23", "Edit24", "Edit25", "Label42", "Edit26", "Edit27", "Edit28", "Label46"},
-    {"Shape3", "Edit30", "Edit31", "RadioGroup3", "Edit32", "CheckBox10", "Edit33", "Edit34",
-     "Edit35", "Edit36", "Edit37", "Label59", "Edit38", "Edit39", "Edit40", "Label63"},
-    {"Shape4", "Edit42", "Edit43", "RadioGroup4", "Edit44", "CheckBox12", "Edit45", "Edit46",
-     "Edit47", "Edit48", "Edit49", "Label75", "Edit50", "Edit51", "Edit52", "Label79"},
+    {"Shape1", "CheckBox1", "Label6", "ConstLabel"},
+    {"Shape2", "CheckBox8", "Label42", "Label46"},
+    {"Shape3", "CheckBox10", "Label59", "Label63"},
+    {"Shape4", "CheckBox12", "Label75", "Label79"},
 }};
 
 constexpr int kEditWidth = 64;
@@ -95,9 +80,10 @@ PopulationSheet::PopulationSheet(int population, QWidget* parent)
     SetDependentFieldState(eliteShare, true);
 }
 
-QLineEdit* PopulationSheet::NewEdit(const char* name, const char* text) {
-    auto* edit = new QLineEdit(text, this);
-    edit->setObjectName(name);
+QLineEdit* PopulationSheet::NewEdit(SettingField field) {
+    const SettingSpec& spec = SpecOf(field);
+    auto* edit = new QLineEdit(spec.defaultText, this);
+    edit->setObjectName(spec.controls[population_]);
     edit->setFixedWidth(kEditWidth);
     return edit;
 }
@@ -107,8 +93,8 @@ QWidget* PopulationSheet::BuildSizeRow() {
     auto* row = new QWidget(this);
     swatch = new ColourSwatch(PanelColour(population_), row);
     swatch->setObjectName(names.swatch);
-    populationSize = NewEdit(names.populationSize, defaults::kPopulationSize);
-    generations = NewEdit(names.generations, defaults::kGenerations);
+    populationSize = NewEdit(SettingField::PopulationSize);
+    generations = NewEdit(SettingField::Generations);
 
     auto* fields = new QFormLayout;
     fields->addRow("Population Size", populationSize);
@@ -126,7 +112,7 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
     const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Selection Method", this);
     auto* methods = new QGroupBox(group);
-    methods->setObjectName(names.radioGroup);
+    methods->setObjectName(SpecOf(SettingField::Selection).controls[population_]);
     selection = new QButtonGroup(methods);
     auto* methodColumn = new QVBoxLayout(methods);
     int id = 0;
@@ -137,11 +123,11 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
     }
     selection->button(0)->setChecked(true);
 
-    tournamentSize = NewEdit(names.tournamentSize, defaults::kTournamentSize);
+    tournamentSize = NewEdit(SettingField::TournamentSize);
     elite = new QCheckBox("Elite Strategy", group);
     elite->setObjectName(names.elite);
     elite->setChecked(true);
-    eliteShare = NewEdit(names.eliteShare, defaults::kElite);
+    eliteShare = NewEdit(SettingField::Elite);
 
     auto* tournament = new QVBoxLayout;
     tournament->addWidget(new QLabel("Tournament Size", group));
@@ -161,10 +147,9 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
 }
 
 QWidget* PopulationSheet::BuildRestrictionsGroup() {
-    const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Restrictions on Genes", this);
-    maxLength = NewEdit(names.maxLength, defaults::kMaxLength);
-    maxInitialDepth = NewEdit(names.maxInitialDepth, defaults::kMaxInitialDepth);
+    maxLength = NewEdit(SettingField::MaxLength);
+    maxInitialDepth = NewEdit(SettingField::MaxInitialDepth);
     auto* layout = new QFormLayout(group);
     layout->addRow("Maximum Length", maxLength);
     layout->addRow("Maximum Initial Depth", maxInitialDepth);
@@ -175,15 +160,15 @@ QWidget* PopulationSheet::BuildRatesRow() {
     const SheetNames& names = kSheetNames[population_];
     auto* row = new QWidget(this);
     auto* group = new QGroupBox("Rate of GP Operations", row);
-    crossover = NewEdit(names.crossover, defaults::kCrossover);
-    mutation = NewEdit(names.mutation, defaults::kMutation);
+    crossover = NewEdit(SettingField::Crossover);
+    mutation = NewEdit(SettingField::Mutation);
     reproduction = DerivedLabel(names.reproduction, defaults::kReproductionLabel, group);
     auto* rates = new QFormLayout(group);
     rates->addRow("Crossover", crossover);
     rates->addRow("Mutation", mutation);
     rates->addRow("Reproduction", reproduction);
 
-    onePoint = NewEdit(names.onePoint, defaults::kOnePoint);
+    onePoint = NewEdit(SettingField::OnePoint);
     auto* onePointColumn = new QVBoxLayout;
     onePointColumn->addSpacing(16);
     onePointColumn->addWidget(new QLabel("One-point Mutation", row));
@@ -200,8 +185,8 @@ QWidget* PopulationSheet::BuildRatesRow() {
 QWidget* PopulationSheet::BuildRatiosGroup() {
     const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Initial Ratio of the Nodes", this);
-    functionRatio = NewEdit(names.functionRatio, defaults::kFunctionRatio);
-    variableRatio = NewEdit(names.variableRatio, defaults::kVariableRatio);
+    functionRatio = NewEdit(SettingField::FunctionRatio);
+    variableRatio = NewEdit(SettingField::VariableRatio);
     constant = DerivedLabel(names.constant, defaults::kConstantLabel, group);
     auto* layout = new QFormLayout(group);
     layout->addRow("Function", functionRatio);
@@ -212,52 +197,24 @@ QWidget* PopulationSheet::BuildRatiosGroup() {
 
 PopulationSettings PopulationSheet::Settings() const {
     PopulationSettings settings;
-    settings.populationSizeText = populationSize->text().toStdString();
-    settings.generationsText = generations->text().toStdString();
-    settings.selectionMethod = static_cast<SelectionMethod>(selection->checkedId());
-    settings.tournamentSizeText = tournamentSize->text().toStdString();
-    settings.crossoverText = crossover->text().toStdString();
-    settings.mutationText = mutation->text().toStdString();
-    settings.onePointText = onePoint->text().toStdString();
+    for (const SettingSpec& spec : PopulationSchema()) {
+        if (spec.kind == SettingKind::Choice)
+            settings.Text(spec.field) = spec.choices[static_cast<size_t>(selection->checkedId())];
+        else
+            settings.Text(spec.field) = FieldEdit(spec.field)->text().toStdString();
+    }
     settings.eliteChecked = elite->isChecked();
-    settings.eliteText = eliteShare->text().toStdString();
-    settings.maxLengthText = maxLength->text().toStdString();
-    settings.maxInitialDepthText = maxInitialDepth->text().toStdString();
-    settings.functionRatioText = functionRatio->text().toStdString();
-    settings.variableRatioText = variableRatio->text().toStdString();
     settings.reproductionLabelText = reproduction->text().toStdString();
     settings.constantLabelText = constant->text().toStdString();
     return settings;
 }
 
 QLineEdit* PopulationSheet::FieldEdit(SettingField field) const {
-    switch (field) {
-    case SettingField::PopulationSize:
-    case SettingField::Memory:
-        return populationSize;
-    case SettingField::Generations:
-        return generations;
-    case SettingField::TournamentSize:
-        return tournamentSize;
-    case SettingField::Crossover:
-        return crossover;
-    case SettingField::Mutation:
-        return mutation;
-    case SettingField::OnePoint:
-        return onePoint;
-    case SettingField::Elite:
-        return eliteShare;
-    case SettingField::MaxLength:
-        return maxLength;
-    case SettingField::MaxInitialDepth:
-        return maxInitialDepth;
-    case SettingField::FunctionRatio:
-        return functionRatio;
-    case SettingField::VariableRatio:
-        return variableRatio;
-    default:
+    if (field == SettingField::Memory)
+        field = SettingField::PopulationSize;
+    if (field > SettingField::VariableRatio)
         return nullptr;
-    }
+    return findChild<QLineEdit*>(SpecOf(field).controls[population_]);
 }
 
 void PopulationSheet::ApplyTournamentRule() {
@@ -270,16 +227,22 @@ void PopulationSheet::ApplyEliteRule() {
 }
 
 void PopulationSheet::ResetRates() {
-    crossover->setText(defaults::kCrossover);
-    mutation->setText(defaults::kMutation);
-    onePoint->setText(defaults::kOnePoint);
+    for (QLineEdit* rate : {crossover, mutation, onePoint})
+        rate->setText(FirstText(rate));
     reproduction->setText(defaults::kReproductionReset);
 }
 
 void PopulationSheet::ResetRatios() {
-    functionRatio->setText(defaults::kFunctionRatio);
-    variableRatio->setText(defaults::kVariableRatio);
+    for (QLineEdit* ratio : {functionRatio, variableRatio})
+        ratio->setText(FirstText(ratio));
     constant->setText(defaults::kConstantReset);
+}
+
+QString PopulationSheet::FirstText(const QLineEdit* edit) const {
+    for (const SettingSpec& spec : PopulationSchema())
+        if (edit->objectName() == spec.controls[population_])
+            return spec.defaultText;
+    return {};
 }
 
 } // namespace quba

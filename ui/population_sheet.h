@@ -62,7 +62,10 @@ private:
     QWidget* BuildRestrictionsGroup();
     QWidget* BuildRatesRow();
     QWidget* BuildRatiosGroup();
-    QLineEdit* NewEdit(const char* name, const char* text);
+    // The field of a setting, named by the schema and showing its first text.
+    QLineEdit* NewEdit(SettingField field);
+    // The first text of the setting a field of this sheet holds.
+    [[nodiscard]] QString FirstText(const QLineEdit* edit) const;
 
     int population_;
 };

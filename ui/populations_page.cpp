@@ -36,7 +36,8 @@ bool BeingTyped(std::initializer_list<const QLineEdit*> fields) {
 } // namespace
 
 PopulationsPage::PopulationsPage(FormHost& host, QWidget* parent)
-    : QWidget(parent), host_(host), generationBound_(TextToInteger(defaults::kGenerations)) {
+    : QWidget(parent), host_(host),
+      generationBound_(TextToInteger(SpecOf(SettingField::Generations).defaultText)) {
     setObjectName("TabSheet3");
 
     populationNumber_ = new QComboBox(this);

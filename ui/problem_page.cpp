@@ -25,11 +25,21 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quba {
 
 namespace {
 
 constexpr int kDataPictureSide = 145;
+
+QLineEdit* NewEdit(const char* name, const char* text, int width, QWidget* parent);
+
+// The field of a setting of the schema, named by it and showing its first text.
+QLineEdit* NewSettingEdit(SettingField field, int width, QWidget* parent) {
+    const SettingSpec& spec = SpecOf(field);
+    return NewEdit(spec.controls[0], spec.defaultText, width, parent);
+}
 
 QLineEdit* NewEdit(const char* name, const char* text, int width, QWidget* parent) {
     auto* edit = new QLineEdit(text, parent);
@@ -150,7 +160,11 @@ QGroupBox* ProblemPage::BuildFunctionsGroup() {
     functionList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     functionList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const int rowHeight = functionList_->sizeHintForRow(0);
-    const int columnWidth = functionList_->fontMetrics().horizontalAdvance("log10 (abs)") + 36;
+    int widestText = 0;
+    for (const Primitive& primitive : kPrimitives)
+        widestText = std::max(widestText,
+                              functionList_->fontMetrics().horizontalAdvance(primitive.listText));
+    const int columnWidth = widestText + 36;
     functionList_->setGridSize(QSize(columnWidth, rowHeight));
     const int frame = 2 * functionList_->frameWidth();
     functionList_->setFixedSize(2 * columnWidth + frame + 2,
@@ -163,9 +177,9 @@ QGroupBox* ProblemPage::BuildFunctionsGroup() {
 
 QGroupBox* ProblemPage::BuildConstantsGroup() {
     auto* group = new QGroupBox("Constants", this);
-    rangeLower_ = NewEdit("Edit10", defaults::kRangeLower, 48, group);
-    rangeUpper_ = NewEdit("Edit11", defaults::kRangeUpper, 48, group);
-    constantCount_ = NewEdit("Edit12", defaults::kConstantCount, 64, group);
+    rangeLower_ = NewSettingEdit(SettingField::RangeLower, 48, group);
+    rangeUpper_ = NewSettingEdit(SettingField::RangeUpper, 48, group);
+    constantCount_ = NewSettingEdit(SettingField::ConstantCount, 64, group);
 
     auto* layout = new QGridLayout(group);
     layout->addWidget(new QLabel("Range", group), 0, 0, 1, 3);
@@ -214,23 +228,26 @@ void ProblemPage::ListBox2Click() {
     SetValidationGrid(GeneratePattern(validationPatterns_->currentRow(), validationSize_->value()));
 }
 
+void ProblemPage::ShowTrainingGrid() {
+    trainingPicture_->Draw(*grids_.Training());
+    emit trainingGridChanged(*grids_.Training());
+}
+
+void ProblemPage::ShowValidationGrid() {
+    validationPicture_->Draw(*grids_.Validation());
+    emit validationGridChanged(*grids_.Validation());
+}
+
 void ProblemPage::SetTrainingGrid(DataGrid grid) {
-    trainingGrid_ = std::move(grid);
-    trainingPicture_->Draw(*trainingGrid_);
-    emit trainingGridChanged(*trainingGrid_);
-    if (useTrainingData_->isChecked())
-        CopyTrainingToValidation();
+    const bool copied = grids_.SetTraining(std::move(grid));
+    ShowTrainingGrid();
+    if (copied)
+        ShowValidationGrid();
 }
 
 void ProblemPage::SetValidationGrid(DataGrid grid) {
-    validationGrid_ = std::move(grid);
-    validationPicture_->Draw(*validationGrid_);
-    emit validationGridChanged(*validationGrid_);
-}
-
-void ProblemPage::CopyTrainingToValidation() {
-    if (trainingGrid_)
-        SetValidationGrid(*trainingGrid_);
+    grids_.SetValidation(std::move(grid));
+    ShowValidationGrid();
 }
 
 ProblemSettings ProblemPage::Settings() const {
@@ -242,9 +259,9 @@ ProblemSettings ProblemPage::Settings() const {
     settings.rangeUpperText = rangeUpper_->text().toStdString();
     settings.horizontalName = horizontalName_->text().toStdString();
     settings.verticalName = verticalName_->text().toStdString();
-    settings.training = trainingGrid_ ? &*trainingGrid_ : nullptr;
-    settings.validation = validationGrid_ ? &*validationGrid_ : nullptr;
-    settings.useTrainingData = useTrainingData_->isChecked();
+    settings.training = grids_.Training() ? &*grids_.Training() : nullptr;
+    settings.validation = grids_.Validation() ? &*grids_.Validation() : nullptr;
+    settings.useTrainingData = grids_.FollowsTraining();
     return settings;
 }
 
@@ -279,16 +296,10 @@ ProblemPage::RangeCheck ProblemPage::CheckConstantsRange() {
 }
 
 QLineEdit* ProblemPage::FieldEdit(SettingField field) const {
-    switch (field) {
-    case SettingField::ConstantCount:
-        return constantCount_;
-    case SettingField::RangeLower:
-        return rangeLower_;
-    case SettingField::RangeUpper:
-        return rangeUpper_;
-    default:
-        return nullptr;
-    }
+    for (const SettingSpec& spec : SettingSchema())
+        if (spec.field == field && spec.scope == SettingScope::Problem)
+            return findChild<QLineEdit*>(spec.controls[0]);
+    return nullptr;
 }
 
 QString ProblemPage::AskDataFile() {
@@ -307,15 +318,15 @@ std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t s
     // A picture or a data file, told apart by what the file holds.
     const std::string name = QFile::encodeName(path).toStdString();
     if (HoldsPicture(name)) {
-        PictureOutcome picture = ReadPictureGrid(name, size, pictureFit_);
-        if (!picture.grid)
+        Outcome<DataGrid> picture = ReadPictureGrid(name, size, pictureFit_);
+        if (!picture.value)
             host_.ShowMessage(QString::fromStdString(picture.message));
-        return std::move(picture.grid);
+        return std::move(picture.value);
     }
-    DataFileResult result = ReadDataFile(name, size);
-    if (!result.grid)
+    Outcome<DataGrid> result = ReadDataFile(name, size);
+    if (!result.value)
         host_.ShowMessage(QString::fromStdString(result.message));
-    return std::move(result.grid);
+    return std::move(result.value);
 }
 
 void ProblemPage::BitBtn3Click() {
@@ -343,39 +354,35 @@ void ProblemPage::CheckBox3Click() {
              validationLoad_, validationNoise_})
         control->setEnabled(!followsTraining);
     emit validationFollowsTraining(followsTraining);
-    if (followsTraining)
-        CopyTrainingToValidation();
+    if (grids_.SetFollowsTraining(followsTraining))
+        ShowValidationGrid();
 }
 
 void ProblemPage::Button1Click() {
-    if (!trainingGrid_) {
+    if (!grids_.Training()) {
         host_.ShowMessage(kNoGridMessage);
         return;
     }
     const std::optional<float> ratio = host_.AskNoiseRatio();
     if (!ratio)
         return;
-    const bool followsTraining = useTrainingData_->isChecked() && validationGrid_;
-    AddNoise(*trainingGrid_, *ratio, random_, followsTraining ? &*validationGrid_ : nullptr);
-    trainingPicture_->Draw(*trainingGrid_);
-    emit trainingGridChanged(*trainingGrid_);
-    if (followsTraining) {
-        validationPicture_->Draw(*validationGrid_);
-        emit validationGridChanged(*validationGrid_);
-    }
+    bool copied = false;
+    grids_.AddTrainingNoise(*ratio, random_, &copied);
+    ShowTrainingGrid();
+    if (copied)
+        ShowValidationGrid();
 }
 
 void ProblemPage::Button2Click() {
-    if (!validationGrid_) {
+    if (!grids_.Validation()) {
         host_.ShowMessage(kNoGridMessage);
         return;
     }
     const std::optional<float> ratio = host_.AskNoiseRatio();
     if (!ratio)
         return;
-    AddNoise(*validationGrid_, *ratio, random_);
-    validationPicture_->Draw(*validationGrid_);
-    emit validationGridChanged(*validationGrid_);
+    grids_.AddValidationNoise(*ratio, random_);
+    ShowValidationGrid();
 }
 
 } // namespace quba

@@ -6,6 +6,7 @@
 #include "core/grid.h"
 #include "core/random.h"
 #include "data/area_average.h"
+#include "data/grid_pair.h"
 #include "setup/settings.h"
 #include "setup/start_check.h"
 
@@ -34,15 +35,15 @@ public:
     ProblemPage(FormHost& host, RandomGenerator& random, QWidget* parent);
 
     // The grids; absent until a pattern is picked or a file is loaded.
-    [[nodiscard]] const std::optional<DataGrid>& TrainingGrid() const { return trainingGrid_; }
-    [[nodiscard]] const std::optional<DataGrid>& ValidationGrid() const { return validationGrid_; }
+    [[nodiscard]] const std::optional<DataGrid>& TrainingGrid() const { return grids_.Training(); }
+    [[nodiscard]] const std::optional<DataGrid>& ValidationGrid() const {
+        return grids_.Validation();
+    }
     // Replaces the training grid and draws it; while "use training data " is
     // ticked the validation grid becomes a copy of it.
     void SetTrainingGrid(DataGrid grid);
     // Replaces the validation grid and draws it.
     void SetValidationGrid(DataGrid grid);
-    // Makes the validation grid a copy of the training grid, if there is one.
-    void CopyTrainingToValidation();
 
     // The panel as Start reads it; the grids are pointed at, not copied.
     [[nodiscard]] ProblemSettings Settings() const;
@@ -94,8 +95,10 @@ private:
     FormHost& host_;
     RandomGenerator& random_;
 
-    std::optional<DataGrid> trainingGrid_;
-    std::optional<DataGrid> validationGrid_;
+    GridPair grids_;
+    // Draws a grid after it changed and tells the window.
+    void ShowTrainingGrid();
+    void ShowValidationGrid();
     QString dataFolder_;
     PictureFit pictureFit_ = PictureFit::Crop;
 

@@ -1,5 +1,6 @@
 #include "cli/option_table.h"
 #include "cli/parse_arguments.h"
+#include "setup/start_check.h"
 #include "tests/decimal_forms.h"
 
 #include <QDir>
@@ -33,24 +34,18 @@ TEST(Arguments, DefaultsAreTheMainWindowDefaults) {
     EXPECT_EQ(config.training.size, 30);
     EXPECT_FALSE(config.validation.Given());
     EXPECT_FALSE(config.noise);
-    EXPECT_EQ(config.problem.functionChecked, ProblemSettings().functionChecked);
-    EXPECT_EQ(config.problem.constantCountText, "1000");
-    EXPECT_EQ(config.problem.rangeLowerText, "-1");
-    EXPECT_EQ(config.problem.rangeUpperText, "1");
+    // The same typed values as the desktop program's fields give at start.
+    const ProblemValues& problem = config.settings.problem;
+    EXPECT_EQ(problem.functionChecked, ProblemSettings().functionChecked);
+    EXPECT_EQ(problem.constantCount, 1000);
+    EXPECT_EQ(problem.constantLower, -1.0f);
+    EXPECT_EQ(problem.constantUpper, 1.0f);
     EXPECT_EQ(config.outputName, "C");
-    EXPECT_EQ(config.populationCount, 1);
-    const PopulationSettings gui;
-    const PopulationSettings& p = config.populations[0];
-    EXPECT_EQ(p.populationSizeText, gui.populationSizeText);
-    EXPECT_EQ(p.generationsText, gui.generationsText);
-    EXPECT_EQ(p.crossoverText, gui.crossoverText);
-    EXPECT_EQ(p.mutationText, gui.mutationText);
-    EXPECT_EQ(p.onePointText, gui.onePointText);
-    EXPECT_EQ(p.eliteText, gui.eliteText);
-    EXPECT_TRUE(p.eliteChecked);
-    EXPECT_EQ(p.maxLengthText, gui.maxLengthText);
-    EXPECT_EQ(p.functionRatioText, gui.functionRatioText);
-    EXPECT_EQ(p.variableRatioText, gui.variableRatioText);
+    ASSERT_EQ(config.PopulationCount(), 1);
+    // The sheet reads its tournament size only with tournament selection.
+    PopulationValues gui = ReadPopulationValues(PopulationSettings());
+    gui.tournamentSize = 6;
+    EXPECT_EQ(config.settings.populations[0], gui);
     EXPECT_FALSE(config.seed);
     EXPECT_EQ(config.imageSize, 120);
 }
@@ -59,29 +54,30 @@ TEST(Arguments, ListsGiveOneValueToEveryPopulationOrOneEach) {
     const CliConfig config = Config({"--pattern", "cup", "--populations", "3", "--crossover",
                                      "0.5,0.6,0.7", "--generations", "9", "--selection",
                                      "random, tournament ,proportional", "--elite", "off,5,10"});
-    EXPECT_EQ(config.populationCount, 3);
+    ASSERT_EQ(config.PopulationCount(), 3);
+    const auto& populations = config.settings.populations;
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(config.populations[i].generationsText, "9");
-    EXPECT_EQ(config.populations[2].crossoverText, "0.7");
-    EXPECT_EQ(config.populations[0].selectionMethod, SelectionMethod::Random);
-    EXPECT_EQ(config.populations[1].selectionMethod, SelectionMethod::Tournament);
-    EXPECT_FALSE(config.populations[0].eliteChecked);
-    EXPECT_EQ(config.populations[1].eliteText, "5");
+        EXPECT_EQ(populations[i].generations, 9);
+    EXPECT_EQ(populations[2].crossoverRate, 0.7f);
+    EXPECT_EQ(populations[0].selectionMethod, SelectionMethod::Random);
+    EXPECT_EQ(populations[1].selectionMethod, SelectionMethod::Tournament);
+    EXPECT_EQ(populations[0].eliteFraction, 0.0f);
+    EXPECT_EQ(populations[1].eliteFraction, static_cast<float>(5 * 0.01L));
 }
 
 TEST(Arguments, FunctionsFollowTheCheckListWhateverTheirOrder) {
-    auto checked =
-        Config({"--pattern", "line", "--functions", "if<,sqrt,-,sin"}).problem.functionChecked;
+    auto checked = Config({"--pattern", "line", "--functions", "if<,sqrt,-,sin"})
+                       .settings.problem.functionChecked;
     EXPECT_EQ(checked, (std::array<bool, 12>{false, true, false, false, true, false, false, false,
                                              false, true, false, true}));
-    checked = Config({"--pattern", "line", "--functions", ""}).problem.functionChecked;
+    checked = Config({"--pattern", "line", "--functions", ""}).settings.problem.functionChecked;
     EXPECT_EQ(checked, (std::array<bool, 12>{}));
 }
 
 TEST(Arguments, RangeBoundsAreComparedAsReadInExtended) {
     // Both bounds round to the float 0, yet 0 is below 1e-50.
     const CliConfig config = Config({"--pattern", "line", "--range", "0,1e-50"});
-    EXPECT_EQ(config.problem.rangeUpperText, "1e-50");
+    EXPECT_EQ(config.settings.problem.constantUpper, 0.0f);
     EXPECT_EQ(Parse({"--pattern", "line", "--range", "1e-50,0"}).text,
               "--range: Please set the range of constants proparly");
 }
@@ -99,7 +95,7 @@ TEST(Arguments, BadValuesNameTheOptionAndWhatItAccepts) {
         {{"--seed", "4294967296"}, "--seed: not an integer from 0 to 4294967295: '4294967296'"},
         {{"--seed", "-1"}, "--seed: not an integer from 0 to 4294967295: '-1'"},
         {{"--selection", "best"},
-         "--selection: not a selection method (proportional, tournament, random): 'best'"},
+         "--selection: not one of proportional, tournament, random: 'best'"},
         {{"--elite", "inf"}, "--elite: not a percentage or off: 'inf'"},
         {{"--functions", "+,exp"},
          "--functions: not a function (+ - * / sin cos tan ln log10 sqrt if> if<): 'exp'"},
@@ -157,8 +153,8 @@ TEST(Arguments, DecimalsTakeEveryForm) {
         const CliConfig config = Config({"--pattern", "cup", "--noise", form.text, "--crossover",
                                          form.text, "--range", QString("%1,1e9").arg(form.text)});
         EXPECT_EQ(config.noise, form.value) << form.text;
-        EXPECT_EQ(config.populations[0].crossoverText, form.text);
-        EXPECT_EQ(config.problem.rangeLowerText, form.text);
+        EXPECT_EQ(config.settings.populations[0].crossoverRate, form.value);
+        EXPECT_EQ(config.settings.problem.constantLower, form.value);
     }
     for (const char* text : kRefusedDecimals)
         EXPECT_EQ(Parse({"--pattern", "cup", "--noise", text}).text,

@@ -48,10 +48,10 @@ std::vector<float> ReadFloats(const QString& path) {
 }
 
 std::optional<std::string> FirstRefusal(quba::CliConfig config, uint64_t physicalMemory) {
-    const quba::RunGridsOutcome built = quba::BuildRunGrids(config);
-    if (!built.grids)
+    const quba::Outcome<quba::GridPair> built = quba::BuildRunGrids(config);
+    if (!built.value)
         return built.message;
-    quba::AttachGrids(config.problem, *built.grids);
+    quba::AttachGrids(config.settings.problem, *built.value);
     const auto checked = quba::CheckCliStart(config, physicalMemory);
     if (const auto* line = std::get_if<std::string>(&checked))
         return *line;

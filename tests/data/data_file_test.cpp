@@ -42,9 +42,9 @@ TEST_F(DataFile, AnyWhiteSpaceSeparatesValues) {
     for (const char* text :
          {"1.5\t-2\n3e2\t4E-1\n", "1.5\t-2\t3e2\t4E-1", " \r\n+1.5  -2\r\n3e2\v\f4E-1",
           "1.5-2 300 0.4", "1.5 -2 300 0.4abc 9"}) {
-        const DataFileResult result = ParseDataText(text, 2);
-        ASSERT_TRUE(result.grid) << text;
-        EXPECT_EQ(*result.grid, expected) << text;
+        const Outcome<DataGrid> result = ParseDataText(text, 2);
+        ASSERT_TRUE(result.value) << text;
+        EXPECT_EQ(*result.value, expected) << text;
         EXPECT_EQ(result.message, "");
     }
 }
@@ -53,14 +53,14 @@ TEST_F(DataFile, ValuesTakeEveryDecimalForm) {
     for (const DecimalForm& form : kAcceptedDecimals) {
         // Through the file too, so that the pieces the reader takes agree.
         const std::string text = std::string("1\t") + form.text + "\n-3\t" + form.text + "\n";
-        const DataFileResult result = ReadDataFile(Write(text), 2);
-        ASSERT_TRUE(result.grid) << form.text;
-        EXPECT_EQ(*result.grid, GridOf(2, {1, form.value, -3, form.value})) << form.text;
+        const Outcome<DataGrid> result = ReadDataFile(Write(text), 2);
+        ASSERT_TRUE(result.value) << form.text;
+        EXPECT_EQ(*result.value, GridOf(2, {1, form.value, -3, form.value})) << form.text;
     }
     for (const std::string form : kRefusedDecimals) {
         if (form.find(' ') != std::string::npos || form.empty())
             continue; // blanks only separate values here
-        EXPECT_FALSE(ParseDataText(form + " 1 2 3", 2).grid) << form;
+        EXPECT_FALSE(ParseDataText(form + " 1 2 3", 2).value) << form;
     }
 }
 
@@ -68,17 +68,17 @@ TEST_F(DataFile, RefusedTexts) {
     for (const char* text :
          {"", "1 2 3", "1 2 3 0", "1 0.0 2 3", "-0 1 2 3", "1e-50 1 2 3", "1 2 3 1e39", "nan 1 2 3",
           "1 inf 2 3", "0x10 1 2 3", "abc 1 2 3", "1 2abc 3 4", "1 2 3 +-4"}) {
-        const DataFileResult result = ParseDataText(text, 2);
-        EXPECT_FALSE(result.grid) << text;
+        const Outcome<DataGrid> result = ParseDataText(text, 2);
+        EXPECT_FALSE(result.value) << text;
         EXPECT_EQ(result.message, kFormatMessage) << text;
     }
 }
 
 TEST_F(DataFile, SubnormalsAreAccepted) {
-    const DataFileResult result = ParseDataText("1e-45 1 2 -1.2e-40", 2);
-    ASSERT_TRUE(result.grid);
-    EXPECT_EQ(result.grid->At(0, 0), std::numeric_limits<float>::denorm_min());
-    EXPECT_EQ(result.grid->At(1, 1), -1.2e-40f);
+    const Outcome<DataGrid> result = ParseDataText("1e-45 1 2 -1.2e-40", 2);
+    ASSERT_TRUE(result.value);
+    EXPECT_EQ(result.value->At(0, 0), std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(result.value->At(1, 1), -1.2e-40f);
 }
 
 TEST_F(DataFile, LargerFileGivesItsFirstValuesInReadingOrder) {
@@ -86,11 +86,11 @@ TEST_F(DataFile, LargerFileGivesItsFirstValuesInReadingOrder) {
     for (int line = 0; line < 40; ++line)
         for (int column = 0; column < 40; ++column)
             text += std::to_string(line * 100 + column + 1) + (column < 39 ? "\t" : "\n");
-    const DataFileResult result = ReadDataFile(Write(text), 30);
-    ASSERT_TRUE(result.grid);
+    const Outcome<DataGrid> result = ReadDataFile(Write(text), 30);
+    ASSERT_TRUE(result.value);
     for (int32_t c = 0; c < 30; ++c) {
-        EXPECT_EQ(result.grid->At(0, c), static_cast<float>(c + 1));
-        EXPECT_EQ(result.grid->At(1, c), static_cast<float>(c < 10 ? 31 + c : 100 + c - 9));
+        EXPECT_EQ(result.value->At(0, c), static_cast<float>(c + 1));
+        EXPECT_EQ(result.value->At(1, c), static_cast<float>(c < 10 ? 31 + c : 100 + c - 9));
     }
 }
 
@@ -100,9 +100,9 @@ TEST_F(DataFile, ValuesAcrossReadBuffersAndTrailingJunk) {
     const std::string longest = "1." + std::string(4093, '0') + "1";
     const std::string text = std::string(65534, ' ') + "1.25 2 3 " + std::string(60000, ' ') +
                              longest + "\n" + std::string(200000, '\x01');
-    const DataFileResult result = ReadDataFile(Write(text), 2);
-    ASSERT_TRUE(result.grid) << result.message;
-    EXPECT_EQ(*result.grid, GridOf(2, {1.25f, 2, 3, 1}));
+    const Outcome<DataGrid> result = ReadDataFile(Write(text), 2);
+    ASSERT_TRUE(result.value) << result.message;
+    EXPECT_EQ(*result.value, GridOf(2, {1.25f, 2, 3, 1}));
 }
 
 TEST_F(DataFile, ReadingIsBoundedAndLinear) {
@@ -123,9 +123,9 @@ TEST_F(DataFile, ReadingIsBoundedAndLinear) {
     for (const Case& c : cases) {
         const std::string path = Write(c.text);
         const auto started = std::chrono::steady_clock::now();
-        const DataFileResult result = ReadDataFile(path, 2);
+        const Outcome<DataGrid> result = ReadDataFile(path, 2);
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << c.what;
-        EXPECT_FALSE(result.grid) << c.what;
+        EXPECT_FALSE(result.value) << c.what;
         EXPECT_EQ(result.message, c.message) << c.what;
     }
 }
@@ -133,8 +133,8 @@ TEST_F(DataFile, ReadingIsBoundedAndLinear) {
 TEST_F(DataFile, FileThatCannotBeOpened) {
     const std::string missing = (folder_ / "missing.txt").string();
     for (const std::string& path : {missing, folder_.string()}) {
-        const DataFileResult result = ReadDataFile(path, 2);
-        EXPECT_FALSE(result.grid);
+        const Outcome<DataGrid> result = ReadDataFile(path, 2);
+        EXPECT_FALSE(result.value);
         EXPECT_EQ(result.message, "Cannot open file " + path);
     }
 }
@@ -148,15 +148,15 @@ TEST_F(DataFile, WrittenGridReadsBackIdentically) {
         GridOf(2, {std::numeric_limits<float>::max(), -std::numeric_limits<float>::min(),
                    std::numeric_limits<float>::denorm_min(), 0.1f}));
     for (const DataGrid& grid : grids) {
-        const DataFileResult result = ReadDataFile(Write(DataFileText(grid)), grid.Size());
-        ASSERT_TRUE(result.grid) << result.message;
-        EXPECT_EQ(*result.grid, grid);
+        const Outcome<DataGrid> result = ReadDataFile(Write(DataFileText(grid)), grid.Size());
+        ASSERT_TRUE(result.value) << result.message;
+        EXPECT_EQ(*result.value, grid);
     }
 }
 
 TEST_F(DataFile, WrittenZeroIsRefusedOnReading) {
     const DataGrid withZero = GridOf(2, {1, 0, 2, 3});
-    EXPECT_FALSE(ParseDataText(DataFileText(withZero), 2).grid);
+    EXPECT_FALSE(ParseDataText(DataFileText(withZero), 2).value);
 }
 
 } // namespace

@@ -166,11 +166,11 @@ const std::vector<PinnedRun>& Runs() {
          "No4]\r\nC= ( (0.400*1.000) * ( (-0.020+-0.400) +-0.070) ) "},
         {"a data file, sin cos and the if-forms",
          [](RunSettings& s) {
-             const DataFileResult file =
+             const Outcome<DataGrid> file =
                  ParseDataText("0.5 -0.25 1 0.75 -1\n0.1 0.2 0.3 -0.4 0.5\n-0.6 0.7 -0.8 0.9 1\n"
                                "1 -1 1 -1 1\n0.05 0.15 0.25 0.35 0.45\n",
                                5);
-             s = DefaultRunSettings(*file.grid, 1);
+             s = DefaultRunSettings(*file.value, 1);
              s.problem.functionChecked = {};
              for (int k : {4, 5, 10, 11})
                  s.problem.functionChecked[k] = true;

@@ -45,9 +45,9 @@ protected:
         return path;
     }
     static DataGrid Read(const QString& path, int32_t size, PictureFit fit = PictureFit::Crop) {
-        PictureOutcome outcome = ReadPictureGrid(Name(path), size, fit);
-        EXPECT_TRUE(outcome.grid) << outcome.message;
-        return outcome.grid ? *outcome.grid : DataGrid();
+        Outcome<DataGrid> outcome = ReadPictureGrid(Name(path), size, fit);
+        EXPECT_TRUE(outcome.value) << outcome.message;
+        return outcome.value ? *outcome.value : DataGrid();
     }
 
 private:
@@ -236,8 +236,8 @@ TEST_F(PictureGridTest, RefusedPicturesSayWhy) {
     };
     for (const Case& c : cases) {
         const auto started = std::chrono::steady_clock::now();
-        const PictureOutcome outcome = PictureGrid(c.bytes.toStdString(), 4, PictureFit::Crop);
-        EXPECT_FALSE(outcome.grid) << c.what;
+        const Outcome<DataGrid> outcome = PictureGrid(c.bytes.toStdString(), 4, PictureFit::Crop);
+        EXPECT_FALSE(outcome.value) << c.what;
         EXPECT_EQ(outcome.message.rfind(c.reason, 0), 0u) << c.what << ": " << outcome.message;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << c.what;
     }
@@ -259,9 +259,9 @@ TEST_F(PictureGridTest, LargeGreyPicturesWithinTheLimitAreRead) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(large.save(&buffer, "png", 0));
-    const PictureOutcome outcome = PictureGrid(png.toStdString(), 3, PictureFit::Crop);
-    ASSERT_TRUE(outcome.grid) << outcome.message;
-    EXPECT_EQ(outcome.grid->At(1, 2), Level(51, 255));
+    const Outcome<DataGrid> outcome = PictureGrid(png.toStdString(), 3, PictureFit::Crop);
+    ASSERT_TRUE(outcome.value) << outcome.message;
+    EXPECT_EQ(outcome.value->At(1, 2), Level(51, 255));
 }
 
 TEST_F(PictureGridTest, PicturesAreToldFromDataFilesByTheirContent) {

@@ -37,12 +37,12 @@ TEST(PictureStructure, OnlyThePixelChunksOfAPngReachTheDecoder) {
         EXPECT_NE(kept.find(chunk), std::string::npos) << chunk;
     EXPECT_LT(kept.size(), 1000u);
     // The palette's transparency stays: the same grid either way.
-    EXPECT_EQ(PictureGrid(kept, 5, PictureFit::Stretch).grid,
-              PictureGrid(original, 5, PictureFit::Stretch).grid);
+    EXPECT_EQ(PictureGrid(kept, 5, PictureFit::Stretch).value,
+              PictureGrid(original, 5, PictureFit::Stretch).value);
     // A chunk that runs past the end stays for the decoder to refuse.
     std::string cut = original.substr(0, original.size() - 20);
     KeepPixelChunks(cut);
-    EXPECT_FALSE(PictureGrid(cut, 5, PictureFit::Stretch).grid);
+    EXPECT_FALSE(PictureGrid(cut, 5, PictureFit::Stretch).value);
 }
 
 // A JPEG holding only SOI, a frame header with the given marker and

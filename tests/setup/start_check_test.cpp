@@ -33,16 +33,16 @@ TEST(ReadPopulationValues, DefaultsConvertAsTheSheetStoresThem) {
 
 TEST(ReadPopulationValues, EliteAndTournamentFollowTheirSwitches) {
     PopulationSettings s;
-    s.eliteText = "25";
+    s.Text(SettingField::Elite) = "25";
     EXPECT_EQ(ReadPopulationValues(s).eliteFraction, 0.25f);
     s.eliteChecked = false;
-    s.eliteText = "not read";
+    s.Text(SettingField::Elite) = "not read";
     EXPECT_EQ(ReadPopulationValues(s).eliteFraction, 0.0f);
-    s.tournamentSizeText = "not read either";
+    s.Text(SettingField::TournamentSize) = "not read either";
     EXPECT_NO_THROW(ReadPopulationValues(s));
-    s.selectionMethod = SelectionMethod::Tournament;
+    s.Text(SettingField::Selection) = "tournament";
     EXPECT_THROW(ReadPopulationValues(s), ConversionError);
-    s.tournamentSizeText = "3";
+    s.Text(SettingField::TournamentSize) = "3";
     EXPECT_EQ(ReadPopulationValues(s).tournamentSize, 3);
 }
 
@@ -65,13 +65,13 @@ TEST(DerivedLabel, RatesAreRoundedToFloatBeforeTheSubtraction) {
     PopulationSettings s;
     EXPECT_EQ(ReproductionLabelText(s), "0.1000");
     EXPECT_EQ(ConstantLabelText(s), "0.3000");
-    s.crossoverText = "0.65";
+    s.Text(SettingField::Crossover) = "0.65";
     EXPECT_EQ(ReproductionLabelText(s), "0.2000");
-    s.crossoverText = "0.75";
-    s.mutationText = "0.10";
+    s.Text(SettingField::Crossover) = "0.75";
+    s.Text(SettingField::Mutation) = "0.10";
     EXPECT_EQ(ReproductionLabelText(s), "0.1000");
-    s.crossoverText = "0.8";
-    s.mutationText = "0.3";
+    s.Text(SettingField::Crossover) = "0.8";
+    s.Text(SettingField::Mutation) = "0.3";
     EXPECT_EQ(ReproductionLabelText(s), "-0.1000");
     EXPECT_TRUE(LabelIsNegative(ReproductionLabelText(s)));
     EXPECT_FALSE(LabelIsNegative("0.0000"));
@@ -113,30 +113,31 @@ TEST_F(RunLimitsTest, RefusesWhatTheEngineCannotRunWith) {
         const char* message;
     };
     const Case cases[] = {
-        {[](RunSetup& t) { t.sheets[0].populationSizeText = "1"; }, SettingField::PopulationSize,
-         "Population size must be at least 2."},
-        {[](RunSetup& t) { t.sheets[0].populationSizeText = "0"; }, SettingField::PopulationSize,
-         "Population size must be at least 2."},
-        {[](RunSetup& t) { t.sheets[0].generationsText = "-1"; }, SettingField::Generations,
-         "Generation must not be negative."},
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::PopulationSize) = "1"; },
+         SettingField::PopulationSize, "Population size must be at least 2."},
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::PopulationSize) = "0"; },
+         SettingField::PopulationSize, "Population size must be at least 2."},
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::Generations) = "-1"; },
+         SettingField::Generations, "Generation must not be negative."},
         {[](RunSetup& t) {
-             t.sheets[0].selectionMethod = SelectionMethod::Tournament;
-             t.sheets[0].tournamentSizeText = "0";
+             t.sheets[0].Text(SettingField::Selection) = "tournament";
+             t.sheets[0].Text(SettingField::TournamentSize) = "0";
          },
          SettingField::TournamentSize, "Tournament size must be at least 1."},
         {[](RunSetup& t) {
-             t.sheets[0].selectionMethod = SelectionMethod::Tournament;
-             t.sheets[0].tournamentSizeText = "1001";
+             t.sheets[0].Text(SettingField::Selection) = "tournament";
+             t.sheets[0].Text(SettingField::TournamentSize) = "1001";
          },
          SettingField::TournamentSize,
          "Tournament size must not be larger than the population size."},
-        {[](RunSetup& t) { t.sheets[0].maxLengthText = "69"; }, SettingField::MaxLength,
-         "Maximum length must be at least 70."},
-        {[](RunSetup& t) { t.sheets[0].functionRatioText = "1"; }, SettingField::FunctionRatio,
-         "Function ratio must be below 1."},
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::MaxLength) = "69"; },
+         SettingField::MaxLength, "Maximum length must be at least 70."},
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::FunctionRatio) = "1"; },
+         SettingField::FunctionRatio, "Function ratio must be below 1."},
         {[](RunSetup& t) { t.problem.constantCountText = "0"; }, SettingField::ConstantCount,
          "Number of constants must be at least 1."},
-        {[](RunSetup& t) { t.sheets[0].populationSizeText = "1000000000"; }, SettingField::Memory,
+        {[](RunSetup& t) { t.sheets[0].Text(SettingField::PopulationSize) = "1000000000"; },
+         SettingField::Memory,
          "Not enough memory for populations of this size and maximum length."},
     };
     for (const Case& c : cases) {
@@ -150,14 +151,14 @@ TEST_F(RunLimitsTest, RefusesWhatTheEngineCannotRunWith) {
 }
 
 TEST_F(RunLimitsTest, ChecksOnlyThePopulationsInTheRunAndNamesTheSheet) {
-    sheets[2].populationSizeText = "1";
+    sheets[2].Text(SettingField::PopulationSize) = "1";
     EXPECT_FALSE(Check(2));
     const auto refusal = Check(3);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->population, 2);
     // Tournament size 0 does no harm with another selection method.
-    sheets[2].populationSizeText = "10";
-    sheets[2].tournamentSizeText = "0";
+    sheets[2].Text(SettingField::PopulationSize) = "10";
+    sheets[2].Text(SettingField::TournamentSize) = "0";
     EXPECT_FALSE(Check(3));
 }
 
@@ -169,8 +170,8 @@ TEST_F(RunLimitsTest, MemoryEstimateIsWhatThePopulationsAllocate) {
         const struct mallinfo2 info = mallinfo2();
         return static_cast<double>(info.uordblks + info.hblkhd);
     };
-    sheets[0].maxLengthText = "70";
-    sheets[1].maxLengthText = "70";
+    sheets[0].Text(SettingField::MaxLength) = "70";
+    sheets[1].Text(SettingField::MaxLength) = "70";
     const double before = inUse();
     auto population = CreatePopulation(ReadPopulationValues(sheets[0]));
     const double allocated = inUse() - before;
@@ -181,8 +182,8 @@ TEST_F(RunLimitsTest, MemoryEstimateIsWhatThePopulationsAllocate) {
 }
 
 TEST_F(RunLimitsTest, TextsThatAreNotNumbersNameTheirFirstField) {
-    sheets[1].mutationText = "";
-    sheets[1].maxLengthText = "x";
+    sheets[1].Text(SettingField::Mutation) = "";
+    sheets[1].Text(SettingField::MaxLength) = "x";
     const auto refusal = Check(2);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->population, 1);
@@ -206,8 +207,8 @@ TEST(StartChecks, ComeInStartsOrder) {
         [](RunSetup& t) { t.sheets[0].constantLabelText = "-0.1000"; },
         [](RunSetup& t) { t.problem.constantCountText = "x"; },
         [](RunSetup& t) { t.problem.rangeLowerText = "2"; },
-        [](RunSetup& t) { t.sheets[0].generationsText = "y"; },
-        [](RunSetup& t) { t.sheets[0].populationSizeText = "1"; },
+        [](RunSetup& t) { t.sheets[0].Text(SettingField::Generations) = "y"; },
+        [](RunSetup& t) { t.sheets[0].Text(SettingField::PopulationSize) = "1"; },
     };
     const SettingField expected[] = {
         SettingField::TrainingData, SettingField::ValidationData, SettingField::RateSum,
@@ -232,7 +233,7 @@ TEST(StartChecks, ComeInStartsOrder) {
 TEST_F(RunLimitsTest, APassingStartGivesTheTypedValues) {
     problem.functionChecked = {};
     problem.rangeLowerText = ".5";
-    sheets[1].selectionMethod = SelectionMethod::Random;
+    sheets[1].Text(SettingField::Selection) = "random";
     StartOutcome outcome = CheckStart(problem, std::span(sheets.data(), 2), 1ull << 34);
     const auto* start = std::get_if<CheckedStart>(&outcome);
     ASSERT_NE(start, nullptr);

@@ -1,0 +1,104 @@
+// Every setting of a run that the user types or picks, declared once: its
+// id, quba-cli's option, help and value name, its first text, its kind, the
+// desktop program's control and where its typed value lives. quba-cli's
+// option table, Start's checks, the desktop program's field lookups and the
+// run record iterate this table.
+//
+// A new setting is one row here and its use: a field in the typed values
+// (engine/run_settings.h) and the code that reads it.
+#pragma once
+
+#include "engine/run_settings.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+
+namespace quba {
+
+// What a setting is, and what a refusal of Start is about.
+enum class SettingField {
+    // One value per population.
+    PopulationSize,
+    Generations,
+    Selection,
+    TournamentSize,
+    Crossover,
+    Mutation,
+    OnePoint,
+    Elite,
+    MaxLength,
+    MaxInitialDepth,
+    FunctionRatio,
+    VariableRatio,
+    // The problem panel.
+    ConstantCount,
+    RangeLower,
+    RangeUpper,
+    // What Start refuses besides a setting's value.
+    TrainingData,
+    ValidationData,
+    RateSum,      // the Reproduction label is negative
+    NodeRatioSum, // the Constant label is negative
+    Range,        // the lower bound is not below the upper one
+    Memory,
+};
+
+enum class SettingScope : uint8_t {
+    Population, // one value for each population
+    Problem,    // one for the run, on the problem panel
+};
+
+enum class SettingKind : uint8_t {
+    Integer, // "[+-]digits" within 32 bits
+    Decimal, // C's decimal form, to the nearest 32-bit float
+    Percent, // a decimal percentage, held as a share; "off" when not ticked
+    Choice,  // one of `choices`
+};
+
+// Where a setting's typed value lives.
+using SettingPlace = std::variant<int32_t PopulationValues::*, float PopulationValues::*,
+                                  SelectionMethod PopulationValues::*, int32_t ProblemValues::*,
+                                  float ProblemValues::*>;
+
+struct SettingSpec {
+    SettingField field;
+    SettingScope scope;
+    const char* option;      // quba-cli's option; nullptr when another option holds it
+    const char* help;        // quba-cli's help text
+    const char* defaultText; // the first text of the desktop program's field
+    SettingKind kind;
+    SettingPlace place;
+    // The desktop program's control: one per population sheet, No1 to No4,
+    // or the problem panel's in the first place.
+    std::array<const char*, 4> controls;
+    std::span<const char* const> choices = {};
+};
+
+inline constexpr size_t kPopulationSettingCount = 12;
+
+inline constexpr std::array<const char*, 3> kSelectionNames = {"proportional", "tournament",
+                                                               "random"};
+
+std::span<const SettingSpec> SettingSchema();
+// The rows of one scope, in table order.
+std::span<const SettingSpec> PopulationSchema();
+const SettingSpec& SpecOf(SettingField field);
+// The position of a population setting among PopulationSchema().
+size_t PopulationIndex(SettingField field);
+
+// The typed value of a setting's text, widened: an integer, the nearest
+// float, a percentage times 0.01 in extended, or a choice's index. Throws
+// ConversionError with the platform's message when the text holds none.
+long double ParseSettingText(const SettingSpec& spec, const std::string& text);
+
+// Writes a typed value into its place.
+void Store(const SettingSpec& spec, PopulationValues& population, ProblemValues& problem,
+           long double value);
+// A typed value read back from its place, widened.
+long double Load(const SettingSpec& spec, const PopulationValues& population,
+                 const ProblemValues& problem);
+
+} // namespace quba

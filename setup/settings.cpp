@@ -1,0 +1,18 @@
+#include "setup/settings.h"
+
+namespace quba {
+
+PopulationSettings::PopulationSettings() {
+    for (const SettingSpec& spec : PopulationSchema())
+        texts[PopulationIndex(spec.field)] = spec.defaultText;
+}
+
+SelectionMethod PopulationSettings::Selection() const {
+    const std::string& name = Text(SettingField::Selection);
+    for (size_t i = 0; i < kSelectionNames.size(); ++i)
+        if (name == kSelectionNames[i])
+            return static_cast<SelectionMethod>(i);
+    return SelectionMethod::Proportional;
+}
+
+} // namespace quba
