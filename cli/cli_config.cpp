@@ -1,20 +1,22 @@
 #include "cli/cli_config.h"
 
+#include "cli/option_table.h"
+
 namespace quba {
 
 std::vector<NamedOutput> CliConfig::Outputs() const {
     std::vector<NamedOutput> outputs;
-    auto add = [&](const char* option, const std::string& path) {
+    auto add = [&](Cli option, const std::string& path) {
         if (!path.empty())
-            outputs.push_back({option, path});
+            outputs.push_back({Name(option), path});
     };
-    add("save-training", saveTrainingPath);
-    add("json", jsonPath);
-    add("best-image", bestImagePath);
+    add(Cli::SaveTraining, saveTrainingPath);
+    add(Cli::Json, jsonPath);
+    add(Cli::BestImage, bestImagePath);
     for (const ExportTarget& target : exports)
-        add("export", target.path);
-    add("render", renderPath);
-    add("save-output", saveOutputPath);
+        add(Cli::Export, target.path);
+    add(Cli::Render, renderPath);
+    add(Cli::SaveOutput, saveOutputPath);
     return outputs;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/formula_outputs.h"
 
+#include "cli/option_table.h"
 #include "cli/output_file.h"
 #include "data/data_file.h"
 #include "export/render.h"
@@ -20,16 +21,16 @@ bool WriteExports(const CliConfig& config, const RunRecorder& recorder, std::ost
     const std::vector<ExportItem> best =
         BestProgramItems(config.outputName, recorder.BestPrograms());
     if (best.empty()) {
-        messages << "--export: " << kNoStep;
+        messages << Dashed(Cli::Export) << ": " << kNoStep;
         return true;
     }
     const std::vector<ExportItem> front = FrontItems(config.outputName, recorder.Fronts());
     bool written = true;
     for (const ExportTarget& target : config.exports) {
         const std::string text = ExportText(target.format, target.front ? front : best);
-        written =
-            WriteOutput("export", target.path, QByteArray::fromStdString(text), out, messages) &&
-            written;
+        written = WriteOutput(Name(Cli::Export), target.path, QByteArray::fromStdString(text), out,
+                              messages) &&
+                  written;
     }
     return written;
 }
@@ -38,24 +39,24 @@ bool WriteRender(const BestProgram& best, const CliConfig& config, FitnessEvalua
                  std::ostream& out, std::ostream& messages) {
     const QImage image = RedrawImage(best, config.renderSize, config.renderStyle, evaluators);
     if (image.isNull()) {
-        messages << "--render: not enough memory for a picture of " << config.renderSize << " x "
-                 << config.renderSize << " pixels; nothing written\n";
+        messages << Dashed(Cli::Render) << ": not enough memory for a picture of "
+                 << config.renderSize << " x " << config.renderSize << " pixels; nothing written\n";
         return false;
     }
-    return WriteOutput("render", config.renderPath, PngBytes(image), out, messages);
+    return WriteOutput(Name(Cli::Render), config.renderPath, PngBytes(image), out, messages);
 }
 
 bool WriteSavedOutput(const BestProgram& best, const CliConfig& config,
                       FitnessEvaluators& evaluators, std::ostream& out, std::ostream& messages) {
     const std::string text = DataFileText(TrainingOutput(best, evaluators));
-    return WriteOutput("save-output", config.saveOutputPath, QByteArray::fromStdString(text), out,
-                       messages);
+    return WriteOutput(Name(Cli::SaveOutput), config.saveOutputPath,
+                       QByteArray::fromStdString(text), out, messages);
 }
 
 // --render and --save-output, from the picked population's best program.
 bool WritePickedOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
                         std::ostream& messages) {
-    const char* option = config.renderPath.empty() ? "--save-output" : "--render";
+    const std::string option = Dashed(config.renderPath.empty() ? Cli::SaveOutput : Cli::Render);
     const std::optional<int32_t> picked = PickedPopulation(config, recorder);
     if (!picked) {
         if (config.pick)

@@ -1,6 +1,7 @@
 // quba-cli: one evolution run, headless, with the desktop program's Start.
 #include "cli/formula_outputs.h"
 #include "cli/interrupt.h"
+#include "cli/option_table.h"
 #include "cli/output_file.h"
 #include "cli/parse_arguments.h"
 #include "cli/run_grids.h"
@@ -57,7 +58,7 @@ int RunHeadless(int argc, char* argv[]) {
     GridPair& grids = *built.value;
     AddRunNoise(grids, config, random);
     if (!config.saveTrainingPath.empty() &&
-        !WriteOutput("save-training", config.saveTrainingPath,
+        !WriteOutput(Name(Cli::SaveTraining), config.saveTrainingPath,
                      QByteArray::fromStdString(DataFileText(*grids.Training())), std::cout,
                      std::cerr))
         return kExitFileError;

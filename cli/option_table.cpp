@@ -21,9 +21,48 @@ namespace quba {
 
 namespace {
 
-OptionSpec Value(const char* name, const char* valueName, std::string help,
+constexpr std::array<const char*, 36> kNames = {
+    "pattern",
+    "data",
+    "image",
+    "image-fit",
+    "size",
+    "validation-pattern",
+    "validation-data",
+    "validation-image",
+    "validation-size",
+    "noise",
+    "validation-noise",
+    "functions",
+    "range",
+    "x-name",
+    "y-name",
+    "output-name",
+    "populations",
+    "seed",
+    "threads",
+    "arithmetic",
+    "evaluator",
+    "json",
+    "best-image",
+    "image-size",
+    "save-training",
+    "export",
+    "render",
+    "render-size",
+    "render-style",
+    "save-output",
+    "pick",
+    "no-front",
+    "quiet",
+    "timing",
+    "help",
+    "version",
+};
+
+OptionSpec Value(Cli option, const char* valueName, std::string help,
                  std::optional<std::string> defaultValue = std::nullopt) {
-    return {name, valueName, std::move(help), std::move(defaultValue), false, nullptr};
+    return {Name(option), valueName, std::move(help), std::move(defaultValue), false, nullptr};
 }
 
 // A setting of the schema: one value for every population, or a list of
@@ -35,8 +74,8 @@ OptionSpec Setting(const SettingSpec& spec) {
             perPopulation, nullptr};
 }
 
-OptionSpec Switch(const char* name, std::string help, const char* shortName = nullptr) {
-    return {name, nullptr, std::move(help), std::nullopt, false, shortName};
+OptionSpec Switch(Cli option, std::string help, const char* shortName = nullptr) {
+    return {Name(option), nullptr, std::move(help), std::nullopt, false, shortName};
 }
 
 // The primitives' quba-cli names, joined by `separator`; only the checked ones
@@ -57,92 +96,92 @@ std::vector<OptionSpec> MakeOptions() {
         std::to_string(DataGrid::kMinSize) + " to " + std::to_string(DataGrid::kLargestSize) + ".";
     const std::string gridSize = std::to_string(DataGrid::kDefaultSize);
     return {
-        Value("pattern", "NAME",
+        Value(Cli::Pattern, "NAME",
               "Training grid from a built-in pattern: circle, circle2, cup, line, line2, line3, "
               "\"S curve\"."),
-        Value("data", "FILE",
+        Value(Cli::Data, "FILE",
               "Training grid from a data file: size x size decimal numbers, row after row, "
               "separated by white space."),
-        Value("image", "FILE",
+        Value(Cli::Image, "FILE",
               "Training grid from a picture, made grey and area-averaged to size x size (black "
               "-1, white 1). Formats: " +
                   PictureFormats().join(", ").toStdString() + "."),
-        Value("image-fit", "FIT",
+        Value(Cli::ImageFit, "FIT",
               "How a picture that is not square becomes square: crop (its central square) or "
               "stretch (the whole picture).",
               "crop"),
-        Value("size", "N", "Size of axis of the training grid, " + sizes, gridSize),
-        Value("validation-pattern", "NAME",
+        Value(Cli::Size, "N", "Size of axis of the training grid, " + sizes, gridSize),
+        Value(Cli::ValidationPattern, "NAME",
               "A separate validation grid from a built-in pattern (without one, validation uses "
               "the training data)."),
-        Value("validation-data", "FILE", "A separate validation grid from a data file."),
-        Value("validation-image", "FILE", "A separate validation grid from a picture."),
-        Value("validation-size", "N", "Size of axis of a separate validation grid, " + sizes,
+        Value(Cli::ValidationData, "FILE", "A separate validation grid from a data file."),
+        Value(Cli::ValidationImage, "FILE", "A separate validation grid from a picture."),
+        Value(Cli::ValidationSize, "N", "Size of axis of a separate validation grid, " + sizes,
               gridSize),
-        Value("noise", "R",
+        Value(Cli::Noise, "R",
               "Overwrite trunc(N x N x R) random training cells with random values in [-1, 1]; R "
               "is clamped to 0..1."),
-        Value("validation-noise", "R", "The same for a separate validation grid."),
-        Value("functions", "LIST",
+        Value(Cli::ValidationNoise, "R", "The same for a separate validation grid."),
+        Value(Cli::Functions, "LIST",
               "Function set, comma-separated from " + FunctionNames(" ", nullptr) + ".",
               FunctionNames(",", &d::kFunctionChecked)),
-        Value("range", "LO,HI", "Range of the constants, LO below HI.",
+        Value(Cli::Range, "LO,HI", "Range of the constants, LO below HI.",
               std::string(SpecOf(SettingField::RangeLower).defaultText) + "," +
                   SpecOf(SettingField::RangeUpper).defaultText),
-        Value("x-name", "NAME", "Name of the horizontal variable.", d::kHorizontalName),
-        Value("y-name", "NAME", "Name of the vertical variable.", d::kVerticalName),
-        Value("output-name", "NAME", "Name of the output, printed before each best program.",
+        Value(Cli::XName, "NAME", "Name of the horizontal variable.", d::kHorizontalName),
+        Value(Cli::YName, "NAME", "Name of the vertical variable.", d::kVerticalName),
+        Value(Cli::OutputName, "NAME", "Name of the output, printed before each best program.",
               d::kOutputName),
-        Value("populations", "K", "Number of populations, 1 to 4.",
+        Value(Cli::Populations, "K", "Number of populations, 1 to 4.",
               std::to_string(d::kPopulationCount)),
-        Value("seed", "S",
+        Value(Cli::Seed, "S",
               "Seed of every population's generator, 0 to 4294967295 (default: the calendar time "
               "in seconds)."),
-        Value("threads", "T",
+        Value(Cli::Threads, "T",
               "Worker threads for fitness evaluation, 1 to 1024; results never depend on T.",
               "all cores"),
-        Value("arithmetic", "NAME",
+        Value(Cli::Arithmetic, "NAME",
               "exact: the figures of the desktop program, bit for bit; or fast: 32-bit floats "
               "with SIMD, many times faster, close to the exact figures but not equal to them.",
               "exact"),
-        Value("evaluator", "NAME",
+        Value(Cli::Evaluator, "NAME",
               "The exact arithmetic's evaluator: batch, or reference: the plain recursive "
               "evaluator, to compare against; both give the same results.",
               "batch"),
-        Value("json", "FILE",
+        Value(Cli::Json, "FILE",
               "Write the run record as JSON; - writes it to standard output instead of the best "
               "programs."),
-        Value("best-image", "FILE",
+        Value(Cli::BestImage, "FILE",
               "PNG of the best program's output on the training grid after the last step."),
-        Value("image-size", "PX", "Pixel size of that PNG, 1 to 4096.", "120"),
-        Value("save-training", "FILE", "Write the training grid (after noise) as a data file."),
-        Value("export", "FORMAT:FILE",
+        Value(Cli::ImageSize, "PX", "Pixel size of that PNG, 1 to 4096.", "120"),
+        Value(Cli::SaveTraining, "FILE", "Write the training grid (after noise) as a data file."),
+        Value(Cli::Export, "FORMAT:FILE",
               "Write the best programs as code, one function per population: FORMAT is c (C99 "
               "that computes what the run computed, bit for bit), python (NumPy), glsl (a "
               "fragment shader) or latex; front-c, front-python, ... write every member of "
               "every size-accuracy front instead. Repeatable."),
-        Value("render", "FILE",
+        Value(Cli::Render, "FILE",
               "PNG of the chosen best program (see --pick) redrawn at any size, upright as the "
               "training picture."),
-        Value("render-size", "PX", "Pixel size of that PNG, 1 to 8192.", "512"),
-        Value("render-style", "STYLE",
+        Value(Cli::RenderSize, "PX", "Pixel size of that PNG, 1 to 8192.", "512"),
+        Value(Cli::RenderStyle, "STYLE",
               "grey (black -1 to white 1, failed evaluations magenta) or map (the colours of the "
               "grid pictures).",
               "grey"),
-        Value("save-output", "FILE",
+        Value(Cli::SaveOutput, "FILE",
               "Write the chosen best program's output on the training grid as a data file; nan "
               "marks a failed cell."),
-        Value("pick", "K",
+        Value(Cli::Pick, "K",
               "The population whose best program --render and --save-output use (default: the "
               "lowest training error at the end, the lowest number on a tie)."),
-        Switch("no-front",
+        Switch(Cli::NoFront,
                "Do not keep the size-accuracy fronts (to measure what keeping them costs; the run "
                "is the same)."),
-        Switch("quiet", "No progress on standard error."),
-        Switch("timing",
+        Switch(Cli::Quiet, "No progress on standard error."),
+        Switch(Cli::Timing,
                "After the run, print on standard error the time spent evaluating and the rest."),
-        Switch("help", "Show this help.", "h"),
-        Switch("version", "Show the version.", "v"),
+        Switch(Cli::Help, "Show this help.", "h"),
+        Switch(Cli::Version, "Show the version.", "v"),
     };
 }
 
@@ -151,7 +190,7 @@ std::vector<OptionSpec> MakeOptions() {
 std::vector<OptionSpec> AllOptions() {
     std::vector<OptionSpec> options = MakeOptions();
     const auto populations = std::find_if(options.begin(), options.end(), [](const auto& entry) {
-        return std::string_view(entry.name) == "populations";
+        return std::string_view(entry.name) == Name(Cli::Populations);
     });
     auto at = std::next(populations) - options.begin();
     for (const SettingSpec& spec : SettingSchema())
@@ -173,6 +212,18 @@ QString HelpText(const OptionSpec& entry) {
 }
 
 } // namespace
+
+const char* Name(Cli option) {
+    return kNames[static_cast<size_t>(option)];
+}
+
+std::string Dashed(Cli option) {
+    return std::string("--") + Name(option);
+}
+
+QString OptionValue(const QCommandLineParser& parser, Cli option) {
+    return OptionValue(parser, Name(option));
+}
 
 std::span<const OptionSpec> OptionTable() {
     return Options();

@@ -12,6 +12,52 @@ class QCommandLineParser;
 
 namespace quba {
 
+// quba-cli's options besides the settings of the schema, each named once, in
+// the option table; everything else refers to them by these.
+enum class Cli {
+    Pattern,
+    Data,
+    Image,
+    ImageFit,
+    Size,
+    ValidationPattern,
+    ValidationData,
+    ValidationImage,
+    ValidationSize,
+    Noise,
+    ValidationNoise,
+    Functions,
+    Range,
+    XName,
+    YName,
+    OutputName,
+    Populations,
+    Seed,
+    Threads,
+    Arithmetic,
+    Evaluator,
+    Json,
+    BestImage,
+    ImageSize,
+    SaveTraining,
+    Export,
+    Render,
+    RenderSize,
+    RenderStyle,
+    SaveOutput,
+    Pick,
+    NoFront,
+    Quiet,
+    Timing,
+    Help,
+    Version,
+};
+
+// The option's name as the command line spells it, without the dashes.
+const char* Name(Cli option);
+// "--" and the name, for messages.
+std::string Dashed(Cli option);
+
 struct OptionSpec {
     const char* name;
     const char* valueName; // nullptr for a switch
@@ -31,5 +77,6 @@ const OptionSpec* FindOptionIfAny(std::string_view name);
 void AddOptions(QCommandLineParser& parser);
 // The value given on the command line, or the table's default.
 QString OptionValue(const QCommandLineParser& parser, const char* name);
+QString OptionValue(const QCommandLineParser& parser, Cli option);
 
 } // namespace quba

@@ -102,7 +102,7 @@ GridSource ReadGridSource(const OptionReader& options, const SourceOptions& name
         if (!options.IsSet(name))
             continue;
         if (given != nullptr)
-            throw OptionError(name, std::string("cannot be combined with --") + given);
+            throw OptionError(name, "cannot be combined with --" + std::string(given));
         given = name;
     }
     GridSource source;
@@ -119,22 +119,28 @@ GridSource ReadGridSource(const OptionReader& options, const SourceOptions& name
 }
 
 void ReadGrids(const OptionReader& options, CliConfig& config) {
-    const PictureFit fit = PictureFitOf("image-fit", options.Text("image-fit"));
-    config.training = ReadGridSource(options, {"pattern", "data", "image", "size"}, fit);
-    config.validation = ReadGridSource(
-        options, {"validation-pattern", "validation-data", "validation-image", "validation-size"},
-        fit);
-    if (options.IsSet("noise"))
-        config.noise = DecimalValue("noise", options.Text("noise"));
-    if (options.IsSet("validation-noise")) {
+    const PictureFit fit = PictureFitOf(Name(Cli::ImageFit), options.Text(Name(Cli::ImageFit)));
+    config.training = ReadGridSource(
+        options, {Name(Cli::Pattern), Name(Cli::Data), Name(Cli::Image), Name(Cli::Size)}, fit);
+    config.validation = ReadGridSource(options,
+                                       {Name(Cli::ValidationPattern), Name(Cli::ValidationData),
+                                        Name(Cli::ValidationImage), Name(Cli::ValidationSize)},
+                                       fit);
+    if (options.IsSet(Name(Cli::Noise)))
+        config.noise = DecimalValue(Name(Cli::Noise), options.Text(Name(Cli::Noise)));
+    if (options.IsSet(Name(Cli::ValidationNoise))) {
         if (!config.validation.Given())
-            throw OptionError("validation-noise",
-                              "needs a validation grid of its own (--validation-pattern, "
-                              "--validation-data or --validation-image)");
-        config.validationNoise = DecimalValue("validation-noise", options.Text("validation-noise"));
+            throw OptionError(
+                Name(Cli::ValidationNoise),
+                "needs a validation grid of its own (" + Dashed(Cli::ValidationPattern) + ", " +
+                    Dashed(Cli::ValidationData) + " or " + Dashed(Cli::ValidationImage) + ")");
+        config.validationNoise =
+            DecimalValue(Name(Cli::ValidationNoise), options.Text(Name(Cli::ValidationNoise)));
     }
     if (!config.training.Given())
-        throw OptionError("pattern/--data/--image", kNoTrainingDataMessage);
+        throw OptionError(std::string(Name(Cli::Pattern)) + "/" + Dashed(Cli::Data) + "/" +
+                              Dashed(Cli::Image),
+                          kNoTrainingDataMessage);
 }
 
 // The settings of the schema that quba-cli takes as options: one value, or
@@ -158,66 +164,79 @@ void ReadSchemaOptions(const OptionReader& options, CliConfig& config) {
 
 void ReadProblem(const OptionReader& options, CliConfig& config) {
     ProblemValues& problem = config.settings.problem;
-    problem.functionChecked = FunctionSetOf("functions", options.Text("functions"));
-    const RangeValues range = RangeOf("range", options.Text("range"));
+    problem.functionChecked =
+        FunctionSetOf(Name(Cli::Functions), options.Text(Name(Cli::Functions)));
+    const RangeValues range = RangeOf(Name(Cli::Range), options.Text(Name(Cli::Range)));
     problem.constantLower = range.lower;
     problem.constantUpper = range.upper;
-    problem.horizontalName = options.Text("x-name");
-    problem.verticalName = options.Text("y-name");
-    config.outputName = options.Text("output-name");
+    problem.horizontalName = options.Text(Name(Cli::XName));
+    problem.verticalName = options.Text(Name(Cli::YName));
+    config.outputName = options.Text(Name(Cli::OutputName));
 }
 
 void ReadPopulations(const OptionReader& options, CliConfig& config) {
-    const int32_t count = IntegerInRange("populations", options.Text("populations"), 1, 4);
+    const int32_t count =
+        IntegerInRange(Name(Cli::Populations), options.Text(Name(Cli::Populations)), 1, 4);
     config.settings.populations.assign(static_cast<size_t>(count), PopulationValues{});
     ReadSchemaOptions(options, config);
 }
 
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
     EvaluationOptions& evaluation = config.settings.evaluation;
-    evaluation.evaluator = EvaluatorOf("evaluator", options.Text("evaluator"));
-    if (ArithmeticIsFast("arithmetic", options.Text("arithmetic"))) {
-        if (options.IsSet("evaluator"))
-            throw OptionError("evaluator", "chooses between the exact arithmetic's evaluators; "
-                                           "--arithmetic fast has its own");
+    evaluation.evaluator = EvaluatorOf(Name(Cli::Evaluator), options.Text(Name(Cli::Evaluator)));
+    if (ArithmeticIsFast(Name(Cli::Arithmetic), options.Text(Name(Cli::Arithmetic)))) {
+        if (options.IsSet(Name(Cli::Evaluator)))
+            throw OptionError(Name(Cli::Evaluator),
+                              "chooses between the exact arithmetic's evaluators; " +
+                                  Dashed(Cli::Arithmetic) + " fast has its own");
         evaluation.evaluator = EvaluatorKind::Fast;
     }
-    config.settings.keepFronts = !options.IsSet("no-front");
-    if (options.IsSet("threads"))
-        evaluation.threads = IntegerInRange("threads", options.Text("threads"), 1, 1024);
+    config.settings.keepFronts = !options.IsSet(Name(Cli::NoFront));
+    if (options.IsSet(Name(Cli::Threads)))
+        evaluation.threads =
+            IntegerInRange(Name(Cli::Threads), options.Text(Name(Cli::Threads)), 1, 1024);
 }
 
 void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
-    for (const std::string& text : options.FileNames("export")) {
-        config.exports.push_back(ExportTargetOf("export", text));
+    for (const std::string& text : options.FileNames(Name(Cli::Export))) {
+        config.exports.push_back(ExportTargetOf(Name(Cli::Export), text));
         if (config.exports.back().front && !config.settings.keepFronts)
-            throw OptionError("export", "the fronts are not kept with --no-front: " + text);
+            throw OptionError(Name(Cli::Export),
+                              "the fronts are not kept with " + Dashed(Cli::NoFront) + ": " + text);
     }
-    if (options.IsSet("render"))
-        config.renderPath = OutputFileName("render", options.FileName("render"));
-    config.renderSize = IntegerInRange("render-size", options.Text("render-size"), 1, 8192);
-    config.renderStyle = RedrawStyleOf("render-style", options.Text("render-style"));
-    if (options.IsSet("save-output"))
-        config.saveOutputPath = OutputFileName("save-output", options.FileName("save-output"));
-    if (options.IsSet("pick")) {
+    if (options.IsSet(Name(Cli::Render)))
+        config.renderPath = OutputFileName(Name(Cli::Render), options.FileName(Name(Cli::Render)));
+    config.renderSize =
+        IntegerInRange(Name(Cli::RenderSize), options.Text(Name(Cli::RenderSize)), 1, 8192);
+    config.renderStyle =
+        RedrawStyleOf(Name(Cli::RenderStyle), options.Text(Name(Cli::RenderStyle)));
+    if (options.IsSet(Name(Cli::SaveOutput)))
+        config.saveOutputPath =
+            OutputFileName(Name(Cli::SaveOutput), options.FileName(Name(Cli::SaveOutput)));
+    if (options.IsSet(Name(Cli::Pick))) {
         if (config.renderPath.empty() && config.saveOutputPath.empty())
-            throw OptionError("pick", "chooses the program of --render and --save-output; give "
-                                      "one of them");
-        config.pick = IntegerInRange("pick", options.Text("pick"), 1, config.PopulationCount()) - 1;
+            throw OptionError(Name(Cli::Pick), "chooses the program of " + Dashed(Cli::Render) +
+                                                   " and " + Dashed(Cli::SaveOutput) +
+                                                   "; give one of them");
+        config.pick = IntegerInRange(Name(Cli::Pick), options.Text(Name(Cli::Pick)), 1,
+                                     config.PopulationCount()) -
+                      1;
     }
 }
 
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
-    if (options.IsSet("seed"))
-        config.seed = SeedValue("seed", options.Text("seed"));
-    if (options.IsSet("json"))
-        config.jsonPath = OutputFileName("json", options.FileName("json"));
-    if (options.IsSet("best-image"))
-        config.bestImagePath = OutputFileName("best-image", options.FileName("best-image"));
-    config.imageSize = IntegerInRange("image-size", options.Text("image-size"), 1, 4096);
-    if (options.IsSet("save-training"))
+    if (options.IsSet(Name(Cli::Seed)))
+        config.seed = SeedValue(Name(Cli::Seed), options.Text(Name(Cli::Seed)));
+    if (options.IsSet(Name(Cli::Json)))
+        config.jsonPath = OutputFileName(Name(Cli::Json), options.FileName(Name(Cli::Json)));
+    if (options.IsSet(Name(Cli::BestImage)))
+        config.bestImagePath =
+            OutputFileName(Name(Cli::BestImage), options.FileName(Name(Cli::BestImage)));
+    config.imageSize =
+        IntegerInRange(Name(Cli::ImageSize), options.Text(Name(Cli::ImageSize)), 1, 4096);
+    if (options.IsSet(Name(Cli::SaveTraining)))
         config.saveTrainingPath =
-            OutputFileName("save-training", options.FileName("save-training"));
+            OutputFileName(Name(Cli::SaveTraining), options.FileName(Name(Cli::SaveTraining)));
     ReadFormulaOutputs(options, config);
     const std::vector<NamedOutput> outputs = config.Outputs();
     const std::string clash = OutputClash(outputs);
@@ -226,8 +245,8 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
     config.standardOutputTaken =
         std::any_of(outputs.begin(), outputs.end(),
                     [](const NamedOutput& output) { return IsStandardOutput(output.path); });
-    config.quiet = options.IsSet("quiet");
-    config.timing = options.IsSet("timing");
+    config.quiet = options.IsSet(Name(Cli::Quiet));
+    config.timing = options.IsSet(Name(Cli::Timing));
 }
 
 ParseOutcome Refused(const std::string& line) {
@@ -251,12 +270,12 @@ ParseOutcome ParseArguments(const QStringList& arguments, const std::vector<std:
         return Refused(parser.errorText().toStdString());
 
     ParseOutcome outcome;
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QString::fromUtf8(Name(Cli::Help)))) {
         outcome.action = ParseOutcome::Action::ShowHelp;
         outcome.text = parser.helpText().toStdString();
         return outcome;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
+    if (parser.isSet(QString::fromUtf8(Name(Cli::Version)))) {
         outcome.action = ParseOutcome::Action::ShowVersion;
         outcome.text = std::string("quba-cli ") + kVersion + "\n";
         return outcome;

@@ -1,5 +1,7 @@
 #include "cli/run_grids.h"
 
+#include "cli/option_table.h"
+
 #include "data/data_file.h"
 #include "data/noise.h"
 #include "data/patterns.h"
@@ -10,23 +12,22 @@ namespace quba {
 namespace {
 
 // The grid of a source, or the line saying why there is none.
-Outcome<DataGrid> BuildGrid(const GridSource& source, const char* dataOption,
-                            const char* imageOption) {
+Outcome<DataGrid> BuildGrid(const GridSource& source, Cli dataOption, Cli imageOption) {
     if (source.patternIndex >= 0)
         return {GeneratePattern(source.patternIndex, source.size), ""};
     if (!source.imageFile.empty()) {
         Outcome<DataGrid> picture = ReadPictureGrid(source.imageFile, source.size, source.fit);
-        return {std::move(picture.value), std::string("--") + imageOption + ": " + picture.message};
+        return {std::move(picture.value), Dashed(imageOption) + ": " + picture.message};
     }
     Outcome<DataGrid> data = ReadDataFile(source.dataFile, source.size);
-    data.message = std::string("--") + dataOption + ": " + data.message;
+    data.message = Dashed(dataOption) + ": " + data.message;
     return data;
 }
 
 } // namespace
 
 Outcome<GridPair> BuildRunGrids(const CliConfig& config) {
-    Outcome<DataGrid> training = BuildGrid(config.training, "data", "image");
+    Outcome<DataGrid> training = BuildGrid(config.training, Cli::Data, Cli::Image);
     if (!training)
         return Outcome<GridPair>::Refused(training.message);
 
@@ -36,7 +37,7 @@ Outcome<GridPair> BuildRunGrids(const CliConfig& config) {
     if (grids.FollowsTraining())
         return {std::move(grids), ""};
     Outcome<DataGrid> validation =
-        BuildGrid(config.validation, "validation-data", "validation-image");
+        BuildGrid(config.validation, Cli::ValidationData, Cli::ValidationImage);
     if (!validation)
         return Outcome<GridPair>::Refused(validation.message);
     grids.SetValidation(std::move(*validation.value));

@@ -1,6 +1,7 @@
 #include "cli/run_outputs.h"
 
 #include "cli/formula_outputs.h"
+#include "cli/option_table.h"
 #include "cli/output_file.h"
 #include "cli/run_record.h"
 #include "core/decimal.h"
@@ -19,11 +20,12 @@ bool WriteImageIfAny(const CliConfig& config, const RunRecorder& recorder, std::
                      std::ostream& messages) {
     const auto& picture = recorder.LastTrainingPicture();
     if (!picture) {
-        messages << "--best-image: no generation step was made, so there is no best picture; "
+        messages << Dashed(Cli::BestImage)
+                 << ": no generation step was made, so there is no best picture; "
                     "nothing written\n";
         return true;
     }
-    return WriteOutput("best-image", config.bestImagePath,
+    return WriteOutput(Name(Cli::BestImage), config.bestImagePath,
                        PngBytes(GridImage(*picture, config.imageSize)), out, messages);
 }
 
@@ -66,7 +68,7 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
                      std::ostream& messages) {
     bool written = true;
     if (!config.jsonPath.empty())
-        written = WriteOutput("json", config.jsonPath,
+        written = WriteOutput(Name(Cli::Json), config.jsonPath,
                               RunRecordJson(CollectRunRecord(config, recorder)), out, messages);
     if (!config.standardOutputTaken)
         out << recorder.Memo();

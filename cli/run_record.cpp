@@ -1,5 +1,6 @@
 #include "cli/run_record.h"
 
+#include "cli/option_table.h"
 #include "core/decimal.h"
 #include "setup/setting_schema.h"
 
@@ -57,18 +58,18 @@ QJsonObject SettingsJson(SettingScope scope, const PopulationValues& population,
 
 QJsonObject RunSettingsJson(const RunSettings& run) {
     QJsonObject settings = SettingsJson(SettingScope::Problem, {}, run.problem);
-    settings["range"] =
+    settings[Name(Cli::Range)] =
         QJsonArray{FloatJson(run.problem.constantLower), FloatJson(run.problem.constantUpper)};
     QJsonArray functions;
     for (size_t k = 0; k < kPrimitives.size(); ++k)
         if (run.problem.functionChecked[k])
             functions.append(kPrimitives[k].cliName);
-    settings["functions"] = functions;
-    settings["x-name"] = QString::fromStdString(run.problem.horizontalName);
-    settings["y-name"] = QString::fromStdString(run.problem.verticalName);
-    settings["arithmetic"] = run.evaluation.evaluator == EvaluatorKind::Fast
-                                 ? QStringLiteral("fast")
-                                 : QStringLiteral("exact");
+    settings[Name(Cli::Functions)] = functions;
+    settings[Name(Cli::XName)] = QString::fromStdString(run.problem.horizontalName);
+    settings[Name(Cli::YName)] = QString::fromStdString(run.problem.verticalName);
+    settings[Name(Cli::Arithmetic)] = run.evaluation.evaluator == EvaluatorKind::Fast
+                                          ? QStringLiteral("fast")
+                                          : QStringLiteral("exact");
     return settings;
 }
 

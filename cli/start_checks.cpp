@@ -1,5 +1,6 @@
 #include "cli/start_checks.h"
 
+#include "cli/option_table.h"
 #include "setup/labels.h"
 
 #include <string>
@@ -12,19 +13,20 @@ namespace {
 std::string OptionOf(SettingField field) {
     switch (field) {
     case SettingField::TrainingData:
-        return "--pattern/--data";
+        return Dashed(Cli::Pattern) + "/" + Dashed(Cli::Data);
     case SettingField::ValidationData:
-        return "--validation-pattern/--validation-data";
+        return Dashed(Cli::ValidationPattern) + "/" + Dashed(Cli::ValidationData);
     case SettingField::RateSum:
-        return "--crossover";
+        return std::string("--") + SpecOf(SettingField::Crossover).option;
     case SettingField::NodeRatioSum:
-        return "--function-ratio";
+        return std::string("--") + SpecOf(SettingField::FunctionRatio).option;
     case SettingField::Range:
     case SettingField::RangeLower:
     case SettingField::RangeUpper:
-        return "--range";
+        return Dashed(Cli::Range);
     case SettingField::Memory:
-        return "--population-size/--max-length";
+        return std::string("--") + SpecOf(SettingField::PopulationSize).option + "/--" +
+               SpecOf(SettingField::MaxLength).option;
     default:
         return std::string("--") + SpecOf(field).option;
     }

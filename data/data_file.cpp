@@ -18,6 +18,9 @@ constexpr size_t kChunkSize = 64 * 1024;
 // No decimal number anyone writes is longer; a longer token is refused at
 // once instead of being gathered without end.
 constexpr size_t kLongestToken = 4096;
+// The characters after a number that decide where it ends: an exponent mark,
+// its sign and its first digit.
+constexpr size_t kLookahead = 3;
 
 // White space as the C library's scanf skips it, independent of the locale.
 bool IsBlank(char ch) {
@@ -49,25 +52,30 @@ public:
         values_.reserve(wanted_);
     }
 
-    // Reads values from `text` until enough are there or the text ends; false
-    // at a token that is refused. A piece must not end inside a token.
-    bool Read(std::string_view text) {
+    // Reads values from `text` until enough are there or the text ends, and
+    // returns how much of it was read; npos at a token that is refused. When
+    // more text may follow (`last` false), a token that ends within
+    // kLookahead characters of the end is left for the next read: what
+    // follows could still continue it ("1e" and "5").
+    size_t Read(std::string_view text, bool last) {
         size_t pos = 0;
         while (!Complete()) {
             while (pos < text.size() && IsBlank(text[pos]))
                 ++pos;
             if (pos == text.size())
-                return true;
+                return pos;
             const size_t length = DecimalPrefixLength(text.substr(pos));
             if (length == 0 || length > kLongestToken)
-                return false;
+                return std::string_view::npos;
+            if (!last && text.size() - pos - length < kLookahead)
+                return pos;
             const std::optional<float> value = TokenValue(text.substr(pos, length));
             if (!value)
-                return false;
+                return std::string_view::npos;
             values_.push_back(*value);
             pos += length;
         }
-        return true;
+        return pos;
     }
 
     [[nodiscard]] bool Complete() const { return values_.size() == wanted_; }
@@ -95,20 +103,11 @@ bool ValidSize(int32_t size) {
     return size >= DataGrid::kMinSize && size <= DataGrid::kLargestSize;
 }
 
-// Where the last white space of `piece` is, or npos.
-size_t LastBlank(std::string_view piece) {
-    for (size_t at = piece.size(); at-- > 0;)
-        if (IsBlank(piece[at]))
-            return at;
-    return std::string_view::npos;
-}
-
 enum class StreamVerdict { Accepted, Refused, TooLarge };
 
 // Feeds the file to the reader piece by piece, so that only as much of it is
-// read as the grid needs, and each byte is looked at a bounded number of
-// times. The text after a piece's last white space waits for the next piece,
-// since its token may continue there.
+// read as the grid needs; each byte is read once, and what a read leaves (a
+// number that may continue) waits for the next piece.
 StreamVerdict ReadStream(std::istream& in, ValueReader& reader) {
     std::array<char, kChunkSize> chunk{};
     std::string pending;
@@ -121,20 +120,16 @@ StreamVerdict ReadStream(std::istream& in, ValueReader& reader) {
         total += got;
         if (total > kLargestDataFile)
             return StreamVerdict::TooLarge;
-        const std::string_view piece(chunk.data(), got);
-        const size_t blank = LastBlank(piece);
-        if (blank == std::string_view::npos) {
-            pending.append(piece);
-            if (pending.size() > kLongestToken)
-                return StreamVerdict::Refused;
-            continue;
-        }
-        pending.append(piece.substr(0, blank + 1));
-        if (!reader.Read(pending))
+        pending.append(chunk.data(), got);
+        const size_t read = reader.Read(pending, false);
+        if (read == std::string_view::npos)
             return StreamVerdict::Refused;
-        pending.assign(piece.substr(blank + 1));
+        pending.erase(0, read);
+        if (pending.size() > kLongestToken + kLookahead)
+            return StreamVerdict::Refused;
     }
-    return reader.Read(pending) ? StreamVerdict::Accepted : StreamVerdict::Refused;
+    return reader.Read(pending, true) == std::string_view::npos ? StreamVerdict::Refused
+                                                                : StreamVerdict::Accepted;
 }
 
 void AppendValue(std::string& text, float value) {
@@ -156,7 +151,7 @@ Outcome<DataGrid> ParseDataText(std::string_view text, int32_t size) {
     if (!ValidSize(size))
         return Refused(kSizeMessage);
     ValueReader reader(size);
-    if (!reader.Read(text) || !reader.Complete())
+    if (reader.Read(text, true) == std::string_view::npos || !reader.Complete())
         return Refused(kFormatMessage);
     return {reader.Grid(), {}};
 }
