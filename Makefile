@@ -52,12 +52,14 @@ fuzz: deps
 	./fuzz/run_fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # Benchmarks (not tests): the evaluators' node-case rates side by side, what
-# keeping the fronts costs, whole default runs, and a 256 x 256 picture run.
+# keeping the fronts costs, whole default runs, a 256 x 256 picture run, and
+# one thread against all while another process keeps a core busy.
 bench: build
 	bench/evaluator_ratios.sh $(BUILD_DIR)/bench/evaluator_bench
 	$(BUILD_DIR)/bench/front_bench --benchmark_enable_random_interleaving=true
 	bench/whole_run.sh $(BUILD_DIR)/cli/quba-cli
 	bench/picture_run.sh $(BUILD_DIR)/cli/quba-cli
+	bench/threads_under_load.sh $(BUILD_DIR)/cli/quba-cli
 
 clean:
 	rm -rf $(BUILD_DIR)
