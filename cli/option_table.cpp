@@ -68,6 +68,8 @@ OptionSpec Value(Cli option, const char* valueName, std::string help,
 // A setting of the schema: one value for every population, or a list of
 // one per population.
 OptionSpec Setting(const SettingSpec& spec) {
+    if (spec.kind == SettingKind::Switch)
+        return {spec.option, nullptr, spec.help, std::nullopt, false, nullptr};
     const bool perPopulation = spec.scope == SettingScope::Population;
     const char* valueName = perPopulation ? "LIST" : "N";
     return {spec.option,   valueName, spec.help, std::string(spec.defaultText),

@@ -151,14 +151,19 @@ void ReadSchemaOptions(const OptionReader& options, CliConfig& config) {
     for (const SettingSpec& spec : SettingSchema()) {
         if (spec.option == nullptr)
             continue;
+        if (spec.kind == SettingKind::Switch) {
+            Store(spec, {.search = &settings.search}, options.IsSet(spec.option) ? 1 : 0);
+            continue;
+        }
         const std::string text = options.Text(spec.option);
         if (spec.scope != SettingScope::Population) {
-            Store(spec, settings.populations[0], settings.problem, SettingValue(spec, text));
+            Store(spec, {.problem = &settings.problem, .search = &settings.search},
+                  SettingValue(spec, text));
             continue;
         }
         const auto items = PerPopulationItems(spec.option, text, count);
         for (int32_t i = 0; i < count; ++i)
-            Store(spec, settings.populations[i], settings.problem, SettingValue(spec, items[i]));
+            Store(spec, {.population = &settings.populations[i]}, SettingValue(spec, items[i]));
     }
 }
 

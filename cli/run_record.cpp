@@ -27,7 +27,7 @@ QJsonObject MemberJson(const BestProgram& member) {
             {"training", FloatJson(member.trainingFitness)},
             {"validation", FloatJson(member.validationFitness)},
             {"psnr", DoubleJson(Psnr(member.trainingFitness))},
-            {"formulaBytes", static_cast<qint64>(FormulaBytes(*member.problem, member.nodes))},
+            {"formulaBytes", static_cast<qint64>(FormulaBytes(member))},
             {"generation", member.generation},
             {"best", QString::fromStdString(member.text)}};
 }
@@ -39,6 +39,8 @@ QJsonValue SettingJson(const SettingSpec& spec, long double value) {
         return static_cast<qint64>(value);
     case SettingKind::Choice:
         return QString::fromUtf8(spec.choices[static_cast<size_t>(value)]);
+    case SettingKind::Switch:
+        return value != 0;
     case SettingKind::Decimal:
     case SettingKind::Percent:
         break;
@@ -47,17 +49,20 @@ QJsonValue SettingJson(const SettingSpec& spec, long double value) {
 }
 
 // Every setting of the schema in one scope, by its option's name.
-QJsonObject SettingsJson(SettingScope scope, const PopulationValues& population,
-                         const ProblemValues& problem) {
+QJsonObject SettingsJson(SettingScope scope, const SettingSource& source) {
     QJsonObject settings;
     for (const SettingSpec& spec : SettingSchema())
         if (spec.scope == scope && spec.option != nullptr)
-            settings[spec.option] = SettingJson(spec, Load(spec, population, problem));
+            settings[spec.option] = SettingJson(spec, Load(spec, source));
     return settings;
 }
 
 QJsonObject RunSettingsJson(const RunSettings& run) {
-    QJsonObject settings = SettingsJson(SettingScope::Problem, {}, run.problem);
+    QJsonObject settings = SettingsJson(SettingScope::Problem, {.problem = &run.problem});
+    for (const auto& [key, value] : SettingsJson(SettingScope::Search, {.search = &run.search})
+                                        .toVariantMap()
+                                        .asKeyValueRange())
+        settings[key] = QJsonValue::fromVariant(value);
     settings[Name(Cli::Range)] =
         QJsonArray{FloatJson(run.problem.constantLower), FloatJson(run.problem.constantUpper)};
     QJsonArray functions;
@@ -77,13 +82,14 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
     QJsonArray history;
     for (const StepRecord& step : population.history)
         history.append(StepJson(step));
-    QJsonObject json{{"number", population.number},
-                     {"settings", SettingsJson(SettingScope::Population, population.settings, {})},
-                     {"seed", static_cast<qint64>(population.seed)},
-                     {"generations", population.generations},
-                     {"history", history},
-                     {"best", QString::fromStdString(population.best)},
-                     {"rawBytes", static_cast<qint64>(population.rawBytes)}};
+    QJsonObject json{
+        {"number", population.number},
+        {"settings", SettingsJson(SettingScope::Population, {.population = &population.settings})},
+        {"seed", static_cast<qint64>(population.seed)},
+        {"generations", population.generations},
+        {"history", history},
+        {"best", QString::fromStdString(population.best)},
+        {"rawBytes", static_cast<qint64>(population.rawBytes)}};
     // A population that never stepped has no formula to measure.
     const auto& figures = population.figures;
     json["formulaBytes"] =

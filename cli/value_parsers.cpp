@@ -7,6 +7,7 @@
 #include "setup/settings.h"
 
 #include <charconv>
+#include <climits>
 #include <optional>
 
 namespace quba {
@@ -94,11 +95,15 @@ long double SettingValue(const SettingSpec& spec, const std::string& text) {
     const std::string option = spec.option;
     switch (spec.kind) {
     case SettingKind::Integer:
+        if (spec.lowest != INT32_MIN || spec.highest != INT32_MAX)
+            return IntegerInRange(option, text, spec.lowest, spec.highest);
         try {
             return TextToInteger(text);
         } catch (const ConversionError&) {
             throw OptionError(option, "not an integer: " + Quoted(text));
         }
+    case SettingKind::Switch:
+        return 1;
     case SettingKind::Decimal:
         return DecimalValue(option, text);
     case SettingKind::Percent:

@@ -4,10 +4,12 @@
 // redraw it or export it.
 #pragma once
 
+#include "engine/linear_scaling.h"
 #include "engine/problem.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,8 @@ struct BestProgram {
     std::vector<int32_t> nodes; // the program's `length` codes
     float trainingFitness = 0;  // its rawFitness
     float validationFitness = 0;
-    std::string text; // the output name, "=" and ProgramText
+    std::optional<Scaling> scaling; // with linear scaling: the output is a + b f
+    std::string text;               // the output name, "=" and ProgramText
 };
 
 } // namespace quba

@@ -11,7 +11,7 @@ int32_t WorkerThreads(const EvaluationOptions& options) {
 }
 
 FitnessEvaluators::FitnessEvaluators(const EvaluationOptions& options)
-    : pool_(WorkerThreads(options)) {
+    : scratch_(static_cast<size_t>(WorkerThreads(options))), pool_(WorkerThreads(options)) {
     for (int32_t i = 0; i < pool_.Threads(); ++i)
         evaluators_.push_back(MakeEvaluator(options.evaluator));
 }
@@ -22,19 +22,50 @@ void FitnessEvaluators::ForEach(int32_t count, int32_t chunk,
                   [&](int32_t index, int32_t thread) { body(index, *evaluators_[thread]); });
 }
 
+float* FitnessEvaluators::Scratch(int32_t thread, size_t size) {
+    std::vector<float>& buffer = scratch_[static_cast<size_t>(thread)];
+    if (buffer.size() < size)
+        buffer.resize(size);
+    return buffer.data();
+}
+
+long double ProgramError(FitnessEvaluators& evaluators, int32_t thread, const Problem& problem,
+                         const int32_t* program, const CaseSet& cases,
+                         const std::optional<Scaling>& scaling) {
+    Evaluator& evaluator = evaluators.ForThread(thread);
+    if (!scaling)
+        return evaluator.MeanSquaredError(problem, program, cases);
+    float* outputs = evaluators.Scratch(thread, static_cast<size_t>(cases.count));
+    evaluator.Outputs(problem, program, cases, outputs);
+    return ScaledMeanSquaredError(*scaling, outputs, cases.targets, cases.count);
+}
+
+ScaledFit FitProgram(FitnessEvaluators& evaluators, int32_t thread, const Problem& problem,
+                     const int32_t* program, const CaseSet& cases) {
+    float* outputs = evaluators.Scratch(thread, static_cast<size_t>(cases.count));
+    evaluators.ForThread(thread).Outputs(problem, program, cases, outputs);
+    ScaledFit fit;
+    fit.scaling = FitScaling(outputs, cases.targets, cases.count);
+    fit.error = ScaledMeanSquaredError(fit.scaling, outputs, cases.targets, cases.count);
+    return fit;
+}
+
 long double TrainingFitness(FitnessEvaluators& evaluators, const Problem& problem,
-                            const int32_t* program) {
-    return evaluators.ForThread(0).MeanSquaredError(problem, program, problem.TrainingCases());
+                            const int32_t* program, const std::optional<Scaling>& scaling) {
+    return ProgramError(evaluators, 0, problem, program, problem.TrainingCases(), scaling);
 }
 
 long double ValidationFitness(FitnessEvaluators& evaluators, const Problem& problem,
-                              const int32_t* program) {
-    return evaluators.ForThread(0).MeanSquaredError(problem, program, problem.ValidationCases());
+                              const int32_t* program, const std::optional<Scaling>& scaling) {
+    return ProgramError(evaluators, 0, problem, program, problem.ValidationCases(), scaling);
 }
 
 void CaseOutputs(FitnessEvaluators& evaluators, const Problem& problem, const int32_t* program,
-                 const CaseSet& cases, float* out) {
+                 const CaseSet& cases, float* out, const std::optional<Scaling>& scaling) {
     evaluators.ForThread(0).Outputs(problem, program, cases, out);
+    if (scaling)
+        for (int32_t k = 0; k < cases.count; ++k)
+            out[k] = Scaled(*scaling, out[k]);
 }
 
 namespace {
@@ -42,24 +73,34 @@ namespace {
 // Every program's rawFitness, spread over the worker threads. Each program's
 // error depends on nothing but the program and the cases, so the thread count
 // cannot change a result.
-void AssignRawFitness(Generation& buffer, const Problem& problem, FitnessEvaluators& evaluators) {
+void AssignRawFitness(Generation& buffer, const Problem& problem, FitnessEvaluators& evaluators,
+                      bool linearScaling) {
     const auto count = static_cast<int32_t>(buffer.size());
     const CaseSet cases = problem.TrainingCases();
-    evaluators.ForEach(count, 16, [&](int32_t i, Evaluator& evaluator) {
+    evaluators.ForEachOnThread(count, 16, [&](int32_t i, int32_t thread) {
         Individual& individual = *buffer[i];
         if (individual.rawFitnessKnown)
             return;
-        individual.rawFitness =
-            static_cast<float>(evaluator.MeanSquaredError(problem, individual.nodes.data(), cases));
+        if (linearScaling) {
+            const ScaledFit fit =
+                FitProgram(evaluators, thread, problem, individual.nodes.data(), cases);
+            individual.scaling = fit.scaling;
+            individual.rawFitness = static_cast<float>(fit.error);
+        } else {
+            individual.rawFitness =
+                static_cast<float>(evaluators.ForThread(thread).MeanSquaredError(
+                    problem, individual.nodes.data(), cases));
+        }
         individual.rawFitnessKnown = true;
     });
 }
 
 } // namespace
 
-void AssignFitness(Population& population, const Problem& problem, FitnessEvaluators& evaluators) {
+void AssignFitness(Population& population, const Problem& problem, FitnessEvaluators& evaluators,
+                   bool linearScaling) {
     Generation& buffer = population.Current();
-    AssignRawFitness(buffer, problem, evaluators);
+    AssignRawFitness(buffer, problem, evaluators, linearScaling);
     float total = 0;
     for (auto& individual : buffer) {
         individual->adjustedFitness =

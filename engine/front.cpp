@@ -21,6 +21,7 @@ bool SizeAccuracyFront::Consider(const Generation& ranked, int32_t generation) {
             continue;
         candidate.nodes.assign(individual->nodes.begin(),
                                individual->nodes.begin() + individual->length);
+        candidate.scaling = individual->scaling;
         candidate.error = error;
         candidate.generation = generation;
         improved = true;
@@ -44,6 +45,7 @@ SizeAccuracyFront::Members(int32_t population, uint32_t seed,
         member.problem = problem;
         member.nodes = candidate.nodes;
         member.trainingFitness = candidate.error;
+        member.scaling = candidate.scaling;
         member.validationFitness = std::numeric_limits<float>::quiet_NaN();
         members.push_back(std::move(member));
     }
@@ -57,11 +59,9 @@ bool NeedsCompletion(const BestProgram& member) {
 void CompleteFrontMember(BestProgram& member, const std::string& outputName,
                          FitnessEvaluators& evaluators) {
     const Problem& problem = *member.problem;
-    member.validationFitness =
-        static_cast<float>(ValidationFitness(evaluators, problem, member.nodes.data()));
-    int32_t position = 0;
-    member.text =
-        outputName + "=" + ProgramText(problem.nodeTable.data(), member.nodes.data(), position);
+    member.validationFitness = static_cast<float>(
+        ValidationFitness(evaluators, problem, member.nodes.data(), member.scaling));
+    member.text = OutputText(outputName, problem, member.nodes.data(), member.scaling);
 }
 
 } // namespace quba

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ public:
 private:
     struct Candidate {
         std::vector<int32_t> nodes;
+        std::optional<Scaling> scaling;
         float error = 0;
         int32_t generation = 0;
     };

@@ -23,6 +23,7 @@ std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& 
     try {
         auto run = std::make_unique<Run>(random, settings.evaluation);
         run->keepFronts = settings.keepFronts;
+        run->search = settings.search;
         run->runTable.problem = BuildProblem(settings.problem, functions);
         const auto count = static_cast<int32_t>(settings.populations.size());
         for (int32_t i = 0; i < count; ++i)
@@ -60,6 +61,7 @@ BestProgram BestOf(const Run& run, int32_t i, int32_t g, const Individual& best,
     program.nodes.assign(best.nodes.begin(), best.nodes.begin() + best.length);
     program.trainingFitness = best.rawFitness;
     program.validationFitness = validation;
+    program.scaling = best.scaling;
     return program;
 }
 
@@ -110,13 +112,13 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     report.stepsDone = counters.stepsDone;
     Stopwatch stopwatch;
 
-    AssignFitness(population, problem, run.evaluators);
+    AssignFitness(population, problem, run.evaluators, run.search.linearScaling);
     SortByFitness(population);
     const Individual& best = *population.Current()[0];
     const bool frontChanged = run.keepFronts && run.fronts[i].Consider(population.Current(), g);
 
-    const auto validation =
-        static_cast<float>(ValidationFitness(run.evaluators, problem, best.nodes.data()));
+    const auto validation = static_cast<float>(
+        ValidationFitness(run.evaluators, problem, best.nodes.data(), best.scaling));
     const auto averageLength = static_cast<int32_t>(std::trunc(AverageLength(population)));
     RecordGeneration(population, g, validation, averageLength);
     report.validationFitness = validation;
@@ -131,10 +133,8 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
 
     Breed(run.random, problem, population);
 
-    int32_t position = 0;
     report.best = BestOf(run, i, g, best, validation);
-    report.best.text = outlet.OutputName() + "=" +
-                       ProgramText(problem.nodeTable.data(), best.nodes.data(), position);
+    report.best.text = OutputText(outlet.OutputName(), problem, best.nodes.data(), best.scaling);
     counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + report.best.text;
     report.bestText = JoinedBestTexts(counters);
     if (frontChanged)

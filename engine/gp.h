@@ -48,6 +48,7 @@ struct Run {
     FitnessEvaluators evaluators;
     std::array<uint32_t, 4> seeds{}; // what StartPopulation seeded each population with
     bool keepFronts = true;
+    SearchValues search;
     std::array<SizeAccuracyFront, 4> fronts;
 };
 

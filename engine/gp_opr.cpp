@@ -146,6 +146,7 @@ void CopyIndividual(Individual& child, const Individual& parent, int32_t maxLeng
     WriteChild(child, parent.length, maxLength,
                [&](int32_t* out) { std::copy(p, p + parent.length, out); });
     child.rawFitnessKnown = parent.rawFitnessKnown;
+    child.scaling = parent.scaling;
 }
 
 } // namespace quba

@@ -164,7 +164,8 @@ long double AverageLength(const Population& population) {
 
 BestPictures DrawBestImages(const Population& population, const Problem& problem,
                             FitnessEvaluators& evaluators) {
-    const int32_t* best = population.Current()[0]->nodes.data();
+    const Individual& individual = *population.Current()[0];
+    const int32_t* best = individual.nodes.data();
     BestPictures pictures;
     try {
         pictures.training = DataGrid(problem.trainingSide);
@@ -172,8 +173,10 @@ BestPictures DrawBestImages(const Population& population, const Problem& problem
     } catch (const std::bad_alloc&) {
         throw MemoryError(kRunMemoryMessage);
     }
-    CaseOutputs(evaluators, problem, best, problem.TrainingCases(), pictures.training.Data());
-    CaseOutputs(evaluators, problem, best, problem.ValidationCases(), pictures.validation.Data());
+    CaseOutputs(evaluators, problem, best, problem.TrainingCases(), pictures.training.Data(),
+                individual.scaling);
+    CaseOutputs(evaluators, problem, best, problem.ValidationCases(), pictures.validation.Data(),
+                individual.scaling);
     return pictures;
 }
 

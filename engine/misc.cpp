@@ -1,5 +1,7 @@
 #include "engine/misc.h"
 
+#include <cstdio>
+
 #include <utility>
 
 namespace quba {
@@ -70,6 +72,26 @@ std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_
     default:
         return node.name;
     }
+}
+
+namespace {
+
+// A scaling's number: four significant digits, as short as they allow.
+std::string ScalingNumber(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", static_cast<double>(value));
+    return text;
+}
+
+} // namespace
+
+std::string OutputText(const std::string& outputName, const Problem& problem, const int32_t* nodes,
+                       const std::optional<Scaling>& scaling) {
+    int32_t position = 0;
+    std::string text = outputName + "=";
+    if (scaling)
+        text += ScalingNumber(scaling->offset) + "+" + ScalingNumber(scaling->factor) + "*";
+    return text + ProgramText(problem.nodeTable.data(), nodes, position);
 }
 
 } // namespace quba

@@ -2,11 +2,13 @@
 // programs and its per-generation histories.
 #pragma once
 
+#include "engine/linear_scaling.h"
 #include "engine/run_settings.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace quba {
@@ -19,6 +21,9 @@ struct Individual {
     float normalizedFitness = 0; // adjustedFitness / sum over the buffer
     // rawFitness was computed for exactly this program on this run's cases.
     bool rawFitnessKnown = false;
+    // The fit of the program's output, with linear scaling; rawFitness is
+    // the scaled output's error.
+    std::optional<Scaling> scaling;
 };
 
 using Generation = std::vector<std::unique_ptr<Individual>>;

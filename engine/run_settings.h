@@ -56,10 +56,26 @@ struct EvaluationOptions {
     int32_t threads = 0; // worker threads; 0 for all cores
 };
 
+// How the search fits programs to the grid, beyond the spec's search; both
+// off, a run is the spec's run.
+struct SearchValues {
+    // Each program is scored as a + b f, a and b fitted by least squares.
+    bool linearScaling = false;
+    // Levenberg-Marquardt iterations on the best programs' constants after
+    // every generation; 0: none.
+    int32_t tuneIterations = 0;
+    // How many of the best programs are tuned; 0: as many as the elite, and
+    // at least one.
+    int32_t tunePrograms = 0;
+
+    friend bool operator==(const SearchValues&, const SearchValues&) = default;
+};
+
 struct RunSettings {
     ProblemValues problem;
     std::vector<PopulationValues> populations; // 1 to 4
     EvaluationOptions evaluation;
+    SearchValues search;
     // Keep each population's size-accuracy front; the run is the same either way.
     bool keepFronts = true;
 };

@@ -162,6 +162,18 @@ std::string Call(const Primitive& primitive, const std::vector<std::string>& arg
 const StatementStyle kStyle{[](float value) { return FloatLiteral(value) + "f"; }, Call, "qb_t",
                             "    const long double ", ";\n"};
 
+// The program's output as the function returns it: with a linear scaling
+// a + b f in double, rounded to a float (a alone where b is 0).
+std::string Scaled(const std::optional<Scaling>& scaling, const std::string& output) {
+    if (!scaling)
+        return output;
+    const std::string offset = FloatLiteral(scaling->offset) + "f";
+    if (scaling->factor == 0)
+        return offset;
+    return "(float)((double)" + offset + " + (double)" + FloatLiteral(scaling->factor) +
+           "f * (double)" + output + ")";
+}
+
 // The header as a C comment, still open; a "*/" in a name must not end it early.
 std::string CComment(const BestProgram& program) {
     const std::string header = HeaderComment(" *", program);
@@ -184,8 +196,9 @@ std::string Function(const ExportItem& item) {
     text += CComment(item.program) + " */\nfloat " + name + "(float " + names.x + ", float " +
             names.y + ")\n{\n    int qb_failed = 0;\n" + statements.body +
             "    {\n        const float qb_out = (float)" + statements.root +
-            ";\n        if (qb_failed || isinf(qb_out))\n            return NAN;\n" +
-            "        return qb_out;\n    }\n}\n";
+            ";\n        if (qb_failed || isinf(qb_out))\n            return " +
+            Scaled(item.program.scaling, "NAN") + ";\n        return " +
+            Scaled(item.program.scaling, "qb_out") + ";\n    }\n}\n";
     return text;
 }
 

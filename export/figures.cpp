@@ -21,6 +21,11 @@ int64_t FormulaBytes(const Problem& problem, const std::vector<int32_t>& nodes) 
     return (bits + 7) / 8;
 }
 
+int64_t FormulaBytes(const BestProgram& program) {
+    const int64_t scaling = program.scaling ? 2 * sizeof(float) : 0;
+    return FormulaBytes(*program.problem, program.nodes) + scaling;
+}
+
 int64_t RawBytes(int32_t side) {
     return int64_t{side} * side;
 }
@@ -33,7 +38,7 @@ double Psnr(float meanSquaredError) {
 
 FormulaFigures FiguresOf(const BestProgram& program) {
     FormulaFigures figures;
-    figures.formulaBytes = FormulaBytes(*program.problem, program.nodes);
+    figures.formulaBytes = FormulaBytes(program);
     figures.rawBytes = RawBytes(program.problem->trainingSide);
     figures.compressionRatio =
         static_cast<double>(figures.rawBytes) / static_cast<double>(figures.formulaBytes);

@@ -13,6 +13,8 @@ namespace quba {
 // the formula uses; then 4 bytes for each of those constants' values; the
 // whole rounded up to whole bytes.
 int64_t FormulaBytes(const Problem& problem, const std::vector<int32_t>& nodes);
+// The same for a best program, its linear scaling's two floats counted.
+int64_t FormulaBytes(const BestProgram& program);
 // The picture as 8-bit grey: one byte a cell.
 int64_t RawBytes(int32_t side);
 // 10 log10(4 / mse) in dB: the grid's range of 2 is the peak. +inf for an

@@ -119,6 +119,15 @@ std::string Literal(float value) {
 
 const StatementStyle kStyle{Literal, Call, "qb_t", "    float ", ";\n"};
 
+// With a linear scaling, a + b f (a alone where b is 0).
+std::string Scaled(const std::optional<Scaling>& scaling, const std::string& output) {
+    if (!scaling)
+        return output;
+    if (scaling->factor == 0)
+        return Literal(scaling->offset);
+    return Literal(scaling->offset) + " + " + Literal(scaling->factor) + " * (" + output + ")";
+}
+
 std::string Function(const ExportItem& item, const std::string& name) {
     const Problem& problem = *item.program.problem;
     VariableNames names = VariableIdentifiers(problem, name, Reserved());
@@ -130,7 +139,7 @@ std::string Function(const ExportItem& item, const std::string& name) {
     std::string text = "\n";
     text += HeaderComment("//", item.program) + "float " + name + "(vec2 p)\n{\n    float " +
             names.x + " = p.x;\n    float " + names.y + " = p.y;\n" + statements.body +
-            "    return " + statements.root + ";\n}\n";
+            "    return " + Scaled(item.program.scaling, statements.root) + ";\n}\n";
     return text;
 }
 

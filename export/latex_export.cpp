@@ -145,8 +145,14 @@ std::string Formula(const ExportItem& item) {
     const std::string x = Symbol(problem.nodeTable[problem.functionCount].name);
     const std::string y = Symbol(problem.nodeTable[problem.functionCount + 1].name);
     std::string text = "\n";
+    std::string right = value.text;
+    if (const auto& scaling = item.program.scaling) {
+        right = scaling->factor == 0 ? Number(scaling->offset)
+                                     : Number(scaling->offset) + " + " + Number(scaling->factor) +
+                                           " \\cdot \\left(" + value.text + "\\right)";
+    }
     text += HeaderComment("%", item.program) + "\\[\n  " + Symbol(item.name) + "(" + x + ", " + y +
-            ") = " + value.text + "\n\\]\n";
+            ") = " + right + "\n\\]\n";
     return text;
 }
 

@@ -102,6 +102,16 @@ std::string Call(const Primitive& primitive, const std::vector<std::string>& arg
 const StatementStyle kStyle{[](float value) { return DoubleLiteral(value); }, Call, "_qb_t",
                             "        ", "\n"};
 
+// With a linear scaling, the output made a + b f (a alone where b is 0).
+std::string Scaling(const std::optional<quba::Scaling>& scaling) {
+    if (!scaling)
+        return {};
+    const std::string offset = DoubleLiteral(scaling->offset);
+    if (scaling->factor == 0)
+        return "    out = np.full(np.shape(out), " + offset + ")\n";
+    return "    out = " + offset + " + " + DoubleLiteral(scaling->factor) + " * out\n";
+}
+
 std::string Function(const ExportItem& item) {
     const std::string name = Identifier(item.name, Reserved());
     const VariableNames names = VariableIdentifiers(*item.program.problem, name, Reserved());
@@ -114,7 +124,7 @@ std::string Function(const ExportItem& item) {
             names.y + " = np.asarray(" + names.y + ", dtype=np.float64)\n    e = _QbEvaluation(" +
             shape + ")\n    with np.errstate(all=\"ignore\"):\n" + statements.body +
             "        out = e.output(np.broadcast_to(" + statements.root + ", " + shape + "))\n" +
-            "    return out[()]\n";
+            Scaling(item.program.scaling) + "    return out[()]\n";
     return text;
 }
 

@@ -40,6 +40,9 @@ void RenderRows(const BestProgram& program, int32_t pixels, FitnessEvaluators& e
         evaluators.ForThread(thread).Outputs(
             problem, program.nodes.data(),
             CaseSet{xs.data(), own.ys.data(), targets.data(), pixels}, own.values.data());
+        if (program.scaling)
+            for (float& value : own.values)
+                value = Scaled(*program.scaling, value);
         take(row, own.values.data());
     });
 }
@@ -47,7 +50,8 @@ void RenderRows(const BestProgram& program, int32_t pixels, FitnessEvaluators& e
 DataGrid TrainingOutput(const BestProgram& program, FitnessEvaluators& evaluators) {
     const Problem& problem = *program.problem;
     DataGrid grid(problem.trainingSide);
-    CaseOutputs(evaluators, problem, program.nodes.data(), problem.TrainingCases(), grid.Data());
+    CaseOutputs(evaluators, problem, program.nodes.data(), problem.TrainingCases(), grid.Data(),
+                program.scaling);
     return grid;
 }
 

@@ -89,8 +89,15 @@ std::optional<JpegLayout> ReadJpegLayout(std::string_view bytes) {
             continue;
         }
         const uint32_t marker = Byte(bytes, at + 1);
-        if (marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
-            at += marker == 0xFF ? 1 : 2;
+        // Fill bytes, a stuffed zero among stray bytes, and the markers that
+        // have no length: decoders pass over them looking for the next one.
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || marker == 0xD8 ||
+            (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
             continue;
         }
         if (marker == 0xD9)

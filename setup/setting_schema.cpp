@@ -16,7 +16,7 @@ constexpr SettingSpec Row(SettingField field, const char* option, const char* he
     return {field, SettingScope::Population, option, help, defaultText, kind, place, controls};
 }
 
-const std::array<SettingSpec, 15> kSchema = {{
+const std::array<SettingSpec, 18> kSchema = {{
     Row(SettingField::PopulationSize, "population-size", "Programs per population.", "1000",
         SettingKind::Integer, &P::populationSize, {"Edit1", "Edit18", "Edit30", "Edit42"}),
     Row(SettingField::Generations, "generations", "Generations per population.", "50",
@@ -74,6 +74,46 @@ const std::array<SettingSpec, 15> kSchema = {{
      SettingKind::Decimal,
      &ProblemValues::constantUpper,
      {"Edit11"}},
+    {SettingField::LinearScaling,
+     SettingScope::Search,
+     "linear-scaling",
+     "Score every program as a + b f, a and b fitted by least squares over the training cases; "
+     "the fit is part of the formula.",
+     "0",
+     SettingKind::Switch,
+     &SearchValues::linearScaling,
+     {"LinearScaling"},
+     {},
+     0,
+     1,
+     "Linear scaling",
+     "1"},
+    {SettingField::TuneConstants,
+     SettingScope::Search,
+     "tune-constants",
+     "Levenberg-Marquardt iterations on the constants of the best programs after every "
+     "generation, 0 to 1000 (0: none).",
+     "0",
+     SettingKind::Integer,
+     &SearchValues::tuneIterations,
+     {"TuneConstants"},
+     {},
+     0,
+     1000,
+     "Tune constants",
+     "10"},
+    {SettingField::TunePrograms,
+     SettingScope::Search,
+     "tune-programs",
+     "How many of the best programs --tune-constants tunes after every generation, 0 to "
+     "1000000 (0: as many as the elite, at least one).",
+     "0",
+     SettingKind::Integer,
+     &SearchValues::tunePrograms,
+     {nullptr},
+     {},
+     0,
+     1000000},
 }};
 
 constexpr size_t kPopulationRows = kPopulationSettingCount;
@@ -110,6 +150,10 @@ long double ParseSettingText(const SettingSpec& spec, const std::string& text) {
         return TextToFloat(text);
     case SettingKind::Percent:
         return TextToExtended(text) * 0.01L;
+    case SettingKind::Switch:
+        if (text == "0" || text == "1")
+            return text == "1";
+        break;
     case SettingKind::Choice:
         for (size_t i = 0; i < spec.choices.size(); ++i)
             if (text == spec.choices[i])
@@ -119,37 +163,43 @@ long double ParseSettingText(const SettingSpec& spec, const std::string& text) {
     throw ConversionError("'" + text + "' is not one of the choices");
 }
 
-void Store(const SettingSpec& spec, PopulationValues& population, ProblemValues& problem,
-           long double value) {
+void Store(const SettingSpec& spec, const SettingTarget& target, long double value) {
     std::visit(
         [&](auto place) {
             using Place = decltype(place);
             if constexpr (std::is_same_v<Place, int32_t PopulationValues::*>)
-                population.*place = static_cast<int32_t>(value);
+                target.population->*place = static_cast<int32_t>(value);
             else if constexpr (std::is_same_v<Place, float PopulationValues::*>)
-                population.*place = static_cast<float>(value);
+                target.population->*place = static_cast<float>(value);
             else if constexpr (std::is_same_v<Place, SelectionMethod PopulationValues::*>)
-                population.*place = static_cast<SelectionMethod>(static_cast<int32_t>(value));
+                target.population->*place =
+                    static_cast<SelectionMethod>(static_cast<int32_t>(value));
             else if constexpr (std::is_same_v<Place, int32_t ProblemValues::*>)
-                problem.*place = static_cast<int32_t>(value);
+                target.problem->*place = static_cast<int32_t>(value);
+            else if constexpr (std::is_same_v<Place, float ProblemValues::*>)
+                target.problem->*place = static_cast<float>(value);
+            else if constexpr (std::is_same_v<Place, bool SearchValues::*>)
+                target.search->*place = value != 0;
             else
-                problem.*place = static_cast<float>(value);
+                target.search->*place = static_cast<int32_t>(value);
         },
         spec.place);
 }
 
-long double Load(const SettingSpec& spec, const PopulationValues& population,
-                 const ProblemValues& problem) {
+long double Load(const SettingSpec& spec, const SettingSource& source) {
     return std::visit(
         [&](auto place) -> long double {
             using Place = decltype(place);
             if constexpr (std::is_same_v<Place, SelectionMethod PopulationValues::*>)
-                return static_cast<long double>(static_cast<int32_t>(population.*place));
+                return static_cast<int32_t>(source.population->*place);
+            else if constexpr (std::is_same_v<Place, int32_t PopulationValues::*> ||
+                               std::is_same_v<Place, float PopulationValues::*>)
+                return static_cast<long double>(source.population->*place);
             else if constexpr (std::is_same_v<Place, int32_t ProblemValues::*> ||
                                std::is_same_v<Place, float ProblemValues::*>)
-                return static_cast<long double>(problem.*place);
+                return static_cast<long double>(source.problem->*place);
             else
-                return static_cast<long double>(population.*place);
+                return static_cast<long double>(source.search->*place);
         },
         spec.place);
 }

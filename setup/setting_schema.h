@@ -11,6 +11,7 @@
 #include "engine/run_settings.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -37,6 +38,10 @@ enum class SettingField {
     ConstantCount,
     RangeLower,
     RangeUpper,
+    // The search, for every population.
+    LinearScaling,
+    TuneConstants,
+    TunePrograms,
     // What Start refuses besides a setting's value.
     TrainingData,
     ValidationData,
@@ -49,6 +54,7 @@ enum class SettingField {
 enum class SettingScope : uint8_t {
     Population, // one value for each population
     Problem,    // one for the run, on the problem panel
+    Search,     // one for the run, in the desktop program's Search menu
 };
 
 enum class SettingKind : uint8_t {
@@ -56,12 +62,14 @@ enum class SettingKind : uint8_t {
     Decimal, // C's decimal form, to the nearest 32-bit float
     Percent, // a decimal percentage, held as a share; "off" when not ticked
     Choice,  // one of `choices`
+    Switch,  // on or off: an option without a value, a check item
 };
 
 // Where a setting's typed value lives.
-using SettingPlace = std::variant<int32_t PopulationValues::*, float PopulationValues::*,
-                                  SelectionMethod PopulationValues::*, int32_t ProblemValues::*,
-                                  float ProblemValues::*>;
+using SettingPlace =
+    std::variant<int32_t PopulationValues::*, float PopulationValues::*,
+                 SelectionMethod PopulationValues::*, int32_t ProblemValues::*,
+                 float ProblemValues::*, bool SearchValues::*, int32_t SearchValues::*>;
 
 struct SettingSpec {
     SettingField field;
@@ -72,9 +80,17 @@ struct SettingSpec {
     SettingKind kind;
     SettingPlace place;
     // The desktop program's control: one per population sheet, No1 to No4,
-    // or the problem panel's in the first place.
+    // or the problem panel's or the check item's in the first place.
     std::array<const char*, 4> controls;
     std::span<const char* const> choices = {};
+    // The values quba-cli takes for an integer beyond the spec's settings
+    // (the spec's own take any and Start judges them).
+    int32_t lowest = INT32_MIN;
+    int32_t highest = INT32_MAX;
+    // A search setting's check item: its caption, and the text its value
+    // takes while ticked (0 while not).
+    const char* caption = nullptr;
+    const char* tickedText = nullptr;
 };
 
 inline constexpr size_t kPopulationSettingCount = 12;
@@ -94,11 +110,21 @@ size_t PopulationIndex(SettingField field);
 // ConversionError with the platform's message when the text holds none.
 long double ParseSettingText(const SettingSpec& spec, const std::string& text);
 
+// The typed values a setting's place may be in.
+struct SettingTarget {
+    PopulationValues* population = nullptr;
+    ProblemValues* problem = nullptr;
+    SearchValues* search = nullptr;
+};
+struct SettingSource {
+    const PopulationValues* population = nullptr;
+    const ProblemValues* problem = nullptr;
+    const SearchValues* search = nullptr;
+};
+
 // Writes a typed value into its place.
-void Store(const SettingSpec& spec, PopulationValues& population, ProblemValues& problem,
-           long double value);
+void Store(const SettingSpec& spec, const SettingTarget& target, long double value);
 // A typed value read back from its place, widened.
-long double Load(const SettingSpec& spec, const PopulationValues& population,
-                 const ProblemValues& problem);
+long double Load(const SettingSpec& spec, const SettingSource& source);
 
 } // namespace quba

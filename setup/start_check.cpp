@@ -26,12 +26,11 @@ bool IsRead(const SettingSpec& spec, const PopulationSettings& settings) {
 std::variant<PopulationValues, Refusal> ParsePopulation(const PopulationSettings& settings,
                                                         int32_t population) {
     PopulationValues values;
-    ProblemValues unused;
     for (const SettingSpec& spec : PopulationSchema()) {
         if (!IsRead(spec, settings))
             continue;
         try {
-            Store(spec, values, unused, ParseSettingText(spec, settings.Text(spec.field)));
+            Store(spec, {.population = &values}, ParseSettingText(spec, settings.Text(spec.field)));
         } catch (const ConversionError& error) {
             return Refusal{population, spec.field, error.what()};
         }
@@ -49,14 +48,14 @@ struct ProblemNumbers {
 
 std::variant<ProblemNumbers, Refusal> ParseProblem(const ProblemSettings& settings) {
     ProblemNumbers numbers;
-    PopulationValues unused;
     const std::pair<SettingField, const std::string*> texts[] = {
         {SettingField::ConstantCount, &settings.constantCountText},
         {SettingField::RangeLower, &settings.rangeLowerText},
         {SettingField::RangeUpper, &settings.rangeUpperText}};
     for (const auto& [field, text] : texts) {
         try {
-            Store(SpecOf(field), unused, numbers.values, ParseSettingText(SpecOf(field), *text));
+            Store(SpecOf(field), {.problem = &numbers.values},
+                  ParseSettingText(SpecOf(field), *text));
         } catch (const ConversionError& error) {
             return Refusal{-1, field, error.what()};
         }

@@ -82,6 +82,11 @@ TEST(PictureStructure, AJpegDecoderKeepsCoefficientsOfMultiScanFiles) {
         // Blocks round up to whole blocks and to the sampling factors.
         {"progressive grey, 9 x 17", Jpeg(0xC2, 9, 17, {0x11}, 2), 2 * 3 * 128},
         {"progressive 4:4:4", Jpeg(0xC2, 16, 16, {0x11, 0x11, 0x11}, 1), 3 * 4 * 128},
+        // Fill bytes and stray bytes with a stuffed zero, which decoders pass over.
+        {"progressive after stray bytes",
+         "\xff\xd8" + std::string("\xff\xff\xff\x00\x32\x32", 6) +
+             Jpeg(0xC2, 8000, 8000, {0x22, 0x11, 0x11}, 1).substr(2),
+         1'500'000 * 128},
     };
     for (const Case& c : cases) {
         const std::optional<JpegLayout> layout = ReadJpegLayout(c.bytes);
