@@ -407,14 +407,24 @@ long double BatchEvaluator::MeanSquaredError(const Problem& problem, const int32
 void BatchEvaluator::Outputs(const Problem& problem, const int32_t* program, const CaseSet& cases,
                              float* out) {
     Compile(problem, program);
-    // One case a block, so that a failure is known case by case.
-    for (int32_t k = 0; k < cases.count; ++k) {
-        bool failed = !RunBlock(cases, k, 1);
+    // A block whose cases all succeed gives every value; one with a failure
+    // is run again a case at a time, so that the failure is known case by case.
+    auto store = [&](int32_t k, int32_t at, bool failed) {
         const long double value = root_.kind == ColumnSource::kExtended
-                                      ? Column<long double>(block_, root_)[0]
-                                      : Column<float>(block_, root_)[0];
+                                      ? Column<long double>(block_, root_)[at]
+                                      : Column<float>(block_, root_)[at];
         const float stored = rules::RoundToFloat(value, failed);
         out[k] = failed ? std::numeric_limits<float>::quiet_NaN() : stored;
+    };
+    for (int32_t first = 0; first < cases.count; first += kBlock) {
+        const int32_t n = std::min(kBlock, cases.count - first);
+        if (RunBlock(cases, first, n)) {
+            for (int32_t at = 0; at < n; ++at)
+                store(first + at, at, false);
+            continue;
+        }
+        for (int32_t k = first; k < first + n; ++k)
+            store(k, 0, !RunBlock(cases, k, 1));
     }
 }
 

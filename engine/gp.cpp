@@ -4,6 +4,7 @@
 #include "engine/init.h"
 #include "engine/misc.h"
 #include "engine/run_outlet.h"
+#include "engine/tune_best.h"
 
 #include <algorithm>
 #include <chrono>
@@ -131,10 +132,13 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     report.trainingPicture = std::move(pictures.training);
     report.validationPicture = std::move(pictures.validation);
 
-    Breed(run.random, problem, population);
-
+    // The best program as this step found it, before its constants are tuned.
     report.best = BestOf(run, i, g, best, validation);
     report.best.text = OutputText(outlet.OutputName(), problem, best.nodes.data(), best.scaling);
+    TuneBestPrograms(population, *run.runTable.problem, run.evaluators, run.search);
+
+    Breed(run.random, problem, population);
+
     counters.bestTexts[i] = "[Population No" + std::to_string(i + 1) + "]\r\n" + report.best.text;
     report.bestText = JoinedBestTexts(counters);
     if (frontChanged)

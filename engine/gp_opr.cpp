@@ -48,6 +48,7 @@ void WriteChild(Individual& child, int32_t length, int32_t maxLength, Fill fill)
     std::fill(out + length, out + maxLength, 0);
     child.length = length;
     child.rawFitnessKnown = false;
+    child.tuned = false;
 }
 
 } // namespace
@@ -147,6 +148,7 @@ void CopyIndividual(Individual& child, const Individual& parent, int32_t maxLeng
                [&](int32_t* out) { std::copy(p, p + parent.length, out); });
     child.rawFitnessKnown = parent.rawFitnessKnown;
     child.scaling = parent.scaling;
+    child.tuned = parent.tuned;
 }
 
 } // namespace quba

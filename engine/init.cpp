@@ -104,6 +104,7 @@ void InitializePopulation(RandomGenerator& random, const Problem& problem, Popul
         std::fill(individual->nodes.begin() + c, individual->nodes.end(), 0);
         individual->length = c;
         individual->rawFitnessKnown = false;
+        individual->tuned = false;
     }
 }
 

@@ -24,6 +24,8 @@ struct Individual {
     // The fit of the program's output, with linear scaling; rawFitness is
     // the scaled output's error.
     std::optional<Scaling> scaling;
+    // Its constants were tuned as they are: tuning them again finds nothing new.
+    bool tuned = false;
 };
 
 using Generation = std::vector<std::unique_ptr<Individual>>;

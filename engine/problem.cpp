@@ -121,4 +121,14 @@ std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const Functio
     return problem;
 }
 
+int32_t AddOwnConstant(Problem& problem, float value) {
+    const int32_t firstConstant = problem.functionCount + problem.variableCount;
+    NodeEntry entry = problem.nodeTable[static_cast<size_t>(firstConstant)];
+    entry.name = ConstantName(value);
+    entry.terminalIndex = static_cast<int32_t>(problem.constants.size());
+    problem.constants.push_back(value);
+    problem.nodeTable.push_back(std::move(entry));
+    return static_cast<int32_t>(problem.nodeTable.size()) - 1;
+}
+
 } // namespace quba

@@ -89,4 +89,10 @@ std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const Functio
 // from zero, printed with three decimals ("%.0e" from a magnitude of 10 on).
 std::string ConstantName(float value);
 
+// A constant a program holds of its own (a tuned one): a new node code after
+// every other, whose value and name never change. The codes the random node
+// choice draws from stay the table's first `constantCount` constants. Only
+// between generation steps, while no evaluation runs.
+int32_t AddOwnConstant(Problem& problem, float value);
+
 } // namespace quba

@@ -66,7 +66,7 @@ struct SearchValues {
     int32_t tuneIterations = 0;
     // How many of the best programs are tuned; 0: as many as the elite, and
     // at least one.
-    int32_t tunePrograms = 0;
+    int32_t tunePrograms = 1;
 
     friend bool operator==(const SearchValues&, const SearchValues&) = default;
 };

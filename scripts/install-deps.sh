@@ -11,7 +11,7 @@ packages=(
     clang libclang-rt-14-dev libomp-14-dev
     time
     python3 python3-numpy glslang-tools
-    libhwy-dev
+    libhwy-dev libeigen3-dev
 )
 
 missing=()

@@ -107,7 +107,7 @@ const std::array<SettingSpec, 18> kSchema = {{
      "tune-programs",
      "How many of the best programs --tune-constants tunes after every generation, 0 to "
      "1000000 (0: as many as the elite, at least one).",
-     "0",
+     "1",
      SettingKind::Integer,
      &SearchValues::tunePrograms,
      {nullptr},

@@ -63,6 +63,7 @@ struct ProblemSettings {
     const DataGrid* training = nullptr;
     const DataGrid* validation = nullptr;
     bool useTrainingData = true; // validation cases are a copy of the training cases
+    SearchValues search;         // the Search menu's choices
 };
 
 } // namespace quba

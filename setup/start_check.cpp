@@ -161,6 +161,7 @@ StartOutcome CheckStart(const ProblemSettings& problem,
 
     RunSettings settings;
     settings.problem = parsed.values;
+    settings.search = problem.search;
     AttachProblemTexts(problem, settings.problem);
     for (int32_t i = 0; i < count; ++i) {
         auto values = ParsePopulation(populations[i], i);

@@ -2,6 +2,8 @@
 // them: its message box, its file dialog and its tab control.
 #pragma once
 
+#include "engine/run_settings.h"
+
 #include <QString>
 
 #include <optional>
@@ -26,6 +28,8 @@ public:
     // The same, without the check of the page being left: a check puts the
     // user back on its own page.
     virtual void ReturnToPage(QWidget* page) = 0;
+    // The Search menu's choices for the next run.
+    [[nodiscard]] virtual SearchValues SearchChoices() const = 0;
     // Shows `message` and ends the program with status 1, keeping no setting.
     virtual void EndForLackOfMemory(const QString& message) = 0;
 };

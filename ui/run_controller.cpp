@@ -32,8 +32,9 @@ void RunController::Start() {
     if (running_)
         return;
     const int32_t count = std::clamp(populations_.PopulationCount(), 1, 4);
-    StartOutcome outcome =
-        CheckStart(problem_.Settings(), populations_.Settings(count), PhysicalMemoryBytes());
+    ProblemSettings problem = problem_.Settings();
+    problem.search = host_.SearchChoices();
+    StartOutcome outcome = CheckStart(problem, populations_.Settings(count), PhysicalMemoryBytes());
     if (const auto* refusal = std::get_if<Refusal>(&outcome)) {
         ShowRefusal(*refusal);
         return;

@@ -136,6 +136,20 @@ void TForm1::BuildMenu() {
     startRunItem_ = AddItem(run, "StartGPrun1", "Start GP run", QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(startRunItem_);
 
+    // An addition: the search beyond the spec's, for the next Start.
+    QMenu* search = menuBar()->addMenu("Search (&S)");
+    search->setObjectName("Search1");
+    for (const SettingSpec& spec : SettingSchema()) {
+        if (spec.scope != SettingScope::Search || spec.caption == nullptr)
+            continue;
+        QString caption = spec.caption;
+        if (spec.kind != SettingKind::Switch)
+            caption += QStringLiteral(" (%1)").arg(spec.tickedText);
+        QAction* item = AddItem(search, spec.controls[0], caption.toUtf8().constData());
+        item->setCheckable(true);
+        searchItems_.push_back(item);
+    }
+
     QMenu* help = menuBar()->addMenu("Help (&H)");
     help->setObjectName("Help1");
     aboutItem_ = AddItem(help, "AboutQUBA1", "About QUBA (&A)");
@@ -252,6 +266,21 @@ void TForm1::PumpMessages(bool waitForMore, int wakeMs) {
     } else {
         QCoreApplication::processEvents();
     }
+}
+
+SearchValues TForm1::SearchChoices() const {
+    SearchValues values;
+    for (const SettingSpec& spec : SettingSchema()) {
+        if (spec.scope != SettingScope::Search)
+            continue;
+        const auto item = std::find_if(searchItems_.begin(), searchItems_.end(), [&](QAction* a) {
+            return spec.controls[0] != nullptr && a->objectName() == spec.controls[0];
+        });
+        const bool ticked = item != searchItems_.end() && (*item)->isChecked();
+        Store(spec, {.search = &values},
+              ParseSettingText(spec, ticked ? spec.tickedText : spec.defaultText));
+    }
+    return values;
 }
 
 void TForm1::EndForLackOfMemory(const QString& message) {

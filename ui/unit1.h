@@ -68,6 +68,7 @@ public:
     void ReturnToPage(QWidget* page) override;
     // The window's messages between the steps of a run.
     void PumpMessages(bool waitForMore, int wakeMs) override;
+    [[nodiscard]] SearchValues SearchChoices() const override;
     void EndForLackOfMemory(const QString& message) override;
     // Ends the program with `status` once the run in progress, if any, has
     // stopped at its next message processing.
@@ -161,6 +162,8 @@ private:
     ResultsPage* resultsPage_ = nullptr;
     RunController* runController_ = nullptr;
     QTimer pauseWake_; // bounds each wait for messages while a run is paused
+    // The Search menu's check items, one per search setting that has one.
+    std::vector<QAction*> searchItems_;
 
     TForm5* fitnessWindow_ = nullptr;
     TForm6* lengthWindow_ = nullptr;

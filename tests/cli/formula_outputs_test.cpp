@@ -97,14 +97,20 @@ private:
 
 } // namespace
 
-TEST_F(FormulaOutputs, CodeRedrawAndFiguresAgreeWithTheRun) {
+// The spec's search, and the one that scales and tunes: the exports, the
+// redraw and the figures follow the run either way.
+class FormulaOutputsOfEverySearch : public FormulaOutputs,
+                                    public ::testing::WithParamInterface<QStringList> {};
+
+TEST_P(FormulaOutputsOfEverySearch, CodeRedrawAndFiguresAgreeWithTheRun) {
     const QStringList arguments =
-        SmallRun() + QStringList{"--image",       Path("p.png"),
-                                 "--size",        "9",
-                                 "--populations", "3",
-                                 "--generations", "4",
-                                 "--functions",   "+,-,*,/,sin,cos,tan,ln,log10,sqrt,if>,if<",
-                                 "--range",       "-5,5"};
+        SmallRun() + GetParam() +
+        QStringList{"--image",       Path("p.png"),
+                    "--size",        "9",
+                    "--populations", "3",
+                    "--generations", "4",
+                    "--functions",   "+,-,*,/,sin,cos,tan,ln,log10,sqrt,if>,if<",
+                    "--range",       "-5,5"};
     const CliResult result =
         RunCli(arguments + QStringList{"--json", "-", "--export", "c:" + Path("f.c"), "--export",
                                        "latex:" + Path("f.tex"), "--save-output", Path("out.txt"),
@@ -168,6 +174,11 @@ TEST_F(FormulaOutputs, CodeRedrawAndFiguresAgreeWithTheRun) {
         EXPECT_TRUE(Bits(otherCompiled[k]) == Bits(otherSaved[k]) ||
                     (std::isnan(otherCompiled[k]) && std::isnan(otherSaved[k])));
 }
+
+INSTANTIATE_TEST_SUITE_P(Searches, FormulaOutputsOfEverySearch,
+                         ::testing::Values(QStringList{},
+                                           QStringList{"--linear-scaling", "--tune-constants", "5",
+                                                       "--tune-programs", "3"}));
 
 TEST_F(FormulaOutputs, FrontsAreRecordedAndExportedAndLeaveTheRunAsItIs) {
     const QStringList arguments =

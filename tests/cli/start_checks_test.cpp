@@ -61,9 +61,9 @@ TEST(StartChecks, AllRatesComeBeforeAnyNodeRatioAndOnlyPopulationsInTheRun) {
 
 TEST(StartChecks, PopulationsBeyondPhysicalMemoryAreRefused) {
     // Two buffers of 1000 programs of 100 nodes of 4 bytes, and what holds
-    // each program: a little under 1 MB.
-    EXPECT_EQ(RefusalFor({}, 1000000), std::nullopt);
+    // each program: about 1 MB.
+    EXPECT_EQ(RefusalFor({}, 1200000), std::nullopt);
     EXPECT_EQ(RefusalFor({}, 800000), "--population-size/--max-length: Not enough memory for "
                                       "populations of this size and maximum length.");
-    EXPECT_EQ(RefusalFor({"--populations", "2"}, 1000000).has_value(), true);
+    EXPECT_EQ(RefusalFor({"--populations", "2"}, 1200000).has_value(), true);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <sstream>
 
 using namespace quba;
@@ -56,7 +57,7 @@ int CompareCompiledWithEngine(ScopedProblem& scope, const std::vector<ExportItem
     int failures = 0;
     for (const ExportItem& item : items) {
         CaseOutputs(scope.evaluators, p, item.program.nodes.data(), p.TrainingCases(),
-                    expected.data());
+                    expected.data(), item.program.scaling);
         for (int32_t k = 0; k < p.trainingCount; ++k) {
             uint32_t bits = 0;
             if (!(lines >> bits)) {
@@ -93,6 +94,26 @@ TEST_P(CExportTest, CompiledWithGccGivesTheEnginesOutputBitForBit) {
 TEST(CExport, ProtectedRulesAtTheirEdgesGiveTheEnginesOutput) {
     ScopedProblem scope(EdgeValues());
     EXPECT_GT(CompareCompiledWithEngine(scope, EdgeItems(scope)), 0);
+}
+
+TEST(CExport, ScalingAndConstantsOfTheirOwnGiveTheEnginesOutput) {
+    // Own constants of any float value, where a decimal of few digits would
+    // not do, and scalings of every kind, the constant one included.
+    ScopedProblem scope(
+        ValuesOf(Workload{{0, 1, 2, 3, 4, 5, 10}, "-2", "2"}, RandomGrid(9, 3), 40));
+    std::vector<ExportItem> items = RandomItems(scope, 60, 40, 99);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> value(-3, 3);
+    const std::vector<Scaling> scalings = {{0.1f, 3.0f}, {-1e-7f, 1e4f}, {0.75f, 0}, {2, -0.3f}};
+    for (size_t i = 0; i < items.size(); ++i) {
+        BestProgram& program = items[i].program;
+        for (int32_t& code : program.nodes)
+            if (scope.problem().nodeTable[static_cast<size_t>(code)].type == NodeType::Constant)
+                code = AddOwnConstant(scope.problem(), std::nextafter(value(random), 10.0f));
+        if (i % 5 != 4)
+            program.scaling = scalings[i % scalings.size()];
+    }
+    CompareCompiledWithEngine(scope, items);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -146,7 +146,16 @@ TEST_F(PanelsTest, MenuHasItsItemsShortcutsAndHiddenRunMenu) {
     for (QAction* menu : form->menuBar()->actions())
         if (menu->isVisible())
             shownMenus << menu->text();
-    EXPECT_EQ(shownMenus, QStringList({"File (&F)", "Help (&H)"}));
+    EXPECT_EQ(shownMenus, QStringList({"File (&F)", "Search (&S)", "Help (&H)"}));
+    // The search beyond the spec's: off at start, each tick for the next Start.
+    auto* scaling = Find<QAction>("LinearScaling");
+    auto* tuning = Find<QAction>("TuneConstants");
+    ASSERT_TRUE(scaling && tuning);
+    EXPECT_EQ(tuning->text(), "Tune constants (10)");
+    EXPECT_EQ(form->SearchChoices(), SearchValues{});
+    scaling->setChecked(true);
+    tuning->setChecked(true);
+    EXPECT_EQ(form->SearchChoices(), (SearchValues{true, 10, 1}));
 }
 
 TEST_F(PanelsTest, ProblemPageStartsWithItsDefaults) {

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace quba;
@@ -156,6 +157,16 @@ TEST_F(RunControlTest, UnusableSettingsAreRefusedWithTheSheetInFront) {
         EXPECT_EQ(Edit(c.field)->text(), c.text) << "a refusal changes no field";
         EXPECT_TRUE(NothingRan()) << c.field;
     }
+}
+
+TEST_F(RunControlTest, TheSearchMenusTicksReachTheNextRun) {
+    PrepareSmallRun({2});
+    Find<QAction>("LinearScaling")->setChecked(true);
+    PressStart();
+    // A scaled program shows its fit before its text: "C=0.1234+2.5*...".
+    const QString text = Find<QPlainTextEdit>("Memo1")->toPlainText();
+    EXPECT_TRUE(QRegularExpression("C=-?[0-9.e+-]+\\+-?[0-9.e+-]+\\*").match(text).hasMatch())
+        << text.toStdString();
 }
 
 TEST_F(RunControlTest, StartRepairsAnEmptyConstantRangeAndBuildsNothing) {
