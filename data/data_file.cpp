@@ -125,7 +125,9 @@ StreamVerdict ReadStream(std::istream& in, ValueReader& reader) {
         if (read == std::string_view::npos)
             return StreamVerdict::Refused;
         pending.erase(0, read);
-        if (pending.size() > kLongestToken + kLookahead)
+        // What a complete grid leaves is never read; a number that may still
+        // continue is at most this long.
+        if (!reader.Complete() && pending.size() > kLongestToken + kLookahead)
             return StreamVerdict::Refused;
     }
     return reader.Read(pending, true) == std::string_view::npos ? StreamVerdict::Refused

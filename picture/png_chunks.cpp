@@ -1,5 +1,6 @@
 #include "picture/png_chunks.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -41,8 +42,14 @@ void KeepPixelChunks(std::string& bytes) {
     size_t written = read;
     while (read + kChunkFrame <= bytes.size()) {
         const uint64_t total = Big32(bytes, read) + kChunkFrame;
-        if (total > bytes.size() - read)
+        if (total > bytes.size() - read) {
+            // A cut chunk: the decoder refuses the file either way, but one
+            // that decides no pixel (a compressed text, say) it need not
+            // read first.
+            if (!DecidesPixels(std::string_view(bytes).substr(read + 4, 4)))
+                bytes.resize(read);
             break;
+        }
         const auto length = static_cast<size_t>(total);
         if (DecidesPixels(std::string_view(bytes).substr(read + 4, 4))) {
             std::char_traits<char>::move(&bytes[written], &bytes[read], length);
@@ -51,7 +58,7 @@ void KeepPixelChunks(std::string& bytes) {
         read += length;
     }
     // The rest, cut short or not, stays for the decoder to judge.
-    bytes.erase(written, read - written);
+    bytes.erase(written, std::min(read, bytes.size()) - written);
 }
 
 } // namespace quba

@@ -11,8 +11,9 @@ namespace quba {
 bool IsPng(const std::string& bytes);
 
 // Keeps the signature and the IHDR, PLTE, tRNS, IDAT and IEND chunks, in
-// place. A chunk structure that runs past the end of the file is left as it
-// is from there on, for the decoder to refuse.
+// place. Where a chunk runs past the end of the file, the file is left as it
+// is from there on for the decoder to refuse, or, where that chunk decides
+// no pixel, cut before it.
 void KeepPixelChunks(std::string& bytes);
 
 } // namespace quba

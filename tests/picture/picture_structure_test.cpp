@@ -43,6 +43,14 @@ TEST(PictureStructure, OnlyThePixelChunksOfAPngReachTheDecoder) {
     std::string cut = original.substr(0, original.size() - 20);
     KeepPixelChunks(cut);
     EXPECT_FALSE(PictureGrid(cut, 5, PictureFit::Stretch).value);
+    // A compressed text chunk that runs past the end is not read at all: the
+    // file is cut before it, and refused as cut.
+    const size_t text = original.find("Comment") - 8;
+    std::string cutText = original.substr(0, text + 20);
+    KeepPixelChunks(cutText);
+    EXPECT_EQ(cutText.find("Comment"), std::string::npos);
+    EXPECT_LE(cutText.size(), text);
+    EXPECT_FALSE(PictureGrid(cutText, 5, PictureFit::Stretch).value);
 }
 
 // A JPEG holding only SOI, a frame header with the given marker and
