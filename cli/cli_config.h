@@ -24,6 +24,8 @@ struct GridSource {
     std::string imageFile;
     PictureFit fit = PictureFit::Crop;
     int32_t size = DataGrid::kDefaultSize;
+    // A picture evolved on at this size and scored at `size` (coarse to fine).
+    std::optional<int32_t> trainSize;
 
     [[nodiscard]] bool Given() const {
         return patternIndex >= 0 || !dataFile.empty() || !imageFile.empty();

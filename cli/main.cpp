@@ -24,6 +24,21 @@ using namespace quba;
 
 namespace {
 
+// After a coarse-to-fine run: its programs scored on the picture at full size,
+// validation following it where it follows training.
+void RescoreOnFullGrid(RunRecorder& recorder, const DataGrid& full, const GridPair& grids,
+                       FitnessEvaluators& evaluators) {
+    for (const auto& best : recorder.BestPrograms()) {
+        if (!best)
+            continue;
+        const bool follows = grids.FollowsTraining();
+        recorder.Rescore(
+            ProblemOnGrids(*best->problem, full, follows ? full : *grids.Validation(), follows),
+            evaluators);
+        return;
+    }
+}
+
 int ReportInsteadOfRun(const ParseOutcome& parsed) {
     if (parsed.action == ParseOutcome::Action::Refuse) {
         std::cerr << parsed.text << '\n';
@@ -56,6 +71,15 @@ int RunHeadless(int argc, char* argv[]) {
         return kExitFileError;
     }
     GridPair& grids = *built.value;
+    std::optional<DataGrid> scoring;
+    if (config.training.trainSize) {
+        Outcome<DataGrid> full = BuildScoringGrid(config);
+        if (!full.value) {
+            std::cerr << full.message << '\n';
+            return kExitFileError;
+        }
+        scoring = std::move(full.value);
+    }
     AddRunNoise(grids, config, random);
     if (!config.saveTrainingPath.empty() &&
         !WriteOutput(Name(Cli::SaveTraining), config.saveTrainingPath,
@@ -89,6 +113,8 @@ int RunHeadless(int argc, char* argv[]) {
     }
     if (WritesFronts(config))
         recorder.CompleteFronts(run->evaluators);
+    if (scoring)
+        RescoreOnFullGrid(recorder, *scoring, grids, run->evaluators);
 
     const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
     if (InterruptRequested())

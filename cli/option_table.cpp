@@ -21,12 +21,13 @@ namespace quba {
 
 namespace {
 
-constexpr std::array<const char*, 36> kNames = {
+constexpr std::array<const char*, 37> kNames = {
     "pattern",
     "data",
     "image",
     "image-fit",
     "size",
+    "train-size",
     "validation-pattern",
     "validation-data",
     "validation-image",
@@ -113,6 +114,9 @@ std::vector<OptionSpec> MakeOptions() {
               "stretch (the whole picture).",
               "crop"),
         Value(Cli::Size, "N", "Size of axis of the training grid, " + sizes, gridSize),
+        Value(Cli::TrainSize, "N",
+              "Coarse to fine: evolve on the picture averaged to N x N, then score the best "
+              "programs and the fronts on the grid of --size; N from 2 to --size, with --image."),
         Value(Cli::ValidationPattern, "NAME",
               "A separate validation grid from a built-in pattern (without one, validation uses "
               "the training data)."),

@@ -20,6 +20,7 @@ enum class Cli {
     Image,
     ImageFit,
     Size,
+    TrainSize,
     ValidationPattern,
     ValidationData,
     ValidationImage,

@@ -141,6 +141,17 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
         throw OptionError(std::string(Name(Cli::Pattern)) + "/" + Dashed(Cli::Data) + "/" +
                               Dashed(Cli::Image),
                           kNoTrainingDataMessage);
+    if (options.IsSet(Name(Cli::TrainSize))) {
+        if (config.training.imageFile.empty())
+            throw OptionError(Name(Cli::TrainSize),
+                              "applies to a picture: give " + Dashed(Cli::Image));
+        if (config.noise)
+            throw OptionError(Name(Cli::TrainSize),
+                              "cannot be combined with " + Dashed(Cli::Noise));
+        config.training.trainSize =
+            IntegerInRange(Name(Cli::TrainSize), options.Text(Name(Cli::TrainSize)),
+                           DataGrid::kMinSize, config.training.size);
+    }
 }
 
 // The settings of the schema that quba-cli takes as options: one value, or

@@ -11,15 +11,16 @@ namespace quba {
 
 namespace {
 
-// The grid of a source, or the line saying why there is none.
-Outcome<DataGrid> BuildGrid(const GridSource& source, Cli dataOption, Cli imageOption) {
+// The grid of a source at `size`, or the line saying why there is none.
+Outcome<DataGrid> BuildGrid(const GridSource& source, int32_t size, Cli dataOption,
+                            Cli imageOption) {
     if (source.patternIndex >= 0)
-        return {GeneratePattern(source.patternIndex, source.size), ""};
+        return {GeneratePattern(source.patternIndex, size), ""};
     if (!source.imageFile.empty()) {
-        Outcome<DataGrid> picture = ReadPictureGrid(source.imageFile, source.size, source.fit);
+        Outcome<DataGrid> picture = ReadPictureGrid(source.imageFile, size, source.fit);
         return {std::move(picture.value), Dashed(imageOption) + ": " + picture.message};
     }
-    Outcome<DataGrid> data = ReadDataFile(source.dataFile, source.size);
+    Outcome<DataGrid> data = ReadDataFile(source.dataFile, size);
     data.message = Dashed(dataOption) + ": " + data.message;
     return data;
 }
@@ -27,7 +28,9 @@ Outcome<DataGrid> BuildGrid(const GridSource& source, Cli dataOption, Cli imageO
 } // namespace
 
 Outcome<GridPair> BuildRunGrids(const CliConfig& config) {
-    Outcome<DataGrid> training = BuildGrid(config.training, Cli::Data, Cli::Image);
+    const GridSource& source = config.training;
+    Outcome<DataGrid> training =
+        BuildGrid(source, source.trainSize.value_or(source.size), Cli::Data, Cli::Image);
     if (!training)
         return Outcome<GridPair>::Refused(training.message);
 
@@ -36,12 +39,16 @@ Outcome<GridPair> BuildRunGrids(const CliConfig& config) {
     grids.SetTraining(std::move(*training.value));
     if (grids.FollowsTraining())
         return {std::move(grids), ""};
-    Outcome<DataGrid> validation =
-        BuildGrid(config.validation, Cli::ValidationData, Cli::ValidationImage);
+    Outcome<DataGrid> validation = BuildGrid(config.validation, config.validation.size,
+                                             Cli::ValidationData, Cli::ValidationImage);
     if (!validation)
         return Outcome<GridPair>::Refused(validation.message);
     grids.SetValidation(std::move(*validation.value));
     return {std::move(grids), ""};
+}
+
+Outcome<DataGrid> BuildScoringGrid(const CliConfig& config) {
+    return BuildGrid(config.training, config.training.size, Cli::Data, Cli::Image);
 }
 
 void AddRunNoise(GridPair& grids, const CliConfig& config, RandomGenerator& random) {

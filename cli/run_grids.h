@@ -16,6 +16,9 @@ namespace quba {
 // Both grids from their sources; a data file or picture that is refused or
 // unreadable gives its reader's message, prefixed with its option.
 Outcome<GridPair> BuildRunGrids(const CliConfig& config);
+// With --train-size, the picture at its full --size, on which the run's
+// programs are scored once it has ended.
+Outcome<DataGrid> BuildScoringGrid(const CliConfig& config);
 // Training noise (copied into validation while it follows training), then
 // validation noise, drawn from `random`.
 void AddRunNoise(GridPair& grids, const CliConfig& config, RandomGenerator& random);

@@ -2,6 +2,7 @@
 
 #include "cli/option_table.h"
 #include "core/decimal.h"
+#include "engine/misc.h"
 #include "setup/setting_schema.h"
 
 #include <QJsonArray>
@@ -22,14 +23,33 @@ QJsonObject StepJson(const StepRecord& step) {
             {"bestLength", step.bestLength}};
 }
 
-QJsonObject MemberJson(const BestProgram& member) {
-    return {{"length", static_cast<qint64>(member.nodes.size())},
-            {"training", FloatJson(member.trainingFitness)},
-            {"validation", FloatJson(member.validationFitness)},
-            {"psnr", DoubleJson(Psnr(member.trainingFitness))},
-            {"formulaBytes", static_cast<qint64>(FormulaBytes(member))},
-            {"generation", member.generation},
-            {"best", QString::fromStdString(member.text)}};
+// The formula with its constants as they are, and its node codes.
+void AddExactFormula(QJsonObject& json, const BestProgram& program, const std::string& outputName) {
+    json["exact"] = QString::fromStdString(
+        ExactOutputText(outputName, *program.problem, program.nodes.data(), program.scaling));
+    QJsonArray nodes;
+    for (int32_t code : program.nodes)
+        nodes.append(code);
+    json["nodes"] = nodes;
+}
+
+QJsonObject MemberJson(const BestProgram& member, const std::string& outputName) {
+    QJsonObject json{{"length", static_cast<qint64>(member.nodes.size())},
+                     {"training", FloatJson(member.trainingFitness)},
+                     {"validation", FloatJson(member.validationFitness)},
+                     {"psnr", DoubleJson(Psnr(member.trainingFitness))},
+                     {"formulaBytes", static_cast<qint64>(FormulaBytes(member))},
+                     {"generation", member.generation},
+                     {"best", QString::fromStdString(member.text)}};
+    AddExactFormula(json, member, outputName);
+    return json;
+}
+
+QJsonArray FrontJson(const std::vector<BestProgram>& front, const std::string& outputName) {
+    QJsonArray members;
+    for (const BestProgram& member : front)
+        members.append(MemberJson(member, outputName));
+    return members;
 }
 
 // A typed setting as the record writes it: a number, or a choice's name.
@@ -78,7 +98,7 @@ QJsonObject RunSettingsJson(const RunSettings& run) {
     return settings;
 }
 
-QJsonObject PopulationJson(const PopulationRecord& population) {
+QJsonObject PopulationJson(const PopulationRecord& population, const std::string& outputName) {
     QJsonArray history;
     for (const StepRecord& step : population.history)
         history.append(StepJson(step));
@@ -97,12 +117,12 @@ QJsonObject PopulationJson(const PopulationRecord& population) {
     json["compressionRatio"] = figures ? DoubleJson(figures->compressionRatio) : QJsonValue();
     json["psnr"] = figures ? DoubleJson(figures->psnr) : QJsonValue();
     json["validationPsnr"] = figures ? DoubleJson(figures->validationPsnr) : QJsonValue();
-    if (population.front) {
-        QJsonArray front;
-        for (const BestProgram& member : *population.front)
-            front.append(MemberJson(member));
-        json["front"] = front;
-    }
+    if (population.bestProgram)
+        AddExactFormula(json, *population.bestProgram, outputName);
+    if (population.front)
+        json["front"] = FrontJson(*population.front, outputName);
+    if (population.bytesFront)
+        json["bytesFront"] = FrontJson(*population.bytesFront, outputName);
     return json;
 }
 
@@ -122,14 +142,18 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder)
         population.rawBytes = RawBytes(config.training.size);
         if (const auto& best = recorder.Best(i)) {
             population.best = best->text;
+            population.bestProgram = best;
             population.figures = FiguresOf(*best);
             population.rawBytes = population.figures->rawBytes;
         }
-        if (config.settings.keepFronts)
+        if (config.settings.keepFronts) {
             population.front = recorder.Front(i);
+            population.bytesFront = recorder.BytesFront(i);
+        }
         record.populations.push_back(std::move(population));
     }
     record.memo = recorder.Memo();
+    record.outputName = config.outputName;
     return record;
 }
 
@@ -149,7 +173,7 @@ QJsonValue DoubleJson(double value) {
 QByteArray RunRecordJson(const RunRecord& record) {
     QJsonArray populations;
     for (const PopulationRecord& population : record.populations)
-        populations.append(PopulationJson(population));
+        populations.append(PopulationJson(population, record.outputName));
     const QJsonObject root{{"settings", RunSettingsJson(record.settings)},
                            {"populations", populations},
                            {"memo", QString::fromStdString(record.memo)}};

@@ -24,15 +24,18 @@ struct PopulationRecord {
     int32_t generations = 0;
     std::vector<StepRecord> history;
     std::string best; // output name, "=" and the program text; empty when never stepped
+    std::optional<BestProgram> bestProgram; // none when never stepped
     int64_t rawBytes = 0;
-    std::optional<FormulaFigures> figures;         // none when never stepped
-    std::optional<std::vector<BestProgram>> front; // none when fronts were not kept
+    std::optional<FormulaFigures> figures;              // none when never stepped
+    std::optional<std::vector<BestProgram>> front;      // none when fronts were not kept
+    std::optional<std::vector<BestProgram>> bytesFront; // the same by formula bytes
 };
 
 struct RunRecord {
     RunSettings settings; // the problem's and the evaluation's; the populations' are their own
     std::vector<PopulationRecord> populations;
     std::string memo;
+    std::string outputName;
 };
 
 RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder);

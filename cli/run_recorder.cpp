@@ -1,6 +1,7 @@
 #include "cli/run_recorder.h"
 
 #include "engine/front.h"
+#include "engine/rescore.h"
 
 #include <utility>
 
@@ -36,6 +37,8 @@ void RunRecorder::Stepped(const StepReport& report) {
     memo_ = report.bestText;
     if (report.front)
         fronts_[report.population] = *report.front;
+    if (report.bytesFront)
+        bytesFronts_[report.population] = *report.bytesFront;
     times_.evaluationWall += report.times.evaluationWall;
     times_.evaluationCpu += report.times.evaluationCpu;
     times_.restWall += report.times.restWall;
@@ -47,10 +50,21 @@ void RunRecorder::Ended(bool) {
 }
 
 void RunRecorder::CompleteFronts(FitnessEvaluators& evaluators) {
-    for (auto& front : fronts_)
-        for (BestProgram& member : front)
-            if (NeedsCompletion(member))
-                CompleteFrontMember(member, outputName_, evaluators);
+    for (auto* fronts : {&fronts_, &bytesFronts_})
+        for (auto& front : *fronts)
+            for (BestProgram& member : front)
+                if (NeedsCompletion(member))
+                    CompleteFrontMember(member, outputName_, evaluators);
+}
+
+void RunRecorder::Rescore(const std::shared_ptr<const Problem>& problem,
+                          FitnessEvaluators& evaluators) {
+    for (auto& best : best_)
+        if (best)
+            best = Rescored(*best, problem, outputName_, evaluators);
+    for (auto* fronts : {&fronts_, &bytesFronts_})
+        for (auto& front : *fronts)
+            front = RescoredFront(front, problem, outputName_, evaluators);
 }
 
 bool RunRecorder::KeepGoing() {

@@ -56,9 +56,16 @@ public:
         return fronts_[population];
     }
     [[nodiscard]] const std::array<std::vector<BestProgram>, 4>& Fronts() const { return fronts_; }
+    // The same by formula bytes.
+    [[nodiscard]] const std::vector<BestProgram>& BytesFront(int32_t population) const {
+        return bytesFronts_[population];
+    }
     // Computes the validation error and text of every front member once the
     // run is over.
     void CompleteFronts(FitnessEvaluators& evaluators);
+    // Scores the best programs and the fronts on another problem's cases
+    // (the picture at its full size, after a run on a coarse one).
+    void Rescore(const std::shared_ptr<const Problem>& problem, FitnessEvaluators& evaluators);
     // The best program's output on the training grid at the last step.
     [[nodiscard]] const std::optional<DataGrid>& LastTrainingPicture() const {
         return trainingPicture_;
@@ -79,6 +86,7 @@ private:
     std::string memo_;
     std::array<std::optional<BestProgram>, 4> best_;
     std::array<std::vector<BestProgram>, 4> fronts_;
+    std::array<std::vector<BestProgram>, 4> bytesFronts_;
     std::optional<DataGrid> trainingPicture_;
     StepTimes times_;
 };

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <system_error>
 #include <vector>
 
@@ -28,8 +29,8 @@ bool IsBlank(char ch) {
 }
 
 // The 32-bit float of a decimal token, or nothing when it reads as 0 (an
-// underflow included) or lies beyond the 32-bit range.
-std::optional<float> TokenValue(std::string_view token) {
+// underflow included; unless `zeroAllowed`) or lies beyond the 32-bit range.
+std::optional<float> TokenValue(std::string_view token, bool zeroAllowed) {
     // from_chars takes no leading plus sign.
     if (!token.empty() && token.front() == '+')
         token.remove_prefix(1);
@@ -37,9 +38,24 @@ std::optional<float> TokenValue(std::string_view token) {
     const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
     if (error != std::errc{} || end != token.data() + token.size())
         return std::nullopt;
-    if (value == 0 || !std::isfinite(value))
+    if ((value == 0 && !zeroAllowed) || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+constexpr std::string_view kNotANumber = "nan";
+
+// The length of the line that marks a file as one this program wrote, with
+// its line end; 0 when the text does not begin with it.
+size_t MarkLength(std::string_view text) {
+    if (text.substr(0, kWrittenGridMark.size()) != kWrittenGridMark)
+        return 0;
+    const std::string_view end = text.substr(kWrittenGridMark.size());
+    if (end.substr(0, 1) == "\n")
+        return kWrittenGridMark.size() + 1;
+    if (end.substr(0, 2) == "\r\n")
+        return kWrittenGridMark.size() + 2;
+    return 0;
 }
 
 // Collects the first size x size values of a text that may arrive in pieces.
@@ -51,6 +67,9 @@ public:
         : size_(size), wanted_(static_cast<size_t>(size) * static_cast<size_t>(size)) {
         values_.reserve(wanted_);
     }
+
+    // A file this program wrote: its zeros and "nan" are values.
+    void TakeWrittenValues() { written_ = true; }
 
     // Reads values from `text` until enough are there or the text ends, and
     // returns how much of it was read; npos at a token that is refused. When
@@ -64,12 +83,21 @@ public:
                 ++pos;
             if (pos == text.size())
                 return pos;
+            if (written_ && text.substr(pos, kNotANumber.size()) == kNotANumber &&
+                (text.size() - pos == kNotANumber.size() ||
+                 IsBlank(text[pos + kNotANumber.size()]))) {
+                values_.push_back(std::numeric_limits<float>::quiet_NaN());
+                pos += kNotANumber.size();
+                continue;
+            }
             const size_t length = DecimalPrefixLength(text.substr(pos));
-            if (length == 0 || length > kLongestToken)
-                return std::string_view::npos;
+            // Near the end, what follows may still make a number of it ("-"
+            // and "2.5").
             if (!last && text.size() - pos - length < kLookahead)
                 return pos;
-            const std::optional<float> value = TokenValue(text.substr(pos, length));
+            if (length == 0 || length > kLongestToken)
+                return std::string_view::npos;
+            const std::optional<float> value = TokenValue(text.substr(pos, length), written_);
             if (!value)
                 return std::string_view::npos;
             values_.push_back(*value);
@@ -92,6 +120,7 @@ public:
 private:
     int32_t size_;
     size_t wanted_;
+    bool written_ = false;
     std::vector<float> values_;
 };
 
@@ -121,6 +150,13 @@ StreamVerdict ReadStream(std::istream& in, ValueReader& reader) {
         if (total > kLargestDataFile)
             return StreamVerdict::TooLarge;
         pending.append(chunk.data(), got);
+        if (total == got) {
+            const size_t mark = MarkLength(pending);
+            if (mark > 0) {
+                reader.TakeWrittenValues();
+                pending.erase(0, mark);
+            }
+        }
         const size_t read = reader.Read(pending, false);
         if (read == std::string_view::npos)
             return StreamVerdict::Refused;
@@ -153,7 +189,10 @@ Outcome<DataGrid> ParseDataText(std::string_view text, int32_t size) {
     if (!ValidSize(size))
         return Refused(kSizeMessage);
     ValueReader reader(size);
-    if (reader.Read(text, true) == std::string_view::npos || !reader.Complete())
+    const size_t mark = MarkLength(text);
+    if (mark > 0)
+        reader.TakeWrittenValues();
+    if (reader.Read(text.substr(mark), true) == std::string_view::npos || !reader.Complete())
         return Refused(kFormatMessage);
     return {reader.Grid(), {}};
 }
@@ -178,7 +217,7 @@ Outcome<DataGrid> ReadDataFile(const std::string& path, int32_t size) {
 }
 
 std::string DataFileText(const DataGrid& grid) {
-    std::string text;
+    std::string text = std::string(kWrittenGridMark) + "\n";
     for (int32_t r = 0; r < grid.Size(); ++r) {
         for (int32_t c = 0; c < grid.Size(); ++c) {
             if (c > 0)

@@ -30,8 +30,14 @@ Outcome<DataGrid> ParseDataText(std::string_view text, int32_t size);
 // numbers do not end within kLargestDataFile bytes is refused saying so.
 Outcome<DataGrid> ReadDataFile(const std::string& path, int32_t size);
 
-// One row a line, values separated by tabs, each written so that it reads
-// back as the same 32-bit float.
+// The first line of every grid this program writes. A file that begins with
+// it may hold zeros and "nan" (a failed cell of a program's output), so that
+// it reads back as the grid it was written from; any other file keeps the
+// rule that refuses them.
+inline constexpr std::string_view kWrittenGridMark = "QUBA grid";
+
+// The mark's line, then one row a line, values separated by tabs, each
+// written so that it reads back as the same 32-bit float.
 std::string DataFileText(const DataGrid& grid);
 
 } // namespace quba

@@ -13,10 +13,10 @@ bool SizeAccuracyFront::Consider(const Generation& ranked, int32_t generation) {
         const float error = individual->rawFitness;
         if (!std::isfinite(error))
             continue;
-        const auto length = static_cast<size_t>(individual->length);
-        if (byLength_.size() <= length)
-            byLength_.resize(length + 1);
-        Candidate& candidate = byLength_[length];
+        const auto size = static_cast<size_t>(sizeOf_ ? sizeOf_(*individual) : individual->length);
+        if (bySize_.size() <= size)
+            bySize_.resize(size + 1);
+        Candidate& candidate = bySize_[size];
         if (!candidate.nodes.empty() && !(error < candidate.error))
             continue;
         candidate.nodes.assign(individual->nodes.begin(),
@@ -34,7 +34,7 @@ SizeAccuracyFront::Members(int32_t population, uint32_t seed,
                            const std::shared_ptr<const Problem>& problem) const {
     std::vector<BestProgram> members;
     float lowest = std::numeric_limits<float>::infinity();
-    for (const Candidate& candidate : byLength_) {
+    for (const Candidate& candidate : bySize_) {
         if (candidate.nodes.empty() || !(candidate.error < lowest))
             continue;
         lowest = candidate.error;

@@ -10,6 +10,7 @@
 #include "engine/population.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,13 +20,22 @@ namespace quba {
 
 class SizeAccuracyFront {
 public:
+    // What a program's size is: its length, or another measure, such as its
+    // bytes.
+    using SizeOf = std::function<int64_t(const Individual& individual)>;
+
+    // A front by length.
+    SizeAccuracyFront() = default;
+    // A front by the size `sizeOf` measures.
+    explicit SizeAccuracyFront(SizeOf sizeOf) : sizeOf_(std::move(sizeOf)) {}
+
     // Takes note of every program of an evaluated buffer in ranked order, so
-    // that of two programs of one length and error the first seen stays.
+    // that of two programs of one size and error the first seen stays.
     // A failed program (an error that is not finite) is never a member.
-    // True when some length got a better program.
+    // True when some size got a better program.
     bool Consider(const Generation& ranked, int32_t generation);
 
-    // The members by increasing length, with strictly decreasing training
+    // The members by increasing size, with strictly decreasing training
     // errors, as best programs of `population` of the run that `problem`
     // belongs to; their validation error and text are left for
     // CompleteFrontMember.
@@ -39,7 +49,8 @@ private:
         float error = 0;
         int32_t generation = 0;
     };
-    std::vector<Candidate> byLength_; // index: length; an empty program marks no candidate
+    SizeOf sizeOf_;
+    std::vector<Candidate> bySize_; // index: size; an empty program marks no candidate
 };
 
 // Whether a member still lacks its validation error and text.

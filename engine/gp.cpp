@@ -1,5 +1,6 @@
 #include "engine/gp.h"
 
+#include "engine/formula_size.h"
 #include "engine/gp_pop.h"
 #include "engine/init.h"
 #include "engine/misc.h"
@@ -26,6 +27,12 @@ std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& 
         run->keepFronts = settings.keepFronts;
         run->search = settings.search;
         run->runTable.problem = BuildProblem(settings.problem, functions);
+        const std::shared_ptr<const Problem> problem = run->runTable.problem;
+        for (SizeAccuracyFront& front : run->bytesFronts)
+            front = SizeAccuracyFront([problem](const Individual& individual) {
+                return FormulaBytes(*problem, individual.nodes.data(), individual.length,
+                                    individual.scaling.has_value());
+            });
         const auto count = static_cast<int32_t>(settings.populations.size());
         for (int32_t i = 0; i < count; ++i)
             run->runTable.populations[i] = CreatePopulation(settings.populations[i]);
@@ -117,6 +124,8 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     SortByFitness(population);
     const Individual& best = *population.Current()[0];
     const bool frontChanged = run.keepFronts && run.fronts[i].Consider(population.Current(), g);
+    const bool bytesFrontChanged =
+        run.keepFronts && run.bytesFronts[i].Consider(population.Current(), g);
 
     const auto validation = static_cast<float>(
         ValidationFitness(run.evaluators, problem, best.nodes.data(), best.scaling));
@@ -143,6 +152,8 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     report.bestText = JoinedBestTexts(counters);
     if (frontChanged)
         report.front = run.fronts[i].Members(i, run.seeds[i], run.runTable.problem);
+    if (bytesFrontChanged)
+        report.bytesFront = run.bytesFronts[i].Members(i, run.seeds[i], run.runTable.problem);
     const Stopwatch::Lap rest = stopwatch.Next();
     report.times = {evaluation.wall, evaluation.cpu, rest.wall, rest.cpu};
     outlet.Stepped(report);

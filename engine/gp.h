@@ -49,7 +49,8 @@ struct Run {
     std::array<uint32_t, 4> seeds{}; // what StartPopulation seeded each population with
     bool keepFronts = true;
     SearchValues search;
-    std::array<SizeAccuracyFront, 4> fronts;
+    std::array<SizeAccuracyFront, 4> fronts;      // by length
+    std::array<SizeAccuracyFront, 4> bytesFronts; // by formula bytes
 };
 
 // Seconds since 1970, the seed of every population.

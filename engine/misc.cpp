@@ -1,6 +1,9 @@
 #include "engine/misc.h"
 
+#include <array>
+#include <charconv>
 #include <cstdio>
+#include <functional>
 
 #include <utility>
 
@@ -44,34 +47,66 @@ void SortByFitness(Population& population) {
     QuickSort(buffer, 0, static_cast<int32_t>(buffer.size()) - 1);
 }
 
-std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_t& position) {
+namespace {
+
+using TerminalName = std::function<std::string(const NodeEntry&)>;
+
+// The program text's walk, with the text of each terminal from `terminal`.
+std::string Text(const NodeEntry* nodeTable, const int32_t* nodes, int32_t& position,
+                 const TerminalName& terminal) {
     const NodeEntry& node = nodeTable[nodes[position]];
     switch (node.arityMinus1) {
     case 0: {
         ++position;
-        std::string a = ProgramText(nodeTable, nodes, position);
+        std::string a = Text(nodeTable, nodes, position, terminal);
         return node.name + " (" + a + ") ";
     }
     case 1: {
         ++position;
-        std::string a = ProgramText(nodeTable, nodes, position);
+        std::string a = Text(nodeTable, nodes, position, terminal);
         ++position;
-        std::string b = ProgramText(nodeTable, nodes, position);
+        std::string b = Text(nodeTable, nodes, position, terminal);
         return " (" + a + node.name + b + ") ";
     }
     case 3: {
         std::string args[4];
         for (std::string& arg : args) {
             ++position;
-            arg = ProgramText(nodeTable, nodes, position);
+            arg = Text(nodeTable, nodes, position, terminal);
         }
         const char sign = PrimitiveOf(node.primitive).symbol;
         return " (if " + args[0] + " " + sign + " " + args[1] + " then " + args[2] + " else " +
                args[3] + ") ";
     }
     default:
-        return node.name;
+        return terminal(node);
     }
+}
+
+// The shortest decimal that reads back as the same float.
+std::string ExactNumber(float value) {
+    std::array<char, 32> text{};
+    char* end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    return std::string(text.data(), end);
+}
+
+} // namespace
+
+std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_t& position) {
+    return Text(nodeTable, nodes, position, [](const NodeEntry& node) { return node.name; });
+}
+
+std::string ExactOutputText(const std::string& outputName, const Problem& problem,
+                            const int32_t* nodes, const std::optional<Scaling>& scaling) {
+    std::string text = outputName + "=";
+    if (scaling)
+        text += ExactNumber(scaling->offset) + "+" + ExactNumber(scaling->factor) + "*";
+    int32_t position = 0;
+    return text + Text(problem.nodeTable.data(), nodes, position, [&](const NodeEntry& node) {
+               return node.type == NodeType::Constant
+                          ? ExactNumber(problem.constants[static_cast<size_t>(node.terminalIndex)])
+                          : node.name;
+           });
 }
 
 namespace {

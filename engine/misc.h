@@ -22,5 +22,9 @@ std::string ProgramText(const NodeEntry* nodeTable, const int32_t* nodes, int32_
 // with a linear scaling "a+b*" before it ("C=0.1234+2.5* (X*Y) ").
 std::string OutputText(const std::string& outputName, const Problem& problem, const int32_t* nodes,
                        const std::optional<Scaling>& scaling);
+// The same text with every constant, and the scaling's a and b, written as
+// the shortest decimal that reads back as the same float ("0.392", "1e-05").
+std::string ExactOutputText(const std::string& outputName, const Problem& problem,
+                            const int32_t* nodes, const std::optional<Scaling>& scaling);
 
 } // namespace quba

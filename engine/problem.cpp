@@ -121,6 +121,18 @@ std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const Functio
     return problem;
 }
 
+std::shared_ptr<Problem> ProblemOnGrids(const Problem& problem, const DataGrid& training,
+                                        const DataGrid& validation, bool useTrainingData) {
+    auto moved = std::make_shared<Problem>(problem);
+    ProblemValues grids;
+    grids.training = training;
+    grids.validation = validation;
+    grids.useTrainingData = useTrainingData;
+    BuildFitnessCases(*moved, grids);
+    moved->paused = false;
+    return moved;
+}
+
 int32_t AddOwnConstant(Problem& problem, float value) {
     const int32_t firstConstant = problem.functionCount + problem.variableCount;
     NodeEntry entry = problem.nodeTable[static_cast<size_t>(firstConstant)];

@@ -95,4 +95,9 @@ std::string ConstantName(float value);
 // between generation steps, while no evaluation runs.
 int32_t AddOwnConstant(Problem& problem, float value);
 
+// The same problem (node table, constants) over other grids: the training
+// grid and, unless `useTrainingData`, a validation grid of its own.
+std::shared_ptr<Problem> ProblemOnGrids(const Problem& problem, const DataGrid& training,
+                                        const DataGrid& validation, bool useTrainingData);
+
 } // namespace quba

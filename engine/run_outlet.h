@@ -53,6 +53,8 @@ struct StepReport {
     // members by increasing length, their validation errors and texts not
     // yet computed (see CompleteFrontMember).
     std::optional<std::vector<BestProgram>> front;
+    // The same by formula bytes (engine/formula_size.h).
+    std::optional<std::vector<BestProgram>> bytesFront;
     StepTimes times;
 };
 

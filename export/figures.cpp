@@ -1,29 +1,15 @@
 #include "export/figures.h"
 
+#include "engine/formula_size.h"
+
 #include <cmath>
 #include <limits>
-#include <set>
 
 namespace quba {
 
-int64_t FormulaBytes(const Problem& problem, const std::vector<int32_t>& nodes) {
-    const int32_t firstConstant = problem.functionCount + problem.variableCount;
-    std::set<int32_t> constants;
-    for (int32_t code : nodes)
-        if (code >= firstConstant)
-            constants.insert(code);
-    const auto symbols = static_cast<uint64_t>(firstConstant) + constants.size();
-    int64_t bitsPerNode = 0;
-    while ((uint64_t{1} << bitsPerNode) < symbols)
-        ++bitsPerNode;
-    const int64_t bits = static_cast<int64_t>(nodes.size()) * bitsPerNode +
-                         32 * static_cast<int64_t>(constants.size());
-    return (bits + 7) / 8;
-}
-
 int64_t FormulaBytes(const BestProgram& program) {
-    const int64_t scaling = program.scaling ? 2 * sizeof(float) : 0;
-    return FormulaBytes(*program.problem, program.nodes) + scaling;
+    return FormulaBytes(*program.problem, program.nodes.data(),
+                        static_cast<int32_t>(program.nodes.size()), program.scaling.has_value());
 }
 
 int64_t RawBytes(int32_t side) {

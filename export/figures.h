@@ -8,12 +8,8 @@
 
 namespace quba {
 
-// The formula's size in bytes: each node a code of w bits, w the bits that
-// number the run's functions, the two variables and the distinct constants
-// the formula uses; then 4 bytes for each of those constants' values; the
-// whole rounded up to whole bytes.
-int64_t FormulaBytes(const Problem& problem, const std::vector<int32_t>& nodes);
-// The same for a best program, its linear scaling's two floats counted.
+// The formula's size in bytes (engine/formula_size.h), its linear scaling's
+// two floats counted.
 int64_t FormulaBytes(const BestProgram& program);
 // The picture as 8-bit grey: one byte a cell.
 int64_t RawBytes(int32_t side);

@@ -81,9 +81,9 @@ DataGrid PnmGrid(const PnmPicture& picture, int32_t size, PictureFit fit) {
         size, fit);
 }
 
-std::string TooLarge(int64_t width, int64_t height) {
+std::string TooLarge(int64_t width, int64_t height, int64_t limit) {
     return "it is " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels, which would need more than 256 MiB to decode";
+           " pixels, which would need more than " + std::to_string(limit >> 20) + " MiB to decode";
 }
 
 std::string NotAPicture() {
@@ -96,11 +96,11 @@ Outcome<DataGrid> Refused(std::string message) {
 }
 
 Outcome<DataGrid> PnmOutcome(std::string_view bytes, const PnmHeader& header, int32_t size,
-                             PictureFit fit) {
+                             PictureFit fit, int64_t limit) {
     if (header.width == 0 || header.height == 0)
         return Refused("it has no pixels");
-    if (header.SampleMemory() > kPictureMemoryLimit)
-        return Refused(TooLarge(header.width, header.height));
+    if (header.SampleMemory() > limit)
+        return Refused(TooLarge(header.width, header.height, limit));
     std::string error;
     const std::optional<PnmPicture> picture = ReadPnmSamples(bytes, header, error);
     if (!picture)
@@ -112,6 +112,20 @@ Outcome<DataGrid> PnmOutcome(std::string_view bytes, const PnmHeader& header, in
 bool IsAnimatedWebp(std::string_view bytes) {
     constexpr size_t kFlags = 20;
     return bytes.size() > kFlags && bytes.substr(12, 4) == "VP8X" && (bytes[kFlags] & 0x02) != 0;
+}
+
+// The size the decoder draws into. A GIF's frames are drawn on its logical
+// screen, which may be far larger than the first frame the reader reports.
+QSize DrawnSize(std::string_view bytes, const QImageReader& reader) {
+    QSize size = reader.size();
+    if (size.isValid() && reader.format() == "gif" && bytes.size() >= 10) {
+        const auto word = [&](size_t at) {
+            return static_cast<int>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+        };
+        size = size.expandedTo(QSize(word(6), word(8)));
+    }
+    return size;
 }
 
 // What decoding a picture of this size costs: the image in the reader's
@@ -138,10 +152,11 @@ bool DecoderFoundItCut(const std::vector<std::string>& lines) {
     return AnyLineSays(lines, "premature end") || AnyLineSays(lines, "bad huffman code");
 }
 
-Outcome<DataGrid> DecodedOutcome(const std::string& bytes, int32_t size, PictureFit fit) {
+Outcome<DataGrid> DecodedOutcome(const std::string& bytes, int32_t size, PictureFit fit,
+                                 int64_t limit) {
     // Qt counts four bytes a pixel whatever the format; the estimate below
     // holds the real limit.
-    QImageReader::setAllocationLimit(static_cast<int>(4 * (kPictureMemoryLimit >> 20)));
+    QImageReader::setAllocationLimit(static_cast<int>(4 * (limit >> 20)));
     QBuffer buffer;
     buffer.setData(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
     buffer.open(QIODevice::ReadOnly);
@@ -151,21 +166,21 @@ Outcome<DataGrid> DecodedOutcome(const std::string& bytes, int32_t size, Picture
     reader.setAutoTransform(true);
     if (!reader.canRead())
         return Refused(NotAPicture());
-    const QSize declared = reader.size();
+    const QSize declared = DrawnSize(bytes, reader);
     if (declared.isValid()) {
         if (declared.isEmpty())
             return Refused("it has no pixels");
-        if (DecodingMemory(bytes, reader, declared) > kPictureMemoryLimit)
-            return Refused(TooLarge(declared.width(), declared.height()));
+        if (DecodingMemory(bytes, reader, declared) > limit)
+            return Refused(TooLarge(declared.width(), declared.height(), limit));
     } else {
-        QImageReader::setAllocationLimit(static_cast<int>(kPictureMemoryLimit >> 20));
+        QImageReader::setAllocationLimit(static_cast<int>(limit >> 20));
     }
     const QByteArray format = reader.format();
     QImage image;
     const bool read = reader.read(&image) && !image.isNull();
     const std::vector<std::string> lines = messages.Lines();
     if (!read && AnyLineSays(lines, "allocation limit") && declared.isValid())
-        return Refused(TooLarge(declared.width(), declared.height()));
+        return Refused(TooLarge(declared.width(), declared.height(), limit));
     if (!read || DecoderFoundItCut(lines) ||
         !IsComplete(bytes,
                     std::string_view(format.constData(), static_cast<size_t>(format.size()))))
@@ -212,12 +227,12 @@ QStringList PictureFormats() {
     return {names.begin(), names.end()};
 }
 
-Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit) {
+Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit, int64_t limit) {
     try {
         if (const std::optional<PnmHeader> header = ReadPnmHeader(bytes))
-            return PnmOutcome(bytes, *header, size, fit);
+            return PnmOutcome(bytes, *header, size, fit, limit);
         KeepPixelChunks(bytes);
-        return DecodedOutcome(bytes, size, fit);
+        return DecodedOutcome(bytes, size, fit, limit);
     } catch (const std::bad_alloc&) {
         return Refused("there is not enough memory to decode it");
     }

@@ -37,8 +37,10 @@ bool HoldsPicture(const std::string& path);
 // A file that cannot be opened gives "Cannot open file" and its name; a
 // refused picture "Cannot read the picture", its name and why.
 Outcome<DataGrid> ReadPictureGrid(const std::string& path, int32_t size, PictureFit fit);
-// The same for the bytes of a picture file; the message says only why.
-Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit);
+// The same for the bytes of a picture file; the message says only why. A
+// picture that would need more than `limit` bytes to decode is refused.
+Outcome<DataGrid> PictureGrid(std::string bytes, int32_t size, PictureFit fit,
+                              int64_t limit = kPictureMemoryLimit);
 
 // The grid of a decoded image.
 DataGrid ImageGrid(const QImage& image, int32_t size, PictureFit fit);

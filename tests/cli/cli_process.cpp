@@ -2,6 +2,7 @@
 
 #include "cli/run_grids.h"
 #include "cli/start_checks.h"
+#include "data/data_file.h"
 
 #include <QFile>
 #include <QProcess>
@@ -40,7 +41,10 @@ QStringList SmallRun() {
 std::vector<float> ReadFloats(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    std::istringstream in(file.readAll().toStdString());
+    std::string text = file.readAll().toStdString();
+    // The line that marks a grid this program wrote.
+    const std::string mark = std::string(quba::kWrittenGridMark) + "\n";
+    std::istringstream in(text.substr(text.rfind(mark, 0) == 0 ? mark.size() : 0));
     std::vector<float> values;
     for (std::string token; in >> token;)
         values.push_back(std::strtof(token.c_str(), nullptr));

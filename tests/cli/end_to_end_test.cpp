@@ -140,6 +140,44 @@ TEST_F(EndToEnd, OutputsGoToDevicesAndPipes) {
     }
 }
 
+TEST_F(EndToEnd, CoarseToFineEvolvesSmallAndScoresAtFullSize) {
+    QImage picture(48, 48, QImage::Format_Grayscale8);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            picture.scanLine(y)[x] = static_cast<uchar>((x * 5 + y * 3) % 256);
+    ASSERT_TRUE(picture.save(Path("ramp.png")));
+    const QStringList image = {"--image", Path("ramp.png"), "--size", "24"};
+    const std::vector<float> full = SavedTraining(image);
+    const CliResult run = RunCli(SmallRun() + image +
+                                 QStringList{"--train-size", "6", "--linear-scaling", "--json", "-",
+                                             "--save-output", Path("out.txt")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonObject population = Json(run.out)["populations"].toArray()[0].toObject();
+    // The run's own figures are on 6 x 6 cells; the record's on the 24 x 24
+    // grid, which the redraw covers.
+    const std::vector<float> output = ReadFloats(Path("out.txt"));
+    ASSERT_EQ(output.size(), full.size());
+    double sum = 0;
+    for (size_t k = 0; k < full.size(); ++k)
+        sum += (static_cast<double>(full[k]) - output[k]) * (full[k] - output[k]);
+    EXPECT_NEAR(population["psnr"].toDouble(), 10 * std::log10(4 / (sum / full.size())), 1e-3);
+    EXPECT_EQ(population["rawBytes"].toInt(), 576);
+    for (const QJsonValue& member : population["front"].toArray())
+        EXPECT_TRUE(member["best"].toString().startsWith("C="));
+
+    for (const auto& [arguments, line] : std::vector<std::pair<QStringList, std::string>>{
+             {{"--pattern", "cup", "--train-size", "4"},
+              "--train-size: applies to a picture: give --image"},
+             {image + QStringList{"--train-size", "25"},
+              "--train-size: not an integer from 2 to 24: '25'"},
+             {image + QStringList{"--train-size", "8", "--noise", "0.1"},
+              "--train-size: cannot be combined with --noise"}}) {
+        const CliResult refused = RunCli(arguments);
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_EQ(refused.err, line + "\n");
+    }
+}
+
 TEST_F(EndToEnd, PicturesBecomeGridsAndBadOnesAreRefusedNamingTheFile) {
     // Columns of grey 0, 60, 120, 180 over two rows: cropped, columns 1 and 2.
     QImage picture(4, 2, QImage::Format_Grayscale8);

@@ -202,8 +202,10 @@ TEST_F(FormulaOutputs, FrontsAreRecordedAndExportedAndLeaveTheRunAsItIs) {
         ASSERT_FALSE(front.isEmpty());
         for (const QJsonValue& value : front) {
             const QJsonObject member = value.toObject();
-            EXPECT_EQ(member.keys(), QStringList({"best", "formulaBytes", "generation", "length",
-                                                  "psnr", "training", "validation"}));
+            EXPECT_EQ(member.keys(),
+                      QStringList({"best", "exact", "formulaBytes", "generation", "length", "nodes",
+                                   "psnr", "training", "validation"}));
+            EXPECT_EQ(member["nodes"].toArray().size(), member["length"].toInt());
             EXPECT_TRUE(member["best"].toString().startsWith("C="));
             EXPECT_NEAR(member["psnr"].toDouble(),
                         10 * std::log10(4 / member["training"].toDouble()), 1e-9);
@@ -212,8 +214,18 @@ TEST_F(FormulaOutputs, FrontsAreRecordedAndExportedAndLeaveTheRunAsItIs) {
                                          .arg(member["length"].toInt());
             EXPECT_TRUE(c.contains(function)) << function.toStdString();
         }
-        // Without the front the record is the same, less the front.
+        // The front by bytes: sizes rise and errors fall.
+        const QJsonArray bytesFront = population["bytesFront"].toArray();
+        ASSERT_FALSE(bytesFront.isEmpty());
+        for (qsizetype k = 1; k < bytesFront.size(); ++k) {
+            EXPECT_GT(bytesFront[k]["formulaBytes"].toInt(),
+                      bytesFront[k - 1]["formulaBytes"].toInt());
+            EXPECT_LT(bytesFront[k]["training"].toDouble(),
+                      bytesFront[k - 1]["training"].toDouble());
+        }
+        // Without the fronts the record is the same, less the fronts.
         population.remove("front");
+        population.remove("bytesFront");
         stripped.append(population);
     }
     record["populations"] = stripped;

@@ -85,6 +85,9 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     problem->functionCount = 2;
     problem->variableCount = 2;
     problem->trainingSide = 30;
+    problem->nodeTable = {NodeEntry{1, "+"}, NodeEntry{1, "-"},
+                          NodeEntry{-1, "X", nullptr, 0, NodeType::Variable},
+                          NodeEntry{-1, "Y", nullptr, 1, NodeType::Variable}};
     BestProgram best;
     best.population = 1;
     best.text = "C=X";
@@ -117,6 +120,9 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     const QJsonObject second = populations[1].toObject();
     EXPECT_EQ(second["seed"].toInteger(), 9);
     EXPECT_EQ(second["best"].toString(), "C=X");
+    // The formula as it is, and its codes.
+    EXPECT_EQ(second["exact"].toString(), "C= (X+Y) ");
+    EXPECT_EQ(second["nodes"].toArray(), (QJsonArray{0, 2, 3}));
     EXPECT_EQ(second["formulaBytes"].toInt(), 1);
     EXPECT_EQ(second["compressionRatio"].toDouble(), 900.0);
     EXPECT_NEAR(second["psnr"].toDouble(), 20.0, 1e-6);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <utility>
 
@@ -114,6 +115,22 @@ protected:
         return text;
     }
 };
+
+TEST_F(ProgramTextTest, TheExactTextWritesEveryConstantAsItIs) {
+    // Constants of their own whose one-digit names say little of them.
+    Problem& problem = scope.problem();
+    const int32_t third = AddOwnConstant(problem, 1.0f / 3);
+    const int32_t tiny = AddOwnConstant(problem, -1.17549435e-38f);
+    const std::vector<int32_t> program = {scope.Code("+"), third, scope.Code("*"), tiny,
+                                          scope.Code("X")};
+    EXPECT_EQ(OutputText("C", problem, program.data(), std::nullopt), "C= (0.300+ (-0.000*X) ) ");
+    EXPECT_EQ(ExactOutputText("C", problem, program.data(), std::nullopt),
+              "C= (0.33333334+ (-1.1754944e-38*X) ) ");
+    EXPECT_EQ(ExactOutputText("C", problem, program.data(), Scaling{0.1f, -2.5f}),
+              "C=0.1+-2.5* (0.33333334+ (-1.1754944e-38*X) ) ");
+    EXPECT_EQ(std::strtof("0.33333334", nullptr), 1.0f / 3);
+    EXPECT_EQ(std::strtof("-1.1754944e-38", nullptr), -1.17549435e-38f);
+}
 
 TEST_F(ProgramTextTest, WritesEveryCompositeWithItsBlanksAndParentheses) {
     EXPECT_EQ(Text({"+", "X", "sin", "Y"}), " (X+sin (Y) ) ");

@@ -1,6 +1,8 @@
 // The compression figures on a worked example, and the redraw at any size:
 // a pixel centre on a cell centre gives that cell's value, bit for bit.
 #include "export/figures.h"
+
+#include "engine/formula_size.h"
 #include "export/render.h"
 #include "tests/export/tools.h"
 
@@ -34,9 +36,11 @@ TEST(Figures, SizeRatioAndPsnrOfAWorkedExample) {
               -std::numeric_limits<double>::infinity());
 
     // Without constants: 6 symbols still need 3 bits; 3 nodes make 9 bits, 2 bytes.
-    EXPECT_EQ(FormulaBytes(scope.problem(), scope.Program({"*", "X", "Y"})), 2);
+    const std::vector<int32_t> product = scope.Program({"*", "X", "Y"});
+    EXPECT_EQ(FormulaBytes(scope.problem(), product.data(), 3), 2);
+    EXPECT_EQ(FormulaBytes(scope.problem(), product.data(), 3, true), 10);
     // One variable alone: 1 node of 3 bits.
-    EXPECT_EQ(FormulaBytes(scope.problem(), scope.Program({"Y"})), 1);
+    EXPECT_EQ(FormulaBytes(scope.problem(), scope.Program({"Y"}).data(), 1), 1);
 }
 
 TEST(Render, PixelCentresOnCellCentresGiveTheCellsBits) {
