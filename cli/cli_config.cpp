@@ -17,6 +17,7 @@ std::vector<NamedOutput> CliConfig::Outputs() const {
         add(Cli::Export, target.path);
     add(Cli::Render, renderPath);
     add(Cli::SaveOutput, saveOutputPath);
+    add(Cli::SaveFormula, saveFormulaPath);
     return outputs;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/output_file.h"
+#include "codec/compress.h"
 #include "data/area_average.h"
 #include "engine/run_settings.h"
 #include "export/export.h"
@@ -65,6 +66,10 @@ struct CliConfig {
     // The population (0-based) whose best program --render and --save-output
     // use; without it, the one with the lowest training error.
     std::optional<int32_t> pick;
+    std::string saveFormulaPath;
+    // A formula file to read instead of a run.
+    std::string openFormulaPath;
+    CodecSettings codec;
     bool quiet = false;
     bool timing = false; // report where the run's time went
     // An output goes to standard output ("-" or its file), which then does

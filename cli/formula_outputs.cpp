@@ -16,8 +16,8 @@ namespace {
 constexpr const char* kNoStep = "no generation step was made, so there is no best program; "
                                 "nothing written\n";
 
-bool WriteExports(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
-                  std::ostream& messages) {
+bool WriteExports(const CliConfig& config, const RunRecorder& recorder, bool bestToo,
+                  std::ostream& out, std::ostream& messages) {
     const std::vector<ExportItem> best =
         BestProgramItems(config.outputName, recorder.BestPrograms());
     if (best.empty()) {
@@ -27,6 +27,8 @@ bool WriteExports(const CliConfig& config, const RunRecorder& recorder, std::ost
     const std::vector<ExportItem> front = FrontItems(config.outputName, recorder.Fronts());
     bool written = true;
     for (const ExportTarget& target : config.exports) {
+        if (!target.front && !bestToo)
+            continue;
         const std::string text = ExportText(target.format, target.front ? front : best);
         written = WriteOutput(Name(Cli::Export), target.path, QByteArray::fromStdString(text), out,
                               messages) &&
@@ -100,12 +102,12 @@ bool WritesFronts(const CliConfig& config) {
                         [](const ExportTarget& target) { return target.front; }));
 }
 
-bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
-                         std::ostream& messages) {
+bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, bool bestToo,
+                         std::ostream& out, std::ostream& messages) {
     bool written = true;
     if (!config.exports.empty())
-        written = WriteExports(config, recorder, out, messages);
-    if (!config.renderPath.empty() || !config.saveOutputPath.empty())
+        written = WriteExports(config, recorder, bestToo, out, messages);
+    if (bestToo && (!config.renderPath.empty() || !config.saveOutputPath.empty()))
         written = WritePickedOutputs(config, recorder, out, messages) && written;
     return written;
 }

@@ -22,9 +22,10 @@ std::optional<int32_t> PickedPopulation(const CliConfig& config, const RunRecord
 // errors and texts are then computed once the run is over.
 bool WritesFronts(const CliConfig& config);
 
-// Writes --export, --render and --save-output. Problems go to `messages`;
-// false when a file could not be written.
-bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
-                         std::ostream& messages);
+// Writes the front-... exports, and with `bestToo` the other exports,
+// --render and --save-output from the best programs. Problems go to
+// `messages`; false when a file could not be written.
+bool WriteFormulaOutputs(const CliConfig& config, const RunRecorder& recorder, bool bestToo,
+                         std::ostream& out, std::ostream& messages);
 
 } // namespace quba

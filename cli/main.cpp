@@ -1,4 +1,5 @@
 // quba-cli: one evolution run, headless, with the desktop program's Start.
+#include "cli/formula_files.h"
 #include "cli/formula_outputs.h"
 #include "cli/interrupt.h"
 #include "cli/option_table.h"
@@ -8,6 +9,7 @@
 #include "cli/run_outputs.h"
 #include "cli/run_recorder.h"
 #include "cli/start_checks.h"
+#include "codec/program_file.h"
 #include "data/data_file.h"
 #include "engine/functions.h"
 #include "engine/gp.h"
@@ -39,6 +41,33 @@ void RescoreOnFullGrid(RunRecorder& recorder, const DataGrid& full, const GridPa
     }
 }
 
+// The codec's file, or none, said why, when it could not be made within the budget.
+std::optional<Compression> ChosenFile(const CliConfig& config, const RunRecorder& recorder,
+                                      const DataGrid& grid, uint32_t seed,
+                                      ProgressReporter& progress) {
+    Outcome<Compression> made =
+        CompressRun(config, recorder, grid, seed, progress, [] { return !InterruptRequested(); });
+    const Cli goal = config.codec.budget ? Cli::Budget : Cli::TargetPsnr;
+    if (!made) {
+        std::cerr << Dashed(goal) << ": " << made.message << "; no formula file made\n";
+        return std::nullopt;
+    }
+    const Compression& file = *made.value;
+    const auto bytes = static_cast<int64_t>(file.bytes.size());
+    if (!file.reached && config.codec.budget) {
+        std::cerr << Dashed(goal) << ": no formula file of the grid fits in "
+                  << *config.codec.budget << " bytes; the smallest found takes " << bytes
+                  << "; no formula file made\n";
+        return std::nullopt;
+    }
+    if (!file.reached)
+        std::cerr << Dashed(goal) << ": no formula file found reaches " << *config.codec.targetPsnr
+                  << " dB; this one is the most accurate found\n";
+    if (!config.quiet)
+        std::cerr << FormulaFileSummary(file.file, bytes) << ", PSNR " << file.psnr << " dB\n";
+    return made.value;
+}
+
 int ReportInsteadOfRun(const ParseOutcome& parsed) {
     if (parsed.action == ParseOutcome::Action::Refuse) {
         std::cerr << parsed.text << '\n';
@@ -62,6 +91,8 @@ int RunHeadless(int argc, char* argv[]) {
     if (parsed.action != ParseOutcome::Action::Run)
         return ReportInsteadOfRun(parsed);
     CliConfig& config = parsed.config;
+    if (!config.openFormulaPath.empty())
+        return OpenFormulaFile(config, std::cout, std::cerr);
 
     // Noise and runs draw from this one generator, noise first.
     RandomGenerator random;
@@ -98,6 +129,7 @@ int RunHeadless(int argc, char* argv[]) {
         std::cerr << kNoFunctionMessage << '\n';
     // The record holds the settings the run was made with.
     config.settings = std::move(start.settings);
+    config.settings.programBytes = ProgramFileBytes;
 
     ProgressReporter progress(std::cerr, ChooseProgressMode(config.quiet));
     RunRecorder recorder(config.outputName, progress, InterruptRequested);
@@ -116,7 +148,17 @@ int RunHeadless(int argc, char* argv[]) {
     if (scoring)
         RescoreOnFullGrid(recorder, *scoring, grids, run->evaluators);
 
-    const bool written = WriteRunOutputs(config, recorder, std::cout, std::cerr);
+    std::optional<Compression> compression;
+    bool compressed = true;
+    if (config.codec.Chooses() && !InterruptRequested()) {
+        const DataGrid& grid = scoring ? *scoring : *grids.Training();
+        const uint32_t seed =
+            config.seed ? *config.seed : (recorder.Seeds().empty() ? 0 : recorder.Seeds()[0]);
+        compression = ChosenFile(config, recorder, grid, seed, progress);
+        compressed = compression.has_value();
+    }
+    const bool written =
+        WriteRunOutputs(config, recorder, compression, std::cout, std::cerr) && compressed;
     if (InterruptRequested())
         return kExitInterrupted;
     return written ? kExitDone : kExitFileError;

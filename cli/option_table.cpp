@@ -1,5 +1,6 @@
 #include "cli/option_table.h"
 
+#include "codec/compress.h"
 #include "core/grid.h"
 #include "engine/primitives.h"
 #include "picture/picture_grid.h"
@@ -21,7 +22,7 @@ namespace quba {
 
 namespace {
 
-constexpr std::array<const char*, 37> kNames = {
+constexpr std::array<const char*, 44> kNames = {
     "pattern",
     "data",
     "image",
@@ -54,6 +55,13 @@ constexpr std::array<const char*, 37> kNames = {
     "render-style",
     "save-output",
     "pick",
+    "save-formula",
+    "open-formula",
+    "budget",
+    "target-psnr",
+    "tiles",
+    "min-block",
+    "stages",
     "no-front",
     "quiet",
     "timing",
@@ -180,6 +188,26 @@ std::vector<OptionSpec> MakeOptions() {
         Value(Cli::Pick, "K",
               "The population whose best program --render and --save-output use (default: the "
               "lowest training error at the end, the lowest number on a tie)."),
+        Value(Cli::SaveFormula, "FILE",
+              "Write a formula file: the chosen best program (see --pick) with its constants "
+              "exact, or with --budget or --target-psnr the file the codec chose."),
+        Value(Cli::OpenFormula, "FILE",
+              "Read a formula file and run nothing: --render, --save-output and --export take "
+              "its formulas."),
+        Value(Cli::Budget, "BYTES",
+              "Compress: the formula file of at most BYTES bytes with the smallest error, chosen "
+              "from the fronts with their constants quantised."),
+        Value(Cli::TargetPsnr, "DB", "Compress: the smallest formula file whose PSNR reaches DB."),
+        Value(Cli::Tiles, "MODE",
+              "off, or auto: a quadtree of blocks, each evolved on its own cells, split where "
+              "that lowers the error at the budget's trade-off; with --budget or --target-psnr.",
+              "off"),
+        Value(Cli::MinBlock, "N", "The smallest block of --tiles auto, 2 to 512 cells a side.",
+              std::to_string(CodecSettings::kDefaultMinBlock)),
+        Value(Cli::Stages, "K",
+              "Formulas a block adds up, each evolved on what those before it leave, 1 to " +
+                  std::to_string(kMostStages) + "; with --budget or --target-psnr.",
+              "1"),
         Switch(Cli::NoFront,
                "Do not keep the size-accuracy fronts (to measure what keeping them costs; the run "
                "is the same)."),

@@ -9,6 +9,9 @@
 #include <QFile>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
@@ -70,7 +73,7 @@ public:
             // The raw bytes where they are what the parser read, else the
             // parser's text in the local encoding.
             const bool matches = raw != rawFileNames_.end() &&
-                                 raw->second.size() == values.size() &&
+                                 static_cast<qsizetype>(raw->second.size()) == values.size() &&
                                  QString::fromLocal8Bit(raw->second[i]) == values[i];
             names.push_back(matches ? raw->second[i] : QFile::encodeName(values[i]).toStdString());
         }
@@ -197,6 +200,12 @@ void ReadPopulations(const OptionReader& options, CliConfig& config) {
     ReadSchemaOptions(options, config);
 }
 
+void ReadThreads(const OptionReader& options, CliConfig& config) {
+    if (options.IsSet(Name(Cli::Threads)))
+        config.settings.evaluation.threads =
+            IntegerInRange(Name(Cli::Threads), options.Text(Name(Cli::Threads)), 1, 1024);
+}
+
 void ReadEvaluation(const OptionReader& options, CliConfig& config) {
     EvaluationOptions& evaluation = config.settings.evaluation;
     evaluation.evaluator = EvaluatorOf(Name(Cli::Evaluator), options.Text(Name(Cli::Evaluator)));
@@ -208,9 +217,7 @@ void ReadEvaluation(const OptionReader& options, CliConfig& config) {
         evaluation.evaluator = EvaluatorKind::Fast;
     }
     config.settings.keepFronts = !options.IsSet(Name(Cli::NoFront));
-    if (options.IsSet(Name(Cli::Threads)))
-        evaluation.threads =
-            IntegerInRange(Name(Cli::Threads), options.Text(Name(Cli::Threads)), 1, 1024);
+    ReadThreads(options, config);
 }
 
 void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
@@ -229,15 +236,30 @@ void ReadFormulaOutputs(const OptionReader& options, CliConfig& config) {
     if (options.IsSet(Name(Cli::SaveOutput)))
         config.saveOutputPath =
             OutputFileName(Name(Cli::SaveOutput), options.FileName(Name(Cli::SaveOutput)));
+    if (options.IsSet(Name(Cli::SaveFormula)))
+        config.saveFormulaPath =
+            OutputFileName(Name(Cli::SaveFormula), options.FileName(Name(Cli::SaveFormula)));
     if (options.IsSet(Name(Cli::Pick))) {
-        if (config.renderPath.empty() && config.saveOutputPath.empty())
+        if (config.renderPath.empty() && config.saveOutputPath.empty() &&
+            config.saveFormulaPath.empty())
             throw OptionError(Name(Cli::Pick), "chooses the program of " + Dashed(Cli::Render) +
-                                                   " and " + Dashed(Cli::SaveOutput) +
-                                                   "; give one of them");
+                                                   ", " + Dashed(Cli::SaveOutput) + " and " +
+                                                   Dashed(Cli::SaveFormula) + "; give one of them");
         config.pick = IntegerInRange(Name(Cli::Pick), options.Text(Name(Cli::Pick)), 1,
                                      config.PopulationCount()) -
                       1;
     }
+}
+
+// Two outputs naming one file are refused; one to standard output takes it.
+void CheckOutputs(CliConfig& config) {
+    const std::vector<NamedOutput> outputs = config.Outputs();
+    const std::string clash = OutputClash(outputs);
+    if (!clash.empty())
+        throw OptionError(clash);
+    config.standardOutputTaken =
+        std::any_of(outputs.begin(), outputs.end(),
+                    [](const NamedOutput& output) { return IsStandardOutput(output.path); });
 }
 
 void ReadOutputs(const OptionReader& options, CliConfig& config) {
@@ -254,15 +276,76 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
         config.saveTrainingPath =
             OutputFileName(Name(Cli::SaveTraining), options.FileName(Name(Cli::SaveTraining)));
     ReadFormulaOutputs(options, config);
-    const std::vector<NamedOutput> outputs = config.Outputs();
-    const std::string clash = OutputClash(outputs);
-    if (!clash.empty())
-        throw OptionError(clash);
-    config.standardOutputTaken =
-        std::any_of(outputs.begin(), outputs.end(),
-                    [](const NamedOutput& output) { return IsStandardOutput(output.path); });
+    CheckOutputs(config);
     config.quiet = options.IsSet(Name(Cli::Quiet));
     config.timing = options.IsSet(Name(Cli::Timing));
+}
+
+// Tiles and stages need a goal to choose the file by.
+void ReadCodec(const OptionReader& options, CliConfig& config) {
+    CodecSettings& codec = config.codec;
+    if (options.IsSet(Name(Cli::Budget))) {
+        if (options.IsSet(Name(Cli::TargetPsnr)))
+            throw OptionError(Name(Cli::TargetPsnr),
+                              "cannot be combined with " + Dashed(Cli::Budget));
+        codec.budget = IntegerInRange(Name(Cli::Budget), options.Text(Name(Cli::Budget)), 1,
+                                      std::numeric_limits<int32_t>::max());
+    }
+    if (options.IsSet(Name(Cli::TargetPsnr))) {
+        const std::string text = options.Text(Name(Cli::TargetPsnr));
+        const float target = DecimalValue(Name(Cli::TargetPsnr), text);
+        if (!(target > 0) || !std::isfinite(target))
+            throw OptionError(Name(Cli::TargetPsnr), "must be above 0 dB: " + text);
+        codec.targetPsnr = target;
+    }
+    const std::string tiles = options.Text(Name(Cli::Tiles));
+    if (tiles != "off" && tiles != "auto")
+        throw OptionError(Name(Cli::Tiles), "must be off or auto: " + tiles);
+    codec.tiles = tiles == "auto";
+    if (options.IsSet(Name(Cli::MinBlock))) {
+        if (!codec.tiles)
+            throw OptionError(Name(Cli::MinBlock), "applies to " + Dashed(Cli::Tiles) + " auto");
+        codec.minBlock = IntegerInRange(Name(Cli::MinBlock), options.Text(Name(Cli::MinBlock)), 2,
+                                        DataGrid::kLargestSize / 2);
+    }
+    codec.stages =
+        IntegerInRange(Name(Cli::Stages), options.Text(Name(Cli::Stages)), 1, kMostStages);
+    if ((codec.tiles || codec.stages > 1) && !codec.Chooses())
+        throw OptionError(codec.tiles ? Name(Cli::Tiles) : Name(Cli::Stages),
+                          "needs " + Dashed(Cli::Budget) + " or " + Dashed(Cli::TargetPsnr) +
+                              ", by which the file is chosen");
+    if (config.training.trainSize && (codec.tiles || codec.stages > 1))
+        throw OptionError(Name(Cli::TrainSize), "cannot be combined with " + Dashed(Cli::Tiles) +
+                                                    " or " + Dashed(Cli::Stages) +
+                                                    ": blocks are evolved at full size");
+    if (codec.Chooses() && config.pick)
+        throw OptionError(Name(Cli::Pick), "the codec chooses from every population's fronts");
+}
+
+// With --open-formula quba-cli runs nothing: only the options that say
+// what to make of the file's formulas apply.
+void ReadOpenFormula(const OptionReader& options, CliConfig& config) {
+    constexpr std::array kTaken = {Cli::OpenFormula, Cli::Render,     Cli::RenderSize,
+                                   Cli::RenderStyle, Cli::SaveOutput, Cli::Export,
+                                   Cli::OutputName,  Cli::Threads,    Cli::Quiet};
+    for (const OptionSpec& entry : OptionTable()) {
+        const bool taken = std::any_of(kTaken.begin(), kTaken.end(), [&](Cli option) {
+            return std::string_view(Name(option)) == entry.name;
+        });
+        if (!taken && options.IsSet(entry.name))
+            throw OptionError(entry.name, "does not apply to " + Dashed(Cli::OpenFormula) +
+                                              ", which runs nothing");
+    }
+    config.openFormulaPath =
+        InputFileName(Name(Cli::OpenFormula), options.FileName(Name(Cli::OpenFormula)));
+    config.outputName = options.Text(Name(Cli::OutputName));
+    ReadThreads(options, config);
+    ReadFormulaOutputs(options, config);
+    for (const ExportTarget& target : config.exports)
+        if (target.front)
+            throw OptionError(Name(Cli::Export), "a formula file has no fronts: " + target.path);
+    CheckOutputs(config);
+    config.quiet = options.IsSet(Name(Cli::Quiet));
 }
 
 ParseOutcome Refused(const std::string& line) {
@@ -301,11 +384,16 @@ ParseOutcome ParseArguments(const QStringList& arguments, const std::vector<std:
                        parser.positionalArguments().first().toStdString() + "'");
     try {
         const OptionReader options(parser, raw);
+        if (options.IsSet(Name(Cli::OpenFormula))) {
+            ReadOpenFormula(options, outcome.config);
+            return outcome;
+        }
         ReadGrids(options, outcome.config);
         ReadProblem(options, outcome.config);
         ReadPopulations(options, outcome.config);
         ReadEvaluation(options, outcome.config);
         ReadOutputs(options, outcome.config);
+        ReadCodec(options, outcome.config);
     } catch (const OptionError& error) {
         return Refused(error.what());
     }

@@ -18,7 +18,20 @@ void ProgressReporter::Step(int32_t population, int32_t step, int32_t generation
                             float validation) {
     if (mode_ == ProgressMode::Quiet)
         return;
-    const std::string line = ProgressLine(population, step, generations, training, validation);
+    Show(ProgressLine(population, step, generations, training, validation));
+}
+
+void ProgressReporter::Blocks(int32_t done, int32_t total) {
+    if (mode_ == ProgressMode::Quiet || total <= 0)
+        return;
+    const int32_t tenths = static_cast<int32_t>(int64_t{done} * 10 / total);
+    if (mode_ == ProgressMode::Lines && tenths == blockTenths_)
+        return;
+    blockTenths_ = tenths;
+    Show("Blocks: " + std::to_string(done) + " / " + std::to_string(total));
+}
+
+void ProgressReporter::Show(const std::string& line) {
     if (mode_ == ProgressMode::Lines) {
         out_ << line << '\n' << std::flush;
         return;

@@ -1,5 +1,6 @@
 #include "cli/run_outputs.h"
 
+#include "cli/formula_files.h"
 #include "cli/formula_outputs.h"
 #include "cli/option_table.h"
 #include "cli/output_file.h"
@@ -62,14 +63,38 @@ void ReportTiming(const CliConfig& config, const RunRecorder& recorder, std::ost
              << WorkerThreads(config.settings.evaluation) << " thread(s)\n";
 }
 
+// --save-formula: the codec's file, else the picked best program as it is.
+bool WriteSavedFormula(const CliConfig& config, const RunRecorder& recorder,
+                       const std::optional<Compression>& compression, std::ostream& out,
+                       std::ostream& messages) {
+    if (config.saveFormulaPath.empty())
+        return true;
+    std::string bytes;
+    if (compression) {
+        bytes = compression->bytes;
+    } else if (config.codec.Chooses()) {
+        return false; // said why when the codec gave up
+    } else if (const std::optional<FormulaFile> file = RunFormulaFile(config, recorder)) {
+        bytes = WriteFormulaFile(*file);
+    } else {
+        messages << Dashed(Cli::SaveFormula) << ": no generation step was made, so there is no "
+                 << "best program; nothing written\n";
+        return true;
+    }
+    return WriteOutput(Name(Cli::SaveFormula), config.saveFormulaPath,
+                       QByteArray::fromStdString(bytes), out, messages);
+}
+
 } // namespace
 
-bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
+bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder,
+                     const std::optional<Compression>& compression, std::ostream& out,
                      std::ostream& messages) {
     bool written = true;
     if (!config.jsonPath.empty())
         written = WriteOutput(Name(Cli::Json), config.jsonPath,
-                              RunRecordJson(CollectRunRecord(config, recorder)), out, messages);
+                              RunRecordJson(CollectRunRecord(config, recorder, compression)), out,
+                              messages);
     if (!config.standardOutputTaken)
         out << recorder.Memo();
     if (!out.flush()) {
@@ -78,7 +103,12 @@ bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::
     }
     if (!config.bestImagePath.empty())
         written = WriteImageIfAny(config, recorder, out, messages) && written;
-    written = WriteFormulaOutputs(config, recorder, out, messages) && written;
+    written = WriteSavedFormula(config, recorder, compression, out, messages) && written;
+    // Without the codec's file (it said why) its outputs are not written.
+    if (compression)
+        written = WriteFileOutputs(compression->file, config, out, messages) && written;
+    written =
+        WriteFormulaOutputs(config, recorder, !config.codec.Chooses(), out, messages) && written;
     if (config.timing)
         ReportTiming(config, recorder, messages);
     return written;

@@ -4,7 +4,9 @@
 
 #include "cli/cli_config.h"
 #include "cli/run_recorder.h"
+#include "codec/compress.h"
 
+#include <optional>
 #include <ostream>
 
 namespace quba {
@@ -12,7 +14,10 @@ namespace quba {
 // Writes the JSON record, then the best-program text (or the JSON) to `out`,
 // then the PNG, the exports, the redraw and the saved output. Problems go to `messages`; false when
 // a file could not be written.
-bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder, std::ostream& out,
+// With the codec's file, --save-formula writes it, and --render,
+// --save-output and --export (but front-...) take its formulas.
+bool WriteRunOutputs(const CliConfig& config, const RunRecorder& recorder,
+                     const std::optional<Compression>& compression, std::ostream& out,
                      std::ostream& messages);
 
 } // namespace quba

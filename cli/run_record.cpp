@@ -126,10 +126,44 @@ QJsonObject PopulationJson(const PopulationRecord& population, const std::string
     return json;
 }
 
+// The codec's settings by option name, and the file's figures.
+QJsonObject FileJson(const FileRecord& file) {
+    const CodecSettings& codec = file.codec;
+    QJsonObject json{{"bytes", static_cast<qint64>(file.bytes)},
+                     {"psnr", DoubleJson(file.psnr)},
+                     {"blocks", file.blocks},
+                     {"stages", file.stages},
+                     {"reached", file.reached},
+                     {Name(Cli::Tiles), codec.tiles ? "auto" : "off"},
+                     {Name(Cli::Stages), codec.stages}};
+    json["precision"] =
+        file.precision == ConstantCoding::kExact ? QJsonValue("exact") : QJsonValue(file.precision);
+    if (codec.tiles)
+        json[Name(Cli::MinBlock)] = codec.minBlock;
+    if (codec.budget)
+        json[Name(Cli::Budget)] = static_cast<qint64>(*codec.budget);
+    if (codec.targetPsnr)
+        json[Name(Cli::TargetPsnr)] = *codec.targetPsnr;
+    return json;
+}
+
 } // namespace
 
-RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder) {
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
+                           const std::optional<Compression>& compression) {
     RunRecord record;
+    if (compression) {
+        FileRecord file{config.codec,
+                        static_cast<int64_t>(compression->bytes.size()),
+                        compression->psnr,
+                        static_cast<int32_t>(compression->file.blocks.size()),
+                        0,
+                        compression->file.coding.precision,
+                        compression->reached};
+        for (const FileBlock& block : compression->file.blocks)
+            file.stages = std::max(file.stages, static_cast<int32_t>(block.stages.size()));
+        record.formulaFile = file;
+    }
     record.settings = config.settings;
     const auto& seeds = recorder.Seeds();
     for (int32_t i = 0; i < config.PopulationCount(); ++i) {
@@ -174,9 +208,11 @@ QByteArray RunRecordJson(const RunRecord& record) {
     QJsonArray populations;
     for (const PopulationRecord& population : record.populations)
         populations.append(PopulationJson(population, record.outputName));
-    const QJsonObject root{{"settings", RunSettingsJson(record.settings)},
-                           {"populations", populations},
-                           {"memo", QString::fromStdString(record.memo)}};
+    QJsonObject root{{"settings", RunSettingsJson(record.settings)},
+                     {"populations", populations},
+                     {"memo", QString::fromStdString(record.memo)}};
+    if (record.formulaFile)
+        root["formulaFile"] = FileJson(*record.formulaFile);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -31,14 +31,27 @@ struct PopulationRecord {
     std::optional<std::vector<BestProgram>> bytesFront; // the same by formula bytes
 };
 
+// The codec's file: its settings and what it came to.
+struct FileRecord {
+    CodecSettings codec;
+    int64_t bytes = 0;
+    double psnr = 0;
+    int32_t blocks = 0;
+    int32_t stages = 0;    // the most of any block
+    int32_t precision = 0; // ConstantCoding::kExact for exact constants
+    bool reached = true;
+};
+
 struct RunRecord {
     RunSettings settings; // the problem's and the evaluation's; the populations' are their own
     std::vector<PopulationRecord> populations;
+    std::optional<FileRecord> formulaFile;
     std::string memo;
     std::string outputName;
 };
 
-RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder);
+RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
+                           const std::optional<Compression>& compression = std::nullopt);
 
 // A 32-bit value as a number that reads back as the same float; "inf",
 // "-inf" or "nan" when it is not finite.

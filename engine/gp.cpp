@@ -1,6 +1,5 @@
 #include "engine/gp.h"
 
-#include "engine/formula_size.h"
 #include "engine/gp_pop.h"
 #include "engine/init.h"
 #include "engine/misc.h"
@@ -20,19 +19,23 @@ uint32_t CalendarSeconds() {
     return static_cast<uint32_t>(std::time(nullptr));
 }
 
-std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
-                              RandomGenerator& random) {
+std::unique_ptr<Run> BuildRunOn(std::shared_ptr<Problem> problem, const RunSettings& settings,
+                                RandomGenerator& random) {
     try {
         auto run = std::make_unique<Run>(random, settings.evaluation);
         run->keepFronts = settings.keepFronts;
         run->search = settings.search;
-        run->runTable.problem = BuildProblem(settings.problem, functions);
-        const std::shared_ptr<const Problem> problem = run->runTable.problem;
-        for (SizeAccuracyFront& front : run->bytesFronts)
-            front = SizeAccuracyFront([problem](const Individual& individual) {
-                return FormulaBytes(*problem, individual.nodes.data(), individual.length,
-                                    individual.scaling.has_value());
-            });
+        run->runTable.problem = std::move(problem);
+        run->keepBytesFronts = static_cast<bool>(settings.programBytes);
+        if (run->keepBytesFronts) {
+            const std::shared_ptr<const Problem> shared = run->runTable.problem;
+            const ProgramBytes measure = settings.programBytes;
+            for (SizeAccuracyFront& front : run->bytesFronts)
+                front = SizeAccuracyFront([shared, measure](const Individual& individual) {
+                    return measure(*shared, individual.nodes.data(), individual.length,
+                                   individual.scaling);
+                });
+        }
         const auto count = static_cast<int32_t>(settings.populations.size());
         for (int32_t i = 0; i < count; ++i)
             run->runTable.populations[i] = CreatePopulation(settings.populations[i]);
@@ -43,6 +46,17 @@ std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& 
     } catch (...) {
         throw MemoryError(kRunMemoryMessage);
     }
+}
+
+std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
+                              RandomGenerator& random) {
+    std::shared_ptr<Problem> problem;
+    try {
+        problem = BuildProblem(settings.problem, functions);
+    } catch (...) {
+        throw MemoryError(kRunMemoryMessage);
+    }
+    return BuildRunOn(std::move(problem), settings, random);
 }
 
 std::string JoinedBestTexts(const RunCounters& counters) {
@@ -124,8 +138,8 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     SortByFitness(population);
     const Individual& best = *population.Current()[0];
     const bool frontChanged = run.keepFronts && run.fronts[i].Consider(population.Current(), g);
-    const bool bytesFrontChanged =
-        run.keepFronts && run.bytesFronts[i].Consider(population.Current(), g);
+    const bool bytesFrontChanged = run.keepFronts && run.keepBytesFronts &&
+                                   run.bytesFronts[i].Consider(population.Current(), g);
 
     const auto validation = static_cast<float>(
         ValidationFitness(run.evaluators, problem, best.nodes.data(), best.scaling));
@@ -137,9 +151,11 @@ bool GenerationStep(Run& run, int32_t g, int32_t i, RunOutlet& outlet) {
     report.bestLength = best.length;
     const Stopwatch::Lap evaluation = stopwatch.Next();
 
-    BestPictures pictures = DrawBestImages(population, problem, run.evaluators);
-    report.trainingPicture = std::move(pictures.training);
-    report.validationPicture = std::move(pictures.validation);
+    if (run.drawPictures) {
+        BestPictures pictures = DrawBestImages(population, problem, run.evaluators);
+        report.trainingPicture = std::move(pictures.training);
+        report.validationPicture = std::move(pictures.validation);
+    }
 
     // The best program as this step found it, before its constants are tuned.
     report.best = BestOf(run, i, g, best, validation);

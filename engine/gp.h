@@ -48,9 +48,13 @@ struct Run {
     FitnessEvaluators evaluators;
     std::array<uint32_t, 4> seeds{}; // what StartPopulation seeded each population with
     bool keepFronts = true;
+    // Draw the best program's pictures at every step; a block of the codec,
+    // which has no grid of its own, does without them.
+    bool drawPictures = true;
     SearchValues search;
-    std::array<SizeAccuracyFront, 4> fronts;      // by length
-    std::array<SizeAccuracyFront, 4> bytesFronts; // by formula bytes
+    std::array<SizeAccuracyFront, 4> fronts; // by length
+    bool keepBytesFronts = false;
+    std::array<SizeAccuracyFront, 4> bytesFronts; // by RunSettings::programBytes
 };
 
 // Seconds since 1970, the seed of every population.
@@ -61,6 +65,11 @@ using SeedClock = std::function<uint32_t()>;
 // Throws MemoryError when memory runs out.
 std::unique_ptr<Run> BuildRun(const RunSettings& settings, const FunctionTable& functions,
                               RandomGenerator& random);
+
+// The same on a problem already built (a block of a grid): settings.problem
+// is not read.
+std::unique_ptr<Run> BuildRunOn(std::shared_ptr<Problem> problem, const RunSettings& settings,
+                                RandomGenerator& random);
 
 // The whole run; returns when it has ended, having released the populations
 // and the problem. Throws MemoryError when memory runs out.

@@ -16,6 +16,25 @@ bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked) {
     return true;
 }
 
+void FillBlockCoordinates(int32_t width, int32_t height, std::vector<float>& xs,
+                          std::vector<float>& ys) {
+    const auto count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    xs.resize(count);
+    ys.resize(count);
+    const auto halfWidth = static_cast<long double>(width / 2);
+    const auto halfHeight = static_cast<long double>(height / 2);
+    for (int32_t r = 0; r < height; ++r) {
+        const auto y =
+            static_cast<float>((static_cast<long double>(r) - halfHeight + 0.5L) / halfHeight);
+        for (int32_t c = 0; c < width; ++c) {
+            const size_t k = static_cast<size_t>(r) * static_cast<size_t>(width) + c;
+            xs[k] =
+                static_cast<float>((static_cast<long double>(c) - halfWidth + 0.5L) / halfWidth);
+            ys[k] = y;
+        }
+    }
+}
+
 namespace {
 
 // The exact decimal expansion of a float rounded to one significant digit,
@@ -32,19 +51,8 @@ double RoundToOneDigit(float value) {
 
 void FillCases(const DataGrid& grid, std::vector<float>& xs, std::vector<float>& ys,
                std::vector<float>& targets) {
-    const int32_t size = grid.Size();
-    const auto count = static_cast<size_t>(size) * static_cast<size_t>(size);
-    xs.resize(count);
-    ys.resize(count);
+    FillBlockCoordinates(grid.Size(), grid.Size(), xs, ys);
     targets.assign(grid.Cells().begin(), grid.Cells().end());
-    const float h = static_cast<float>(size / 2);
-    for (int32_t r = 0; r < size; ++r) {
-        for (int32_t c = 0; c < size; ++c) {
-            const size_t k = static_cast<size_t>(r) * static_cast<size_t>(size) + c;
-            xs[k] = static_cast<float>((static_cast<long double>(c) - h + 0.5L) / h);
-            ys[k] = static_cast<float>((static_cast<long double>(r) - h + 0.5L) / h);
-        }
-    }
 }
 
 // The fitness cases are copies, so the grids may change during the run.
@@ -129,6 +137,22 @@ std::shared_ptr<Problem> ProblemOnGrids(const Problem& problem, const DataGrid& 
     grids.validation = validation;
     grids.useTrainingData = useTrainingData;
     BuildFitnessCases(*moved, grids);
+    moved->paused = false;
+    return moved;
+}
+
+std::shared_ptr<Problem> ProblemOnBlock(const Problem& problem, int32_t width, int32_t height,
+                                        std::vector<float> targets) {
+    auto moved = std::make_shared<Problem>(problem);
+    FillBlockCoordinates(width, height, moved->trainingX, moved->trainingY);
+    moved->trainingTargets = std::move(targets);
+    moved->trainingCount = width * height;
+    moved->trainingSide = width == height ? width : 0;
+    moved->validationX = moved->trainingX;
+    moved->validationY = moved->trainingY;
+    moved->validationTargets = moved->trainingTargets;
+    moved->validationCount = moved->trainingCount;
+    moved->validationSide = moved->trainingSide;
     moved->paused = false;
     return moved;
 }

@@ -81,8 +81,7 @@ bool EnsureOneFunction(std::array<bool, kFunctionCount>& checked);
 
 // Builds the record: the node table (the checked functions in check-list
 // order, the two variables, the constants), the constants and the fitness
-// cases. Case k = r * N + c of a grid holds X = (c - h + 0.5) / h and
-// Y = (r - h + 0.5) / h with h = N / 2 in integers.
+// cases (FillBlockCoordinates of the N x N grid).
 std::unique_ptr<Problem> BuildProblem(const ProblemValues& values, const FunctionTable& functions);
 
 // Name of a constant: its value rounded to one significant digit, ties away
@@ -94,6 +93,18 @@ std::string ConstantName(float value);
 // choice draws from stay the table's first `constantCount` constants. Only
 // between generation steps, while no evaluation runs.
 int32_t AddOwnConstant(Problem& problem, float value);
+
+// The coordinates of a block's cases, row-major: case k = r * width + c holds
+// X = (c - w + 0.5) / w and Y = (r - h + 0.5) / h with w = width / 2 and
+// h = height / 2 in integers; for a square grid, those of BuildProblem.
+void FillBlockCoordinates(int32_t width, int32_t height, std::vector<float>& xs,
+                          std::vector<float>& ys);
+
+// The same problem over a block of width x height cells with its own
+// coordinates, the targets row-major, validation on the same cases. A block
+// that is not square has no side (its pictures are not drawn).
+std::shared_ptr<Problem> ProblemOnBlock(const Problem& problem, int32_t width, int32_t height,
+                                        std::vector<float> targets);
 
 // The same problem (node table, constants) over other grids: the training
 // grid and, unless `useTrainingData`, a validation grid of its own.

@@ -53,7 +53,7 @@ struct StepReport {
     // members by increasing length, their validation errors and texts not
     // yet computed (see CompleteFrontMember).
     std::optional<std::vector<BestProgram>> front;
-    // The same by formula bytes (engine/formula_size.h).
+    // The same by the run's measure of bytes, where it has one.
     std::optional<std::vector<BestProgram>> bytesFront;
     StepTimes times;
 };

@@ -5,8 +5,12 @@
 #include "core/grid.h"
 #include "engine/primitives.h"
 
+#include "engine/linear_scaling.h"
+
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +75,11 @@ struct SearchValues {
     friend bool operator==(const SearchValues&, const SearchValues&) = default;
 };
 
+struct Problem;
+// A program's size in bytes, by which the bytes fronts order programs.
+using ProgramBytes = std::function<int64_t(const Problem& problem, const int32_t* nodes,
+                                           int32_t length, const std::optional<Scaling>& scaling)>;
+
 struct RunSettings {
     ProblemValues problem;
     std::vector<PopulationValues> populations; // 1 to 4
@@ -78,6 +87,8 @@ struct RunSettings {
     SearchValues search;
     // Keep each population's size-accuracy front; the run is the same either way.
     bool keepFronts = true;
+    // With a measure, a front by bytes beside each front by length.
+    ProgramBytes programBytes;
 };
 
 } // namespace quba

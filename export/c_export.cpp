@@ -204,6 +204,10 @@ std::string Function(const ExportItem& item) {
 
 } // namespace
 
+std::string CFunctionName(const std::string& name) {
+    return Identifier(name, Reserved());
+}
+
 std::string ExportC(const std::vector<ExportItem>& items) {
     std::string text =
         "/* Formulas evolved by QUBA for Image Compression. Each function computes what the\n"

@@ -3,6 +3,7 @@
 // exact 32-bit values, never their display names.
 #pragma once
 
+#include "codec/formula_file.h"
 #include "engine/best_program.h"
 
 #include <array>
@@ -54,6 +55,17 @@ std::vector<ExportItem> FrontItems(const std::string& outputName,
 // The whole file: a function per item, each after a comment header with the
 // program text, population, seed, training and validation error and length.
 std::string ExportText(ExportFormat format, const std::vector<ExportItem>& items);
+
+// A formula file's formulas: a file of one block and one stage as its
+// program; any other as a function for each block's stages over the block's
+// own coordinates, and in C and Python also the whole grid as one function
+// of a cell's row and column, which adds each block's stages in float.
+std::string ExportFileText(ExportFormat format, const FormulaFile& file,
+                           const std::string& outputName);
+
+// The identifier a printer makes of a function's name.
+std::string CFunctionName(const std::string& name);
+std::string PythonFunctionName(const std::string& name);
 
 // The same, one printer each.
 std::string ExportC(const std::vector<ExportItem>& items);

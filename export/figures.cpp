@@ -1,6 +1,6 @@
 #include "export/figures.h"
 
-#include "engine/formula_size.h"
+#include "codec/program_file.h"
 
 #include <cmath>
 #include <limits>
@@ -8,8 +8,8 @@
 namespace quba {
 
 int64_t FormulaBytes(const BestProgram& program) {
-    return FormulaBytes(*program.problem, program.nodes.data(),
-                        static_cast<int32_t>(program.nodes.size()), program.scaling.has_value());
+    return ProgramFileBytes(*program.problem, program.nodes.data(),
+                            static_cast<int32_t>(program.nodes.size()), program.scaling);
 }
 
 int64_t RawBytes(int32_t side) {

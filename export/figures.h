@@ -8,8 +8,8 @@
 
 namespace quba {
 
-// The formula's size in bytes (engine/formula_size.h), its linear scaling's
-// two floats counted.
+// The formula's size in bytes: that of the formula file holding it exactly
+// (codec/program_file.h).
 int64_t FormulaBytes(const BestProgram& program);
 // The picture as 8-bit grey: one byte a cell.
 int64_t RawBytes(int32_t side);

@@ -130,6 +130,10 @@ std::string Function(const ExportItem& item) {
 
 } // namespace
 
+std::string PythonFunctionName(const std::string& name) {
+    return Identifier(name, Reserved());
+}
+
 std::string ExportPython(const std::vector<ExportItem>& items) {
     std::string text =
         "# Formulas evolved by QUBA for Image Compression, for NumPy: each function\n"

@@ -1,11 +1,13 @@
 #include "picture/grid_image.h"
 
+#include "codec/decode.h"
 #include "data/rendering.h"
 #include "export/render.h"
 
 #include <QBuffer>
 
 #include <algorithm>
+#include <functional>
 
 namespace quba {
 
@@ -41,8 +43,13 @@ std::optional<RedrawStyle> RedrawStyleByName(std::string_view name) {
     return std::nullopt;
 }
 
-QImage RedrawImage(const BestProgram& program, int32_t pixels, RedrawStyle style,
-                   FitnessEvaluators& evaluators) {
+namespace {
+
+// An image filled by `render`, which hands over one row of values at a time,
+// rows possibly from several threads at once.
+using RowSink = std::function<void(int32_t row, const float* values)>;
+QImage RedrawRows(int32_t pixels, RedrawStyle style,
+                  const std::function<void(const RowSink&)>& render) {
     // Three bytes a pixel: 8192 x 8192 stays at 192 MiB.
     QImage image(pixels, pixels, QImage::Format_RGB888);
     if (image.isNull())
@@ -52,7 +59,7 @@ QImage RedrawImage(const BestProgram& program, int32_t pixels, RedrawStyle style
     // since every scanLine() call would touch the image's shared state.
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
-    RenderRows(program, pixels, evaluators, [&](int32_t row, const float* values) {
+    render([&](int32_t row, const float* values) {
         uchar* line = bits + row * stride;
         for (int32_t x = 0; x < pixels; ++x) {
             const Rgb colour = colourOf(values[x]);
@@ -62,6 +69,21 @@ QImage RedrawImage(const BestProgram& program, int32_t pixels, RedrawStyle style
         }
     });
     return image;
+}
+
+} // namespace
+
+QImage RedrawImage(const BestProgram& program, int32_t pixels, RedrawStyle style,
+                   FitnessEvaluators& evaluators) {
+    return RedrawRows(pixels, style,
+                      [&](const RowSink& take) { RenderRows(program, pixels, evaluators, take); });
+}
+
+QImage RedrawImage(const FormulaFile& file, int32_t pixels, RedrawStyle style,
+                   FitnessEvaluators& evaluators) {
+    return RedrawRows(pixels, style, [&](const RowSink& take) {
+        RenderFormulaFile(file, pixels, evaluators, take);
+    });
 }
 
 QByteArray PngBytes(const QImage& image) {

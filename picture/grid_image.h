@@ -2,6 +2,7 @@
 // and cell geometry, a redraw in grey or in the colour map, and PNG bytes.
 #pragma once
 
+#include "codec/formula_file.h"
 #include "core/grid.h"
 #include "engine/best_program.h"
 #include "engine/fitness.h"
@@ -28,6 +29,9 @@ std::optional<RedrawStyle> RedrawStyleByName(std::string_view name);
 // The program redrawn on pixels x pixels, upright as the picture it was made
 // from. Null when the image cannot be allocated.
 QImage RedrawImage(const BestProgram& program, int32_t pixels, RedrawStyle style,
+                   FitnessEvaluators& evaluators);
+// The same for a formula file's formulas.
+QImage RedrawImage(const FormulaFile& file, int32_t pixels, RedrawStyle style,
                    FitnessEvaluators& evaluators);
 
 // The image encoded as a PNG file.

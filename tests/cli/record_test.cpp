@@ -123,8 +123,9 @@ TEST(RunRecord, JsonHoldsEveryPopulationEvenWithoutSteps) {
     // The formula as it is, and its codes.
     EXPECT_EQ(second["exact"].toString(), "C= (X+Y) ");
     EXPECT_EQ(second["nodes"].toArray(), (QJsonArray{0, 2, 3}));
-    EXPECT_EQ(second["formulaBytes"].toInt(), 1);
-    EXPECT_EQ(second["compressionRatio"].toDouble(), 900.0);
+    // Its formula file: magic, 36 bits of fields, 3 codes of 2 bits, the CRC.
+    EXPECT_EQ(second["formulaBytes"].toInt(), 12);
+    EXPECT_EQ(second["compressionRatio"].toDouble(), 75.0);
     EXPECT_NEAR(second["psnr"].toDouble(), 20.0, 1e-6);
     EXPECT_EQ(second["validationPsnr"].toString(), "inf");
     const QJsonObject recorded = second["history"].toArray()[0].toObject();

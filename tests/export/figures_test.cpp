@@ -2,7 +2,7 @@
 // a pixel centre on a cell centre gives that cell's value, bit for bit.
 #include "export/figures.h"
 
-#include "engine/formula_size.h"
+#include "codec/program_file.h"
 #include "export/render.h"
 #include "tests/export/tools.h"
 
@@ -21,26 +21,28 @@ TEST(Figures, SizeRatioAndPsnrOfAWorkedExample) {
     ScopedProblem scope({0, 1, 2, 3}, RandomGrid(40, 3), 60, "-1", "1");
     BestProgram best;
     best.problem = scope.Shared();
-    // (#5 * X) + (#5 - #9): 7 nodes over 4 + 2 + 2 symbols, 3 bits each, and
-    // two constants of 32 bits: 21 + 64 = 85 bits, 11 bytes.
+    // (#5 * X) + (#5 - #9) as a formula file: magic (2 bytes), 36 bits of
+    // fields with the function set, 7 node codes of 3 bits (+ - *, X, Y, a
+    // constant), 3 constants of 32 bits: 153 bits, 20 bytes, and the CRC (4).
     best.nodes = scope.Program({"+", "*", "#5", "X", "-", "#5", "#9"});
     best.trainingFitness = 0.04f;
     best.validationFitness = 0.0f;
     const FormulaFigures figures = FiguresOf(best);
-    EXPECT_EQ(figures.formulaBytes, 11);
+    EXPECT_EQ(figures.formulaBytes, 26);
     EXPECT_EQ(figures.rawBytes, 1600);
-    EXPECT_DOUBLE_EQ(figures.compressionRatio, 1600.0 / 11.0);
+    EXPECT_DOUBLE_EQ(figures.compressionRatio, 1600.0 / 26.0);
     EXPECT_NEAR(figures.psnr, 20.0, 1e-6); // 10 log10(4 / 0.04)
     EXPECT_EQ(figures.validationPsnr, std::numeric_limits<double>::infinity());
     EXPECT_EQ(Psnr(std::numeric_limits<float>::infinity()),
               -std::numeric_limits<double>::infinity());
 
-    // Without constants: 6 symbols still need 3 bits; 3 nodes make 9 bits, 2 bytes.
+    // Only the functions used number the codes: * X Y in 2 bits each, 42
+    // bits in all; a linear scaling adds its flag and two floats.
     const std::vector<int32_t> product = scope.Program({"*", "X", "Y"});
-    EXPECT_EQ(FormulaBytes(scope.problem(), product.data(), 3), 2);
-    EXPECT_EQ(FormulaBytes(scope.problem(), product.data(), 3, true), 10);
-    // One variable alone: 1 node of 3 bits.
-    EXPECT_EQ(FormulaBytes(scope.problem(), scope.Program({"Y"}).data(), 1), 1);
+    EXPECT_EQ(ProgramFileBytes(scope.problem(), product.data(), 3, std::nullopt), 12);
+    EXPECT_EQ(ProgramFileBytes(scope.problem(), product.data(), 3, Scaling{0.5f, 2}), 20);
+    // No function at all: no function set, one code of 2 bits.
+    EXPECT_EQ(ProgramFileBytes(scope.problem(), scope.Program({"Y"}).data(), 1, std::nullopt), 10);
 }
 
 TEST(Render, PixelCentresOnCellCentresGiveTheCellsBits) {

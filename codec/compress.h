@@ -1,0 +1,73 @@
+// The codec: a grid compressed into a formula file within a byte budget (or
+// to a target PSNR). The whole grid's first stage comes from the user's run;
+// with tiles every block of the quadtree gets runs of its own, with stages
+// each stage a run on what the stages before it left. Every block and stage
+// offers its size-accuracy front with its constants quantised; the
+// allocation chooses one option a block, and the splits, to minimise the
+// total squared error within the budget, and the file is the best over the
+// quantisations tried.
+#pragma once
+
+#include "codec/formula_file.h"
+#include "core/grid.h"
+#include "core/outcome.h"
+#include "engine/best_program.h"
+#include "engine/run_settings.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quba {
+
+struct CodecSettings {
+    static constexpr int32_t kDefaultMinBlock = 4;
+
+    std::optional<int64_t> budget;    // bytes of the whole file
+    std::optional<double> targetPsnr; // dB
+    bool tiles = false;
+    int32_t minBlock = kDefaultMinBlock;
+    int32_t stages = 1;
+
+    // Whether the codec chooses the file (else the file holds the run's
+    // best program as it is).
+    [[nodiscard]] bool Chooses() const { return budget || targetPsnr; }
+};
+
+struct CompressionJob {
+    const DataGrid* grid = nullptr;
+    PictureFit fit = PictureFit::Crop;
+    // The run's settings: its functions, constants, populations, search,
+    // arithmetic and threads.
+    RunSettings settings;
+    // The whole grid's first-stage candidates: the run's fronts and best programs.
+    std::vector<BestProgram> runPrograms;
+    uint32_t seed = 0;
+    std::function<bool()> keepGoing = [] { return true; };
+    // Blocks evolved so far, of all; called from the thread that compresses.
+    std::function<void(int32_t done, int32_t total)> progress = [](int32_t, int32_t) {};
+};
+
+struct Compression {
+    FormulaFile file;
+    std::string bytes;
+    DataGrid decoded; // the file decoded
+    double psnr = 0;  // of the decoded grid against the grid
+    // Within the budget, or at the target PSNR; else the file is the
+    // nearest the codec found (the smallest one, or the most accurate).
+    bool reached = true;
+};
+
+// The smallest file any grid takes: magic, header and check sum.
+int64_t SmallestFormulaFile(const FormulaFile& header);
+
+// Compresses. Refused when no block's formula can be coded (or the run was
+// ended by keepGoing).
+Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& codec);
+
+// 10 log10(4 / mse) of a decoded grid against the grid; +inf when equal.
+double GridPsnr(const DataGrid& decoded, const DataGrid& grid);
+
+} // namespace quba

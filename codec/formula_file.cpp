@@ -1,0 +1,519 @@
+#include "codec/formula_file.h"
+
+#include "codec/bit_io.h"
+
+#include <zlib.h>
+
+#include <bit>
+#include <cmath>
+#include <functional>
+
+namespace quba {
+
+namespace {
+
+constexpr int32_t kVersionBits = 4;
+constexpr int32_t kSideBits = 10; // side - 1
+constexpr int32_t kPrecisionBits = 5;
+constexpr int32_t kOrderBits = 4;
+constexpr size_t kCrcBytes = 4;
+// The largest multiple of 2^-precision a quantised constant may be.
+constexpr int64_t kLargestQuantum = int64_t{1} << 50;
+
+// Node codes: the file's functions in check-list order, X, Y, a constant.
+struct Alphabet {
+    std::vector<PrimitiveId> functions;
+    int32_t width = 0; // bits a code
+
+    explicit Alphabet(const std::array<bool, kFunctionCount>& mask) {
+        for (int k = 0; k < kFunctionCount; ++k)
+            if (mask[k])
+                functions.push_back(kPrimitives[k].id);
+        width = std::bit_width(static_cast<uint32_t>(functions.size() + 2));
+    }
+    [[nodiscard]] auto Count() const { return static_cast<uint32_t>(functions.size()); }
+    [[nodiscard]] uint32_t CodeOf(const FileNode& node) const {
+        switch (node.kind) {
+        case FileNode::Kind::Function:
+            for (uint32_t k = 0; k < Count(); ++k)
+                if (functions[k] == node.function)
+                    return k;
+            return Count() + 3; // not in the file's set
+        case FileNode::Kind::X:
+            return Count();
+        case FileNode::Kind::Y:
+            return Count() + 1;
+        case FileNode::Kind::Constant:
+            break;
+        }
+        return Count() + 2;
+    }
+};
+
+int32_t Arity(const FileNode& node) {
+    return node.kind == FileNode::Kind::Function ? PrimitiveOf(node.function).arityMinus1 + 1 : 0;
+}
+
+// The multiple of 2^-precision a constant is, if it is one.
+std::optional<int64_t> Quantum(float value, int32_t precision) {
+    const double scaled = std::ldexp(static_cast<double>(value), precision);
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= static_cast<double>(kLargestQuantum) ||
+        scaled != std::trunc(scaled))
+        return std::nullopt;
+    return static_cast<int64_t>(scaled);
+}
+
+// The value of a quantum, if a float holds it exactly.
+std::optional<float> ValueOf(int64_t quantum, int32_t precision) {
+    const double value = std::ldexp(static_cast<double>(quantum), -precision);
+    const auto rounded = static_cast<float>(value);
+    if (static_cast<double>(rounded) != value || std::fabs(quantum) >= kLargestQuantum)
+        return std::nullopt;
+    return rounded;
+}
+
+// The first-stage offsets of the blocks read so far, cell by cell, from
+// which a block's offset is predicted: the mean of those in the row above it
+// and the column to its left, rounded to the nearest quantum.
+class OffsetMap {
+public:
+    explicit OffsetMap(int32_t side)
+        : side_(side), quanta_(static_cast<size_t>(side) * static_cast<size_t>(side), 0) {}
+
+    [[nodiscard]] int64_t Predict(const Region& region) const {
+        int64_t sum = 0;
+        int64_t count = 0;
+        if (region.row > 0)
+            for (int32_t c = 0; c < region.width; ++c, ++count)
+                sum += At(region.row - 1, region.column + c);
+        if (region.column > 0)
+            for (int32_t r = 0; r < region.height; ++r, ++count)
+                sum += At(region.row + r, region.column - 1);
+        if (count == 0)
+            return 0;
+        // Rounded to nearest, halves away from zero.
+        const int64_t half = count / 2;
+        return sum >= 0 ? (sum + half) / count : -((-sum + half) / count);
+    }
+    void Fill(const Region& region, int64_t quantum) {
+        for (int32_t r = 0; r < region.height; ++r)
+            for (int32_t c = 0; c < region.width; ++c)
+                quanta_[Index(region.row + r, region.column + c)] = quantum;
+    }
+
+private:
+    [[nodiscard]] size_t Index(int32_t r, int32_t c) const {
+        return static_cast<size_t>(r) * static_cast<size_t>(side_) + static_cast<size_t>(c);
+    }
+    [[nodiscard]] int64_t At(int32_t r, int32_t c) const { return quanta_[Index(r, c)]; }
+
+    int32_t side_;
+    std::vector<int64_t> quanta_;
+};
+
+bool Predicts(const FormulaFile& file) {
+    return PredictsOffsets(file);
+}
+
+// Why a program cannot be written: not one whole tree, too long, a function
+// outside the file's set, constants that do not match its constant nodes.
+std::string ProgramFault(const Piece& piece, const Alphabet& alphabet) {
+    if (piece.nodes.size() > static_cast<size_t>(kLongestPiece))
+        return "a program is longer than " + std::to_string(kLongestPiece) + " nodes";
+    int64_t open = 1;
+    size_t constants = 0;
+    for (const FileNode& node : piece.nodes) {
+        if (open == 0)
+            return "a program has nodes after its end";
+        if (alphabet.CodeOf(node) > alphabet.Count() + 2)
+            return "a program uses a function outside the file's set";
+        open += Arity(node) - 1;
+        constants += node.kind == FileNode::Kind::Constant ? 1 : 0;
+    }
+    if (open != 0)
+        return "a program ends early";
+    if (constants != piece.constants.size())
+        return "a program's constants do not match its constant nodes";
+    return {};
+}
+
+std::string PieceFault(const Piece& piece, const FormulaFile& file, const Alphabet& alphabet) {
+    if (piece.scaling.has_value() != file.scaled)
+        return file.scaled ? "a formula has no linear scaling" : "a formula has a linear scaling";
+    if (piece.Flat() && !file.scaled)
+        return "a formula has no program";
+    if (piece.Flat() && piece.scaling->factor != 0)
+        return "a flat formula has a factor";
+    std::vector<float> values = piece.constants;
+    if (piece.scaling) {
+        values.push_back(piece.scaling->offset);
+        values.push_back(piece.scaling->factor);
+    }
+    for (float value : values)
+        if (!file.coding.Exact() ? !Quantum(value, file.coding.precision) : !std::isfinite(value))
+            return "a constant is not a multiple of the file's quantum";
+    return piece.Flat() ? std::string() : ProgramFault(piece, alphabet);
+}
+
+// Calls visit(region, leaf index) for every leaf of the file's quadtree in
+// visiting order and split(region, whether) at every block that may split;
+// false when the blocks are not that quadtree's leaves.
+bool WalkLeaves(const FormulaFile& file, const std::function<void(const Region&, bool)>& split,
+                const std::function<void(const Region&, size_t)>& visit) {
+    size_t next = 0;
+    std::function<bool(const Region&)> walk = [&](const Region& region) {
+        const bool splits = next < file.blocks.size() && file.blocks[next].region != region;
+        if (CanSplit(region, file.minBlock)) {
+            split(region, splits);
+            if (splits) {
+                for (const Region& part : Children(region))
+                    if (!walk(part))
+                        return false;
+                return true;
+            }
+        }
+        if (splits || next >= file.blocks.size())
+            return false;
+        visit(region, next++);
+        return true;
+    };
+    return walk({0, 0, file.side, file.side}) && next == file.blocks.size();
+}
+
+void WriteValue(BitWriter& out, const ConstantCoding& coding, float value) {
+    if (coding.Exact())
+        out.Put(std::bit_cast<uint32_t>(value), 32);
+    else
+        out.PutSigned(*Quantum(value, coding.precision), coding.valueOrder);
+}
+
+// A piece's bits: its flat flag, its node codes each followed by its
+// constant's value, its factor and its offset, coded as its difference from
+// `predicted` (in quanta) when there is one.
+void WritePieceBits(BitWriter& out, const FormulaFile& file, const Alphabet& alphabet,
+                    const Piece& piece, std::optional<int64_t> predicted) {
+    if (file.scaled)
+        out.PutBit(piece.Flat());
+    size_t constant = 0;
+    for (const FileNode& node : piece.nodes) {
+        out.Put(alphabet.CodeOf(node), alphabet.width);
+        if (node.kind == FileNode::Kind::Constant)
+            WriteValue(out, file.coding, piece.constants[constant++]);
+    }
+    if (!piece.scaling)
+        return;
+    if (!piece.Flat())
+        WriteValue(out, file.coding, piece.scaling->factor);
+    if (predicted)
+        out.PutSigned(*Quantum(piece.scaling->offset, file.coding.precision) - *predicted,
+                      file.coding.offsetOrder);
+    else
+        WriteValue(out, file.coding, piece.scaling->offset);
+}
+
+class FileWriter {
+public:
+    FileWriter(const FormulaFile& file, BitWriter& out)
+        : file_(file), out_(out), alphabet_(file.functions), offsets_(file.side) {}
+
+    void Write() {
+        WriteHeader();
+        WalkLeaves(
+            file_, [&](const Region&, bool splits) { out_.PutBit(splits); },
+            [&](const Region&, size_t index) { WriteBlock(file_.blocks[index]); });
+    }
+
+private:
+    void WriteHeader() {
+        out_.Put(kFormulaVersion, kVersionBits);
+        out_.Put(static_cast<uint64_t>(file_.side - 1), kSideBits);
+        out_.PutBit(file_.fit == PictureFit::Stretch);
+        out_.PutBit(file_.scaled);
+        out_.PutBit(file_.minBlock > 0);
+        if (file_.minBlock > 0)
+            out_.PutExpGolomb(static_cast<uint64_t>(file_.minBlock - 2), 0);
+        out_.PutExpGolomb(static_cast<uint64_t>(file_.stageLimit - 1), 0);
+        out_.Put(static_cast<uint64_t>(file_.coding.precision), kPrecisionBits);
+        if (!file_.coding.Exact()) {
+            out_.Put(static_cast<uint64_t>(file_.coding.offsetOrder), kOrderBits);
+            out_.Put(static_cast<uint64_t>(file_.coding.valueOrder), kOrderBits);
+        }
+        uint64_t mask = 0;
+        for (bool f : file_.functions)
+            mask = mask << 1 | (f ? 1 : 0);
+        out_.PutBit(mask != 0);
+        if (mask != 0)
+            out_.Put(mask, kFunctionCount);
+    }
+
+    void WriteBlock(const FileBlock& block) {
+        for (size_t s = 1; s < static_cast<size_t>(file_.stageLimit); ++s) {
+            out_.PutBit(s < block.stages.size());
+            if (s >= block.stages.size())
+                break;
+        }
+        for (size_t s = 0; s < block.stages.size(); ++s) {
+            const Piece& piece = block.stages[s];
+            if (s == 0 && Predicts(file_)) {
+                WritePieceBits(out_, file_, alphabet_, piece, offsets_.Predict(block.region));
+                offsets_.Fill(block.region,
+                              *Quantum(piece.scaling->offset, file_.coding.precision));
+            } else {
+                WritePieceBits(out_, file_, alphabet_, piece, std::nullopt);
+            }
+        }
+    }
+
+    const FormulaFile& file_;
+    BitWriter& out_;
+    Alphabet alphabet_;
+    OffsetMap offsets_;
+};
+
+uint32_t Crc32(std::string_view bytes) {
+    return static_cast<uint32_t>(crc32(crc32(0L, Z_NULL, 0),
+                                       reinterpret_cast<const Bytef*>(bytes.data()),
+                                       static_cast<uInt>(bytes.size())));
+}
+
+class FileReader {
+public:
+    explicit FileReader(std::string_view bits) : in_(bits) {}
+
+    Outcome<FormulaFile> Read() {
+        if (!ReadHeader())
+            return Refused();
+        const Alphabet alphabet(file_.functions);
+        alphabet_ = &alphabet;
+        offsets_.emplace(file_.side);
+        if (!ReadRegion({0, 0, file_.side, file_.side}))
+            return Refused();
+        if (in_.Overrun())
+            return Outcome<FormulaFile>::Refused("it ends before its last formula");
+        if (in_.Left() >= 8 || in_.Get(static_cast<int32_t>(in_.Left())) != 0)
+            return Outcome<FormulaFile>::Refused("it has bits after its last formula");
+        return {std::move(file_), {}};
+    }
+
+private:
+    Outcome<FormulaFile> Refused() {
+        return Outcome<FormulaFile>::Refused(in_.Overrun() ? "it ends before its last formula"
+                                                           : why_);
+    }
+    bool Fail(std::string why) {
+        why_ = std::move(why);
+        return false;
+    }
+
+    bool ReadHeader() {
+        const auto version = static_cast<int32_t>(in_.Get(kVersionBits));
+        if (version != kFormulaVersion)
+            return Fail("it is of format version " + std::to_string(version) +
+                        ", and this program reads version " + std::to_string(kFormulaVersion));
+        file_.side = static_cast<int32_t>(in_.Get(kSideBits)) + 1;
+        if (file_.side < 2)
+            return Fail("its grid has fewer than 2 cells a side");
+        file_.fit = in_.GetBit() ? PictureFit::Stretch : PictureFit::Crop;
+        file_.scaled = in_.GetBit();
+        if (in_.GetBit()) {
+            const uint64_t minBlock = in_.GetExpGolomb(0) + 2;
+            if (minBlock > static_cast<uint64_t>(file_.side))
+                return Fail("its smallest block is larger than its grid");
+            file_.minBlock = static_cast<int32_t>(minBlock);
+        }
+        const uint64_t stages = in_.GetExpGolomb(0) + 1;
+        if (stages > static_cast<uint64_t>(kMostStages))
+            return Fail("it has more than " + std::to_string(kMostStages) + " stages");
+        file_.stageLimit = static_cast<int32_t>(stages);
+        file_.coding.precision = static_cast<int32_t>(in_.Get(kPrecisionBits));
+        if (!file_.coding.Exact() && file_.coding.precision > ConstantCoding::kFinest)
+            return Fail("its constants' precision is unknown");
+        if (!file_.coding.Exact()) {
+            file_.coding.offsetOrder = static_cast<int32_t>(in_.Get(kOrderBits));
+            file_.coding.valueOrder = static_cast<int32_t>(in_.Get(kOrderBits));
+        }
+        if (in_.GetBit()) {
+            const uint64_t mask = in_.Get(kFunctionCount);
+            if (mask == 0)
+                return Fail("its function set is empty");
+            for (int k = 0; k < kFunctionCount; ++k)
+                file_.functions[k] = (mask >> (kFunctionCount - 1 - k) & 1) != 0;
+        }
+        return !in_.Overrun();
+    }
+
+    bool ReadRegion(const Region& region) {
+        if (in_.Overrun())
+            return false;
+        if (CanSplit(region, file_.minBlock) && in_.GetBit()) {
+            for (const Region& part : Children(region))
+                if (!ReadRegion(part))
+                    return false;
+            return true;
+        }
+        FileBlock block;
+        block.region = region;
+        int32_t count = 1;
+        while (count < file_.stageLimit && in_.GetBit())
+            ++count;
+        for (int32_t s = 0; s < count; ++s) {
+            Piece piece;
+            if (!ReadPiece(piece, s == 0 ? &region : nullptr))
+                return false;
+            work_ += static_cast<int64_t>(piece.nodes.size() + 1) * region.Cells();
+            if (work_ > kMostDecodingWork)
+                return Fail("it would take more than " + std::to_string(kMostDecodingWork) +
+                            " evaluations to decode");
+            block.stages.push_back(std::move(piece));
+        }
+        file_.blocks.push_back(std::move(block));
+        return true;
+    }
+
+    bool ReadValue(float& value) {
+        if (file_.coding.Exact()) {
+            value = std::bit_cast<float>(static_cast<uint32_t>(in_.Get(32)));
+            return std::isfinite(value) || Fail("a constant is not finite");
+        }
+        const std::optional<float> read =
+            ValueOf(in_.GetSigned(file_.coding.valueOrder), file_.coding.precision);
+        if (!read)
+            return Fail("a constant is out of range");
+        value = *read;
+        return true;
+    }
+
+    bool ReadProgram(Piece& piece) {
+        int64_t open = 1;
+        while (open > 0) {
+            if (in_.Overrun())
+                return false;
+            if (piece.nodes.size() >= static_cast<size_t>(kLongestPiece))
+                return Fail("a program is longer than " + std::to_string(kLongestPiece) + " nodes");
+            const auto code = static_cast<uint32_t>(in_.Get(alphabet_->width));
+            FileNode node;
+            if (code < alphabet_->Count()) {
+                node = {FileNode::Kind::Function, alphabet_->functions[code]};
+            } else if (code <= alphabet_->Count() + 2) {
+                constexpr std::array<FileNode::Kind, 3> kTerminals = {
+                    FileNode::Kind::X, FileNode::Kind::Y, FileNode::Kind::Constant};
+                node.kind = kTerminals[code - alphabet_->Count()];
+            } else {
+                return Fail("a program has an unknown node code");
+            }
+            piece.nodes.push_back(node);
+            open += Arity(node) - 1;
+            if (node.kind == FileNode::Kind::Constant) {
+                float value = 0;
+                if (!ReadValue(value))
+                    return false;
+                piece.constants.push_back(value);
+            }
+        }
+        return true;
+    }
+
+    bool ReadPiece(Piece& piece, const Region* first) {
+        const bool flat = file_.scaled && in_.GetBit();
+        if (!flat && !ReadProgram(piece))
+            return false;
+        if (!file_.scaled)
+            return true;
+        Scaling scaling{0, 0};
+        if (!flat && !ReadValue(scaling.factor))
+            return false;
+        if (first && Predicts(file_)) {
+            const int64_t quantum =
+                in_.GetSigned(file_.coding.offsetOrder) + offsets_->Predict(*first);
+            const std::optional<float> offset = ValueOf(quantum, file_.coding.precision);
+            if (!offset)
+                return Fail("a constant is out of range");
+            scaling.offset = *offset;
+            offsets_->Fill(*first, quantum);
+        } else if (!ReadValue(scaling.offset)) {
+            return false;
+        }
+        piece.scaling = scaling;
+        return true;
+    }
+
+    BitReader in_;
+    FormulaFile file_;
+    const Alphabet* alphabet_ = nullptr;
+    std::optional<OffsetMap> offsets_;
+    int64_t work_ = 0;
+    std::string why_ = "it is damaged";
+};
+
+} // namespace
+
+bool PredictsOffsets(const FormulaFile& file) {
+    return file.scaled && !file.coding.Exact();
+}
+
+std::string WhyNotWritable(const FormulaFile& file) {
+    if (file.side < 2 || file.side > (1 << kSideBits))
+        return "its grid size is out of range";
+    if (file.minBlock != 0 && file.minBlock < 2)
+        return "its smallest block is below 2 cells";
+    if (file.stageLimit < 1 || file.stageLimit > kMostStages)
+        return "its stage limit is out of range";
+    const ConstantCoding& coding = file.coding;
+    if (!coding.Exact() && (coding.precision < 0 || coding.precision > ConstantCoding::kFinest ||
+                            coding.offsetOrder < 0 || coding.valueOrder < 0 ||
+                            coding.offsetOrder > ConstantCoding::kLongestOrder ||
+                            coding.valueOrder > ConstantCoding::kLongestOrder))
+        return "its constant coding is out of range";
+    if (!WalkLeaves(
+            file, [](const Region&, bool) {}, [](const Region&, size_t) {}))
+        return "its blocks are not the leaves of its quadtree";
+    const Alphabet alphabet(file.functions);
+    for (const FileBlock& block : file.blocks) {
+        if (block.stages.empty() || block.stages.size() > static_cast<size_t>(file.stageLimit))
+            return "a block's stage count is out of range";
+        for (const Piece& piece : block.stages)
+            if (std::string fault = PieceFault(piece, file, alphabet); !fault.empty())
+                return fault;
+    }
+    return {};
+}
+
+std::string WriteFormulaFile(const FormulaFile& file) {
+    BitWriter bits;
+    FileWriter(file, bits).Write();
+    std::string bytes = std::string(kFormulaMagic) + bits.Bytes();
+    const uint32_t crc = Crc32(bytes);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        bytes.push_back(static_cast<char>(crc >> shift & 0xFF));
+    return bytes;
+}
+
+int64_t PieceBits(const FormulaFile& file, const Piece& piece, std::optional<int64_t> predicted) {
+    BitWriter bits;
+    WritePieceBits(bits, file, Alphabet(file.functions), piece,
+                   Predicts(file) ? predicted : std::nullopt);
+    return bits.BitCount();
+}
+
+int64_t FileBits(const FormulaFile& file) {
+    BitWriter bits;
+    FileWriter(file, bits).Write();
+    return bits.BitCount();
+}
+
+Outcome<FormulaFile> ReadFormulaFile(std::string_view bytes) {
+    if (bytes.size() < kFormulaMagic.size() ||
+        bytes.substr(0, kFormulaMagic.size()) != kFormulaMagic)
+        return Outcome<FormulaFile>::Refused("it is not a formula file");
+    if (bytes.size() < kFormulaMagic.size() + kCrcBytes + 1)
+        return Outcome<FormulaFile>::Refused("it ends before its last formula");
+    const std::string_view body = bytes.substr(0, bytes.size() - kCrcBytes);
+    uint32_t stored = 0;
+    for (size_t k = body.size(); k < bytes.size(); ++k)
+        stored = stored << 8 | static_cast<unsigned char>(bytes[k]);
+    if (stored != Crc32(body))
+        return Outcome<FormulaFile>::Refused("its check sum does not match: it is damaged");
+    return FileReader(body.substr(kFormulaMagic.size())).Read();
+}
+
+} // namespace quba

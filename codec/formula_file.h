@@ -1,0 +1,110 @@
+// The compressed formula file: a grid redrawn by formulas, one or more for
+// each block of a quadtree over the grid, in as few bytes as their constants'
+// quantisation allows. docs/formula-file.md gives the layout bit by bit.
+#pragma once
+
+#include "codec/block_layout.h"
+#include "core/outcome.h"
+#include "data/area_average.h"
+#include "engine/linear_scaling.h"
+#include "engine/primitives.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quba {
+
+inline constexpr std::string_view kFormulaMagic = "QF";
+inline constexpr int32_t kFormulaVersion = 1;
+
+// How the constants are coded: multiples of 2^-precision as exp-Golomb codes,
+// or exact 32-bit floats.
+struct ConstantCoding {
+    static constexpr int32_t kExact = 31;
+    static constexpr int32_t kFinest = 24;
+    static constexpr int32_t kLongestOrder = 15;
+
+    int32_t precision = kExact; // 0 to kFinest, or kExact
+    // Exp-Golomb orders: of a first stage's offset, coded as its difference
+    // from the offsets of the blocks above and to the left, and of every
+    // other constant.
+    int32_t offsetOrder = 0;
+    int32_t valueOrder = 0;
+
+    [[nodiscard]] bool Exact() const { return precision == kExact; }
+    friend bool operator==(const ConstantCoding&, const ConstantCoding&) = default;
+};
+
+struct FileNode {
+    enum class Kind : uint8_t { Function, X, Y, Constant };
+    Kind kind = Kind::X;
+    PrimitiveId function = PrimitiveId::Add; // for a function node
+
+    friend bool operator==(const FileNode&, const FileNode&) = default;
+};
+
+// One formula over its block's own coordinates. With a linear scaling its
+// value is a + b f; a flat piece has no program and the value a.
+struct Piece {
+    std::vector<FileNode> nodes;  // prefix order; empty for a flat piece
+    std::vector<float> constants; // the constant nodes' values, in node order
+    std::optional<Scaling> scaling;
+
+    [[nodiscard]] bool Flat() const { return nodes.empty(); }
+    friend bool operator==(const Piece&, const Piece&) = default;
+};
+
+// A leaf of the quadtree: its cells and its stages, whose values are added.
+struct FileBlock {
+    Region region;
+    std::vector<Piece> stages; // 1 to the file's stage limit
+
+    friend bool operator==(const FileBlock&, const FileBlock&) = default;
+};
+
+struct FormulaFile {
+    int32_t side = 0;                  // the grid's N
+    PictureFit fit = PictureFit::Crop; // how its picture became square
+    // The functions the programs may use, which number the node codes.
+    std::array<bool, kFunctionCount> functions{};
+    bool scaled = false; // every piece has a linear scaling
+    ConstantCoding coding;
+    // Blocks are split down to this size; 0: one block, the whole grid.
+    int32_t minBlock = 0;
+    int32_t stageLimit = 1;        // 1 to kMostStages
+    std::vector<FileBlock> blocks; // the leaves in the order the quadtree visits them
+
+    friend bool operator==(const FormulaFile&, const FormulaFile&) = default;
+};
+
+// The largest program a piece may hold, and the most node-case evaluations
+// a file may take to decode: a file beyond either is refused.
+inline constexpr int32_t kLongestPiece = 1 << 20;
+inline constexpr int32_t kMostStages = 8;
+inline constexpr int64_t kMostDecodingWork = int64_t{1} << 32;
+
+// Whether the file's constants and structure can be written as they are:
+// every constant a multiple of 2^-precision (or any float when exact), the
+// blocks a quadtree of the grid. An empty text when they can.
+std::string WhyNotWritable(const FormulaFile& file);
+
+// The file's bytes: magic, the fields and pieces as bits, a CRC-32. The file
+// must be writable.
+std::string WriteFormulaFile(const FormulaFile& file);
+// The file's bits between its magic and its check sum.
+int64_t FileBits(const FormulaFile& file);
+// The bits a piece takes in a file with `file`'s functions, scaling and
+// coding: as a first stage, its offset coded against `predicted` (in
+// quanta) where the file predicts offsets; with none, as a later stage.
+int64_t PieceBits(const FormulaFile& file, const Piece& piece, std::optional<int64_t> predicted);
+// Whether first stages' offsets are coded against their neighbours'.
+bool PredictsOffsets(const FormulaFile& file);
+
+// Reads a file; a damaged or hostile one gives a message saying why.
+Outcome<FormulaFile> ReadFormulaFile(std::string_view bytes);
+
+} // namespace quba
