@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= data_file evaluator operators cli_options picture
+FUZZ_TARGETS ?= data_file evaluator operators formula_file cli_options picture
 # -O1 keeps the sanitized suite quick; asserts stay on.
 HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 

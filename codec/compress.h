@@ -23,7 +23,7 @@
 namespace quba {
 
 struct CodecSettings {
-    static constexpr int32_t kDefaultMinBlock = 4;
+    static constexpr int32_t kDefaultMinBlock = 2;
 
     std::optional<int64_t> budget;    // bytes of the whole file
     std::optional<double> targetPsnr; // dB

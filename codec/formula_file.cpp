@@ -456,9 +456,13 @@ std::string WhyNotWritable(const FormulaFile& file) {
         return "its grid size is out of range";
     if (file.minBlock != 0 && file.minBlock < 2)
         return "its smallest block is below 2 cells";
+    if (file.minBlock > file.side)
+        return "its smallest block is larger than its grid";
     if (file.stageLimit < 1 || file.stageLimit > kMostStages)
         return "its stage limit is out of range";
     const ConstantCoding& coding = file.coding;
+    if (coding.Exact() && (coding.offsetOrder != 0 || coding.valueOrder != 0))
+        return "exact constants have no exp-Golomb orders";
     if (!coding.Exact() && (coding.precision < 0 || coding.precision > ConstantCoding::kFinest ||
                             coding.offsetOrder < 0 || coding.valueOrder < 0 ||
                             coding.offsetOrder > ConstantCoding::kLongestOrder ||

@@ -10,7 +10,7 @@ build_dir=${1:?build folder}
 seconds=${2:?seconds per target}
 shift 2
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(data_file evaluator operators cli_options picture)
+[ ${#targets[@]} -eq 0 ] && targets=(data_file evaluator operators formula_file cli_options picture)
 
 status=0
 for target in "${targets[@]}"; do

@@ -178,6 +178,83 @@ TEST_F(EndToEnd, CoarseToFineEvolvesSmallAndScoresAtFullSize) {
     }
 }
 
+// The squared error of one grid against another, as PSNR.
+double PsnrOf(const std::vector<float>& output, const std::vector<float>& grid) {
+    double sum = 0;
+    for (size_t k = 0; k < grid.size(); ++k)
+        sum +=
+            (static_cast<double>(grid[k]) - output[k]) * (static_cast<double>(grid[k]) - output[k]);
+    return 10 * std::log10(4 / (sum / static_cast<double>(grid.size())));
+}
+
+QByteArray FileContent(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+TEST_F(EndToEnd, FormulaFilesKeepTheirBudgetAndOpenToWhatTheRunMeasured) {
+    QImage picture(48, 48, QImage::Format_Grayscale8);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x)
+            picture.scanLine(y)[x] = static_cast<uchar>(x < 20 ? 40 + y * 3 : 220 - x);
+    ASSERT_TRUE(picture.save(Path("edge.png")));
+    const QStringList image = {"--image", Path("edge.png"), "--size", "16"};
+    const std::vector<float> grid = SavedTraining(image);
+    const CliResult run =
+        RunCli(SmallRun() + image +
+               QStringList{"--linear-scaling", "--budget", "80", "--tiles", "auto", "--stages", "2",
+                           "--save-formula", Path("f.qf"), "--save-output", Path("out.txt"),
+                           "--json", "-"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const QJsonObject file = Json(run.out)["formulaFile"].toObject();
+    const QByteArray bytes = FileContent(Path("f.qf"));
+    EXPECT_LE(bytes.size(), 80);
+    EXPECT_EQ(file["bytes"].toInt(), bytes.size());
+    const std::vector<float> output = ReadFloats(Path("out.txt"));
+    EXPECT_NEAR(file["psnr"].toDouble(), PsnrOf(output, grid), 1e-9);
+
+    const CliResult opened = RunCli(
+        {"--open-formula", Path("f.qf"), "--save-output", Path("again.txt"), "--threads", "3"});
+    ASSERT_EQ(opened.exitCode, 0) << opened.err;
+    EXPECT_EQ(opened.out.rfind("formula file: 16 x 16 grid, ", 0), 0u) << opened.out;
+    EXPECT_EQ(FileContent(Path("again.txt")), FileContent(Path("out.txt")));
+
+    // Without the codec the file holds the best program as it is: its size
+    // is the record's formula bytes, its output the run's.
+    const CliResult plain =
+        RunCli(SmallRun() + QStringList{"--pattern", "cup", "--save-formula", Path("p.qf"),
+                                        "--save-output", Path("p.txt"), "--json", "-"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(Json(plain.out)["populations"].toArray()[0].toObject()["formulaBytes"].toInt(),
+              FileContent(Path("p.qf")).size());
+    ASSERT_EQ(RunCli({"--open-formula", Path("p.qf"), "--save-output", Path("p2.txt")}).exitCode,
+              0);
+    EXPECT_EQ(FileContent(Path("p2.txt")), FileContent(Path("p.txt")));
+
+    QByteArray damaged = bytes;
+    damaged[damaged.size() / 2] = static_cast<char>(damaged[damaged.size() / 2] ^ 4);
+    QFile out(Path("damaged.qf"));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(damaged);
+    out.close();
+    for (const auto& [name, why] : std::vector<std::pair<QString, std::string>>{
+             {Path("edge.png"), "it is not a formula file"},
+             {Path("damaged.qf"), "its check sum does not match: it is damaged"}}) {
+        const CliResult refused = RunCli({"--open-formula", name, "--save-output", Path("x.txt")});
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.err, "--open-formula: cannot read the formula file '" +
+                                   name.toStdString() + "': " + why + "\n");
+    }
+    const CliResult tooSmall =
+        RunCli(SmallRun() + image + QStringList{"--budget", "5", "--save-formula", Path("s.qf")});
+    EXPECT_EQ(tooSmall.exitCode, 1);
+    EXPECT_NE(tooSmall.err.find("--budget: no formula file of the grid fits in 5 bytes"),
+              std::string::npos)
+        << tooSmall.err;
+    EXPECT_FALSE(QFile::exists(Path("s.qf")));
+}
+
 TEST_F(EndToEnd, PicturesBecomeGridsAndBadOnesAreRefusedNamingTheFile) {
     // Columns of grey 0, 60, 120, 180 over two rows: cropped, columns 1 and 2.
     QImage picture(4, 2, QImage::Format_Grayscale8);

@@ -1,5 +1,7 @@
 // The C export compiled with gcc: on random programs of every function set,
 // the failing ones included, it gives the engine's output bit for bit.
+#include "codec/decode.h"
+#include "tests/codec/random_files.h"
 #include "tests/export/tools.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,42 @@ TEST(CExport, ScalingAndConstantsOfTheirOwnGiveTheEnginesOutput) {
             program.scaling = scalings[i % scalings.size()];
     }
     CompareCompiledWithEngine(scope, items);
+}
+
+TEST(CExport, AFormulaFileIsOneFunctionOfTheCellThatGivesTheDecodedGrid) {
+    std::mt19937 random(31);
+    for (int trial = 0; trial < 12; ++trial) {
+        FormulaFile file;
+        do
+            file = RandomFormulaFile(random);
+        while (file.blocks.size() < 2 && file.blocks[0].stages.size() < 2);
+        FitnessEvaluators evaluators(EvaluationOptions{EvaluatorKind::Batch, 2});
+        const DataGrid decoded = DecodeFormulaFile(file, evaluators);
+        const int32_t side = file.side;
+        const std::string driver =
+            "\n#include <stdio.h>\n#include <string.h>\nint main(void)\n{\n    for (int r = 0; r "
+            "< " +
+            std::to_string(side) + "; ++r)\n        for (int c = 0; c < " + std::to_string(side) +
+            "; ++c) {\n            float v = C(r, c);\n            unsigned b;\n            "
+            "memcpy(&b, &v, 4);\n            printf(\"%u \", b);\n        }\n    return 0;\n}\n";
+        ToolFolder folder;
+        folder.Write("file.c", ExportFileText(ExportFormat::C, file, "C") + driver);
+        const ToolResult built =
+            RunTool(QUBA_TEST_C_COMPILER, {"-std=c99", "-O2", "-Wall", folder.Path("file.c"), "-lm",
+                                           "-o", folder.Path("file")});
+        ASSERT_EQ(built.status, 0) << built.output;
+        const ToolResult ran = RunTool(folder.Path("file"), {});
+        std::istringstream values(ran.output);
+        for (float expected : decoded.Cells()) {
+            uint32_t bits = 0;
+            ASSERT_TRUE(values >> bits) << trial;
+            const float actual = FloatOfBits(bits);
+            if (std::isnan(expected) ? !std::isnan(actual) : bits != BitsOf(expected)) {
+                ADD_FAILURE() << trial << ": decoded " << expected << ", C " << actual;
+                break;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
