@@ -23,6 +23,14 @@
 namespace {
 
 constexpr uint64_t kMiB = uint64_t{1} << 20;
+// The sanitizers reserve terabytes of shadow memory up front, so a sanitized
+// child cannot start under a data limit; there the limit is left off and only
+// the cases that need no limit run.
+#ifdef QUBA_SANITIZED
+constexpr uint64_t kChildDataBytes = 0;
+#else
+constexpr uint64_t kChildDataBytes = 200 * kMiB;
+#endif
 
 class HostileInput : public testing::Test {
 protected:
@@ -84,9 +92,11 @@ TEST_F(HostileInput, EndlessHugeAndHeaderOnlyInputsAreRefusedCheaply) {
          1},
     };
     for (const Case& c : cases) {
+        if (kChildDataBytes == 0 && c.errorStart == "Memory Allocation Error")
+            continue;
         const auto started = std::chrono::steady_clock::now();
         const CliResult result = RunCli(c.arguments + QStringList{"--generations", "0", "--quiet"},
-                                        {.dataBytes = 200 * kMiB});
+                                        {.dataBytes = kChildDataBytes});
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << c.what;
         EXPECT_EQ(result.exitCode, c.exitCode) << c.what << ": " << result.err;
         EXPECT_EQ(result.err.rfind(c.errorStart, 0), 0u) << c.what << ": " << result.err;
@@ -98,8 +108,10 @@ TEST_F(HostileInput, EndlessHugeAndHeaderOnlyInputsAreRefusedCheaply) {
 TEST_F(HostileInput, RunUntilInterruptedReservesNothingAhead) {
     QProcess process;
     process.setChildProcessModifier([] {
-        const rlimit limit{200 * kMiB, 200 * kMiB};
-        setrlimit(RLIMIT_DATA, &limit);
+        if (kChildDataBytes > 0) {
+            const rlimit limit{kChildDataBytes, kChildDataBytes};
+            setrlimit(RLIMIT_DATA, &limit);
+        }
     });
     process.start(QStringLiteral(QUBA_CLI_PATH),
                   {"--pattern", "circle", "--size", "8", "--population-size", "20", "--generations",
