@@ -4,18 +4,6 @@
 
 namespace quba {
 
-namespace {
-
-uint64_t ZigZag(int64_t n) {
-    return n >= 0 ? static_cast<uint64_t>(n) * 2 : (static_cast<uint64_t>(-(n + 1)) * 2) + 1;
-}
-
-int64_t UnZigZag(uint64_t u) {
-    return (u & 1) != 0 ? -static_cast<int64_t>(u >> 1) - 1 : static_cast<int64_t>(u >> 1);
-}
-
-} // namespace
-
 void BitWriter::Put(uint64_t value, int32_t count) {
     for (int32_t i = count - 1; i >= 0; --i) {
         if (bits_ % 8 == 0)
@@ -54,6 +42,20 @@ uint64_t BitReader::Get(int32_t count) {
         } else {
             overrun_ = true;
         }
+    }
+    return value;
+}
+
+uint64_t BitReader::GetPadded(int32_t count) {
+    uint64_t value = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        value <<= 1;
+        if (position_ < static_cast<int64_t>(bytes_.size()) * 8) {
+            const auto byte =
+                static_cast<unsigned char>(bytes_[static_cast<size_t>(position_ / 8)]);
+            value |= (byte >> (7 - position_ % 8)) & 1;
+        }
+        ++position_;
     }
     return value;
 }

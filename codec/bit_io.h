@@ -38,6 +38,9 @@ public:
     explicit BitReader(std::string_view bytes) : bytes_(bytes) {}
 
     uint64_t Get(int32_t count);
+    // The same, with zeros past the end and no overrun: the arithmetic
+    // decoder looks ahead of the last bit written.
+    uint64_t GetPadded(int32_t count);
     bool GetBit() { return Get(1) != 0; }
     // A code longer than 64 bits overruns.
     uint64_t GetExpGolomb(int32_t k);
@@ -55,6 +58,14 @@ private:
     int64_t position_ = 0;
     bool overrun_ = false;
 };
+
+// Signed numbers as unsigned ones: 0, -1, 1, -2, ... as 0, 1, 2, 3, ...
+inline uint64_t ZigZag(int64_t n) {
+    return n >= 0 ? static_cast<uint64_t>(n) * 2 : (static_cast<uint64_t>(-(n + 1)) * 2) + 1;
+}
+inline int64_t UnZigZag(uint64_t u) {
+    return (u & 1) != 0 ? -static_cast<int64_t>(u >> 1) - 1 : static_cast<int64_t>(u >> 1);
+}
 
 // The bits PutExpGolomb and PutSigned write, without writing them.
 int32_t ExpGolombBits(uint64_t u, int32_t k);

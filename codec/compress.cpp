@@ -12,14 +12,18 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <map>
 
 namespace quba {
 
 namespace {
 
 constexpr int32_t kCoarsestPrecision = 1;
-constexpr int32_t kFinestTriedPrecision = 12;
-constexpr int32_t kLambdaSteps = 48;
+constexpr int32_t kMiddlePrecision = 4;
+constexpr int32_t kFinestTriedPrecision = 14;
+constexpr int32_t kLambdaSteps = 40;
+// Allocations at a precision, each priced with the file the one before found.
+constexpr int32_t kModelRounds = 3;
 
 // A block's candidates, stage by stage, and the most accurate of each stage
 // but the last, on whose remainder the next stage was evolved.
@@ -109,13 +113,7 @@ public:
         if (!SearchBlocks())
             return Outcome<Compression>::Refused(
                 "the run was ended before every block was evolved");
-        std::optional<Trial> best;
-        for (int32_t precision : Precisions()) {
-            const std::vector<BlockOptions> options = OptionsAt(precision);
-            std::optional<Trial> trial = BestCoding(options, precision);
-            if (trial && (!best || Better(*trial, *best)))
-                best = std::move(trial);
-        }
+        std::optional<Trial> best = BestPrecision();
         if (!best)
             return Outcome<Compression>::Refused("no formula of the grid can be coded");
         return {Finish(std::move(*best)), {}};
@@ -129,12 +127,30 @@ private:
         bool reached = false;
     };
 
-    [[nodiscard]] std::vector<int32_t> Precisions() const {
-        std::vector<int32_t> precisions;
-        for (int32_t p = kCoarsestPrecision; p <= kFinestTriedPrecision; ++p)
-            precisions.push_back(p);
-        precisions.push_back(ConstantCoding::kExact);
-        return precisions;
+    // The precision of the constants, searched from the middle of its range
+    // towards the better side for as long as files get better; then exact
+    // constants.
+    std::optional<Trial> BestPrecision() {
+        std::map<int32_t, std::optional<Trial>> tried;
+        const auto at = [&](int32_t precision) -> const std::optional<Trial>& {
+            auto found = tried.find(precision);
+            if (found == tried.end())
+                found = tried.emplace(precision, BestCoding(precision)).first;
+            return found->second;
+        };
+        const auto better = [&](const std::optional<Trial>& a, const std::optional<Trial>& b) {
+            return a && (!b || Better(*a, *b));
+        };
+        int32_t precision = kMiddlePrecision;
+        const int32_t step = better(at(precision + 1), at(precision)) ? 1 : -1;
+        while (precision + step >= kCoarsestPrecision &&
+               precision + step <= kFinestTriedPrecision &&
+               better(at(precision + step), at(precision)))
+            precision += step;
+        std::optional<Trial> best = at(precision);
+        if (better(at(ConstantCoding::kExact), best))
+            best = at(ConstantCoding::kExact);
+        return best;
     }
 
     // Evolves every block's stages, blocks spread over the threads.
@@ -248,24 +264,26 @@ private:
                           : std::llround(std::ldexp(sum / static_cast<double>(count), precision));
     }
 
-    [[nodiscard]] int64_t OptionBits(const FormulaFile& header, const CodedOption& option,
-                                     int64_t predicted) const {
-        const auto count = static_cast<int64_t>(option.stages.size());
-        int64_t bits = header.stageLimit > 1 ? count - 1 + (count < header.stageLimit ? 1 : 0) : 0;
-        for (size_t s = 0; s < option.stages.size(); ++s)
-            bits += PieceBits(header, option.stages[s],
-                              s == 0 ? std::optional<int64_t>(predicted) : std::nullopt);
-        return bits;
+    // Every option priced with the model, blocks spread over the threads.
+    [[nodiscard]] std::vector<std::vector<RateOption>>
+    RateOptions(const FormulaFile& header, const std::vector<BlockOptions>& options,
+                const CodingModel& model) {
+        std::vector<std::vector<RateOption>> rates(options.size());
+        pool_.ForEach(static_cast<int32_t>(options.size()), 8, [&](int32_t n, int32_t) {
+            const BlockOptions& own = options[static_cast<size_t>(n)];
+            for (const CodedOption& option : own.options)
+                rates[static_cast<size_t>(n)].push_back(
+                    {BlockCost(header, option.stages, own.predicted, model), option.error});
+        });
+        return rates;
     }
 
-    [[nodiscard]] std::vector<std::vector<RateOption>>
-    RateOptions(const FormulaFile& header, const std::vector<BlockOptions>& options) const {
-        std::vector<std::vector<RateOption>> rates(options.size());
-        for (size_t n = 0; n < options.size(); ++n)
-            for (const CodedOption& option : options[n].options)
-                rates[n].push_back(
-                    {OptionBits(header, option, options[n].predicted), option.error});
-        return rates;
+    [[nodiscard]] static SplitFlagBits FlagBits(const CodingModel& model) {
+        SplitFlagBits flags(contexts::kDepths);
+        for (int32_t depth = 0; depth < contexts::kDepths; ++depth)
+            flags[static_cast<size_t>(depth)] = {SplitCost(model, depth, false),
+                                                 SplitCost(model, depth, true)};
+        return flags;
     }
 
     [[nodiscard]] Trial Build(const FormulaFile& header, const std::vector<BlockOptions>& options,
@@ -318,15 +336,16 @@ private:
     // The best file at one trade-off after another: lambda is swept by
     // bisection on its logarithm, its direction set by whether the file
     // reached what was asked.
-    std::optional<Trial> Sweep(const FormulaFile& header,
-                               const std::vector<BlockOptions>& options) const {
-        const std::vector<std::vector<RateOption>> rates = RateOptions(header, options);
+    std::optional<Trial> Sweep(const FormulaFile& header, const std::vector<BlockOptions>& options,
+                               const CodingModel& model) {
+        const std::vector<std::vector<RateOption>> rates = RateOptions(header, options, model);
+        const SplitFlagBits flags = FlagBits(model);
         double low = std::log(1e-12);
         double high = std::log(16.0 * side_ * side_);
         std::optional<Trial> best;
         for (int32_t step = 0; step < kLambdaSteps; ++step) {
             const double middle = (low + high) / 2;
-            const Allocation allocation = Allocate(tree_, rates, std::exp(middle));
+            const Allocation allocation = Allocate(tree_, rates, std::exp(middle), flags);
             if (!std::isfinite(allocation.error))
                 return best;
             Trial trial = Build(header, options, allocation);
@@ -342,32 +361,35 @@ private:
         return best;
     }
 
-    // The best file at a precision, its exp-Golomb orders fitted to what it codes.
-    std::optional<Trial> BestCoding(const std::vector<BlockOptions>& options,
-                                    int32_t precision) const {
+    // The best file at a precision: allocated with every bit priced alike,
+    // then again with the probabilities and exp-Golomb orders of the file
+    // found, which the allocation then prices.
+    std::optional<Trial> BestCoding(int32_t precision) {
+        const std::vector<BlockOptions> options = OptionsAt(precision);
         FormulaFile header = header_;
         header.coding.precision = precision;
         if (precision != ConstantCoding::kExact) {
             header.coding.offsetOrder = std::max(0, precision - 3);
             header.coding.valueOrder = std::max(0, precision - 2);
         }
+        CodingModel model = EvenModel();
         std::optional<Trial> best;
-        for (int32_t round = 0; round < 2; ++round) {
-            std::optional<Trial> trial = Sweep(header, options);
+        for (int32_t round = 0; round < kModelRounds; ++round) {
+            std::optional<Trial> trial = Sweep(header, options, model);
             if (!trial)
                 break;
             if (!best || Better(*trial, *best))
                 best = trial;
-            if (precision == ConstantCoding::kExact || !FitOrders(trial->file, header.coding))
-                break;
+            if (precision != ConstantCoding::kExact)
+                FitOrders(trial->file, header.coding);
+            trial->file.coding = header.coding;
+            model = FileModel(trial->file);
         }
         return best;
     }
 
-    // The orders that code this file's values in the fewest bits; false when
-    // they are the ones it has.
-    static bool FitOrders(FormulaFile file, ConstantCoding& coding) {
-        const ConstantCoding before = file.coding;
+    // The orders that code this file's values in the fewest bits.
+    static void FitOrders(FormulaFile file, ConstantCoding& coding) {
         for (int32_t* order : {&file.coding.offsetOrder, &file.coding.valueOrder}) {
             int32_t bestOrder = *order;
             int64_t fewest = FileBits(file);
@@ -383,7 +405,6 @@ private:
         }
         coding.offsetOrder = file.coding.offsetOrder;
         coding.valueOrder = file.coding.valueOrder;
-        return !(file.coding == before);
     }
 
     Compression Finish(Trial trial) {

@@ -1,9 +1,11 @@
 #include "codec/formula_file.h"
 
 #include "codec/bit_io.h"
+#include "codec/symbol_coding.h"
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <functional>
@@ -156,18 +158,18 @@ std::string PieceFault(const Piece& piece, const FormulaFile& file, const Alphab
 }
 
 // Calls visit(region, leaf index) for every leaf of the file's quadtree in
-// visiting order and split(region, whether) at every block that may split;
+// visiting order and split(depth, whether) at every block that may split;
 // false when the blocks are not that quadtree's leaves.
-bool WalkLeaves(const FormulaFile& file, const std::function<void(const Region&, bool)>& split,
+bool WalkLeaves(const FormulaFile& file, const std::function<void(int32_t, bool)>& split,
                 const std::function<void(const Region&, size_t)>& visit) {
     size_t next = 0;
-    std::function<bool(const Region&)> walk = [&](const Region& region) {
+    std::function<bool(const Region&, int32_t)> walk = [&](const Region& region, int32_t depth) {
         const bool splits = next < file.blocks.size() && file.blocks[next].region != region;
         if (CanSplit(region, file.minBlock)) {
-            split(region, splits);
+            split(depth, splits);
             if (splits) {
                 for (const Region& part : Children(region))
-                    if (!walk(part))
+                    if (!walk(part, depth + 1))
                         return false;
                 return true;
             }
@@ -177,98 +179,114 @@ bool WalkLeaves(const FormulaFile& file, const std::function<void(const Region&,
         visit(region, next++);
         return true;
     };
-    return walk({0, 0, file.side, file.side}) && next == file.blocks.size();
+    return walk({0, 0, file.side, file.side}, 0) && next == file.blocks.size();
 }
 
-void WriteValue(BitWriter& out, const ConstantCoding& coding, float value) {
-    if (coding.Exact())
-        out.Put(std::bit_cast<uint32_t>(value), 32);
-    else
-        out.PutSigned(*Quantum(value, coding.precision), coding.valueOrder);
+int32_t SplitContext(int32_t depth) {
+    return contexts::kSplit + std::min(depth, contexts::kDepths - 1);
 }
 
-// A piece's bits: its flat flag, its node codes each followed by its
-// constant's value, its factor and its offset, coded as its difference from
-// `predicted` (in quanta) when there is one.
-void WritePieceBits(BitWriter& out, const FormulaFile& file, const Alphabet& alphabet,
-                    const Piece& piece, std::optional<int64_t> predicted) {
-    if (file.scaled)
-        out.PutBit(piece.Flat());
-    size_t constant = 0;
-    for (const FileNode& node : piece.nodes) {
-        out.Put(alphabet.CodeOf(node), alphabet.width);
-        if (node.kind == FileNode::Kind::Constant)
-            WriteValue(out, file.coding, piece.constants[constant++]);
-    }
-    if (!piece.scaling)
-        return;
-    if (!piece.Flat())
-        WriteValue(out, file.coding, piece.scaling->factor);
-    if (predicted)
-        out.PutSigned(*Quantum(piece.scaling->offset, file.coding.precision) - *predicted,
-                      file.coding.offsetOrder);
-    else
-        WriteValue(out, file.coding, piece.scaling->offset);
-}
-
-class FileWriter {
+// The symbols of a file's blocks, to any sink: per block its stage count,
+// per piece its flat flag, its node codes each followed by its constant, its
+// factor and its offset; a first stage's offset as its difference from the
+// prediction where the file predicts offsets.
+class PayloadWriter {
 public:
-    FileWriter(const FormulaFile& file, BitWriter& out)
-        : file_(file), out_(out), alphabet_(file.functions), offsets_(file.side) {}
+    PayloadWriter(const FormulaFile& file, SymbolSink& sink)
+        : file_(file), sink_(sink), alphabet_(file.functions) {}
 
     void Write() {
-        WriteHeader();
+        OffsetMap offsets(file_.side);
         WalkLeaves(
-            file_, [&](const Region&, bool splits) { out_.PutBit(splits); },
-            [&](const Region&, size_t index) { WriteBlock(file_.blocks[index]); });
+            file_, [&](int32_t depth, bool splits) { sink_.Bit(SplitContext(depth), splits); },
+            [&](const Region&, size_t index) {
+                const FileBlock& block = file_.blocks[index];
+                std::optional<int64_t> predicted;
+                if (Predicts(file_))
+                    predicted = offsets.Predict(block.region);
+                Block(block.stages, predicted);
+                if (Predicts(file_))
+                    offsets.Fill(block.region,
+                                 *Quantum(block.stages[0].scaling->offset, file_.coding.precision));
+            });
+    }
+
+    void Block(const std::vector<Piece>& stages, std::optional<int64_t> predicted) {
+        for (size_t s = 1; s < static_cast<size_t>(file_.stageLimit); ++s) {
+            sink_.Bit(contexts::kMoreStages + static_cast<int32_t>(s) - 1, s < stages.size());
+            if (s >= stages.size())
+                break;
+        }
+        for (size_t s = 0; s < stages.size(); ++s)
+            OnePiece(stages[s], s == 0 ? predicted : std::nullopt, s > 0);
     }
 
 private:
-    void WriteHeader() {
-        out_.Put(kFormulaVersion, kVersionBits);
-        out_.Put(static_cast<uint64_t>(file_.side - 1), kSideBits);
-        out_.PutBit(file_.fit == PictureFit::Stretch);
-        out_.PutBit(file_.scaled);
-        out_.PutBit(file_.minBlock > 0);
-        if (file_.minBlock > 0)
-            out_.PutExpGolomb(static_cast<uint64_t>(file_.minBlock - 2), 0);
-        out_.PutExpGolomb(static_cast<uint64_t>(file_.stageLimit - 1), 0);
-        out_.Put(static_cast<uint64_t>(file_.coding.precision), kPrecisionBits);
-        if (!file_.coding.Exact()) {
-            out_.Put(static_cast<uint64_t>(file_.coding.offsetOrder), kOrderBits);
-            out_.Put(static_cast<uint64_t>(file_.coding.valueOrder), kOrderBits);
-        }
-        uint64_t mask = 0;
-        for (bool f : file_.functions)
-            mask = mask << 1 | (f ? 1 : 0);
-        out_.PutBit(mask != 0);
-        if (mask != 0)
-            out_.Put(mask, kFunctionCount);
+    void Value(ValueKind kind, float value) {
+        if (file_.coding.Exact())
+            sink_.Plain(std::bit_cast<uint32_t>(value), 32);
+        else
+            PutNumber(sink_, kind, *Quantum(value, file_.coding.precision),
+                      file_.coding.valueOrder);
     }
 
-    void WriteBlock(const FileBlock& block) {
-        for (size_t s = 1; s < static_cast<size_t>(file_.stageLimit); ++s) {
-            out_.PutBit(s < block.stages.size());
-            if (s >= block.stages.size())
-                break;
+    void OnePiece(const Piece& piece, std::optional<int64_t> predicted, bool later) {
+        if (file_.scaled)
+            sink_.Bit(contexts::kFlat + (later ? 1 : 0), piece.Flat());
+        size_t constant = 0;
+        for (const FileNode& node : piece.nodes) {
+            PutNodeCode(sink_, alphabet_.CodeOf(node), alphabet_.width);
+            if (node.kind == FileNode::Kind::Constant)
+                Value(ValueKind::Constant, piece.constants[constant++]);
         }
-        for (size_t s = 0; s < block.stages.size(); ++s) {
-            const Piece& piece = block.stages[s];
-            if (s == 0 && Predicts(file_)) {
-                WritePieceBits(out_, file_, alphabet_, piece, offsets_.Predict(block.region));
-                offsets_.Fill(block.region,
-                              *Quantum(piece.scaling->offset, file_.coding.precision));
-            } else {
-                WritePieceBits(out_, file_, alphabet_, piece, std::nullopt);
-            }
-        }
+        if (!piece.scaling)
+            return;
+        if (!piece.Flat())
+            Value(ValueKind::Factor, piece.scaling->factor);
+        if (predicted)
+            PutNumber(sink_, ValueKind::PredictedOffset,
+                      *Quantum(piece.scaling->offset, file_.coding.precision) - *predicted,
+                      file_.coding.offsetOrder);
+        else
+            Value(ValueKind::Offset, piece.scaling->offset);
     }
 
     const FormulaFile& file_;
-    BitWriter& out_;
+    SymbolSink& sink_;
     Alphabet alphabet_;
-    OffsetMap offsets_;
 };
+
+void WriteHeader(const FormulaFile& file, BitWriter& out) {
+    out.Put(kFormulaVersion, kVersionBits);
+    out.Put(static_cast<uint64_t>(file.side - 1), kSideBits);
+    out.PutBit(file.fit == PictureFit::Stretch);
+    out.PutBit(file.scaled);
+    out.PutBit(file.minBlock > 0);
+    if (file.minBlock > 0)
+        out.PutExpGolomb(static_cast<uint64_t>(file.minBlock - 2), 0);
+    out.PutExpGolomb(static_cast<uint64_t>(file.stageLimit - 1), 0);
+    out.Put(static_cast<uint64_t>(file.coding.precision), kPrecisionBits);
+    if (!file.coding.Exact()) {
+        out.Put(static_cast<uint64_t>(file.coding.offsetOrder), kOrderBits);
+        out.Put(static_cast<uint64_t>(file.coding.valueOrder), kOrderBits);
+    }
+    uint64_t mask = 0;
+    for (bool f : file.functions)
+        mask = mask << 1 | (f ? 1 : 0);
+    out.PutBit(mask != 0);
+    if (mask != 0)
+        out.Put(mask, kFunctionCount);
+}
+
+// The fields, then the coded blocks; the bits between magic and CRC.
+BitWriter FileBody(const FormulaFile& file) {
+    BitWriter bits;
+    WriteHeader(file, bits);
+    SymbolEncoder encoder(bits);
+    PayloadWriter(file, encoder).Write();
+    encoder.Finish();
+    return bits;
+}
 
 uint32_t Crc32(std::string_view bytes) {
     return static_cast<uint32_t>(crc32(crc32(0L, Z_NULL, 0),
@@ -282,24 +300,19 @@ public:
 
     Outcome<FormulaFile> Read() {
         if (!ReadHeader())
-            return Refused();
+            return Outcome<FormulaFile>::Refused(in_.Overrun() ? "it ends before its last formula"
+                                                               : why_);
         const Alphabet alphabet(file_.functions);
         alphabet_ = &alphabet;
+        SymbolSource source(in_);
+        source_ = &source;
         offsets_.emplace(file_.side);
-        if (!ReadRegion({0, 0, file_.side, file_.side}))
-            return Refused();
-        if (in_.Overrun())
-            return Outcome<FormulaFile>::Refused("it ends before its last formula");
-        if (in_.Left() >= 8 || in_.Get(static_cast<int32_t>(in_.Left())) != 0)
-            return Outcome<FormulaFile>::Refused("it has bits after its last formula");
+        if (!ReadRegion({0, 0, file_.side, file_.side}, 0))
+            return Outcome<FormulaFile>::Refused(why_);
         return {std::move(file_), {}};
     }
 
 private:
-    Outcome<FormulaFile> Refused() {
-        return Outcome<FormulaFile>::Refused(in_.Overrun() ? "it ends before its last formula"
-                                                           : why_);
-    }
     bool Fail(std::string why) {
         why_ = std::move(why);
         return false;
@@ -342,23 +355,21 @@ private:
         return !in_.Overrun();
     }
 
-    bool ReadRegion(const Region& region) {
-        if (in_.Overrun())
-            return false;
-        if (CanSplit(region, file_.minBlock) && in_.GetBit()) {
+    bool ReadRegion(const Region& region, int32_t depth) {
+        if (CanSplit(region, file_.minBlock) && source_->Bit(SplitContext(depth))) {
             for (const Region& part : Children(region))
-                if (!ReadRegion(part))
+                if (!ReadRegion(part, depth + 1))
                     return false;
             return true;
         }
         FileBlock block;
         block.region = region;
         int32_t count = 1;
-        while (count < file_.stageLimit && in_.GetBit())
+        while (count < file_.stageLimit && source_->Bit(contexts::kMoreStages + count - 1))
             ++count;
         for (int32_t s = 0; s < count; ++s) {
             Piece piece;
-            if (!ReadPiece(piece, s == 0 ? &region : nullptr))
+            if (!ReadPiece(piece, s == 0 ? &region : nullptr, s > 0))
                 return false;
             work_ += static_cast<int64_t>(piece.nodes.size() + 1) * region.Cells();
             if (work_ > kMostDecodingWork)
@@ -370,13 +381,23 @@ private:
         return true;
     }
 
-    bool ReadValue(float& value) {
+    bool ReadNumber(ValueKind kind, int32_t order, int64_t& number) {
+        const std::optional<int64_t> read = GetNumber(*source_, kind, order);
+        if (!read)
+            return Fail("a constant is out of range");
+        number = *read;
+        return true;
+    }
+
+    bool ReadValue(ValueKind kind, float& value) {
         if (file_.coding.Exact()) {
-            value = std::bit_cast<float>(static_cast<uint32_t>(in_.Get(32)));
+            value = std::bit_cast<float>(static_cast<uint32_t>(source_->Plain(32)));
             return std::isfinite(value) || Fail("a constant is not finite");
         }
-        const std::optional<float> read =
-            ValueOf(in_.GetSigned(file_.coding.valueOrder), file_.coding.precision);
+        int64_t quantum = 0;
+        if (!ReadNumber(kind, file_.coding.valueOrder, quantum))
+            return false;
+        const std::optional<float> read = ValueOf(quantum, file_.coding.precision);
         if (!read)
             return Fail("a constant is out of range");
         value = *read;
@@ -386,11 +407,9 @@ private:
     bool ReadProgram(Piece& piece) {
         int64_t open = 1;
         while (open > 0) {
-            if (in_.Overrun())
-                return false;
             if (piece.nodes.size() >= static_cast<size_t>(kLongestPiece))
                 return Fail("a program is longer than " + std::to_string(kLongestPiece) + " nodes");
-            const auto code = static_cast<uint32_t>(in_.Get(alphabet_->width));
+            const uint32_t code = GetNodeCode(*source_, alphabet_->width);
             FileNode node;
             if (code < alphabet_->Count()) {
                 node = {FileNode::Kind::Function, alphabet_->functions[code]};
@@ -405,7 +424,7 @@ private:
             open += Arity(node) - 1;
             if (node.kind == FileNode::Kind::Constant) {
                 float value = 0;
-                if (!ReadValue(value))
+                if (!ReadValue(ValueKind::Constant, value))
                     return false;
                 piece.constants.push_back(value);
             }
@@ -413,24 +432,26 @@ private:
         return true;
     }
 
-    bool ReadPiece(Piece& piece, const Region* first) {
-        const bool flat = file_.scaled && in_.GetBit();
+    bool ReadPiece(Piece& piece, const Region* first, bool later) {
+        const bool flat = file_.scaled && source_->Bit(contexts::kFlat + (later ? 1 : 0));
         if (!flat && !ReadProgram(piece))
             return false;
         if (!file_.scaled)
             return true;
         Scaling scaling{0, 0};
-        if (!flat && !ReadValue(scaling.factor))
+        if (!flat && !ReadValue(ValueKind::Factor, scaling.factor))
             return false;
         if (first && Predicts(file_)) {
-            const int64_t quantum =
-                in_.GetSigned(file_.coding.offsetOrder) + offsets_->Predict(*first);
+            int64_t difference = 0;
+            if (!ReadNumber(ValueKind::PredictedOffset, file_.coding.offsetOrder, difference))
+                return false;
+            const int64_t quantum = difference + offsets_->Predict(*first);
             const std::optional<float> offset = ValueOf(quantum, file_.coding.precision);
             if (!offset)
                 return Fail("a constant is out of range");
             scaling.offset = *offset;
             offsets_->Fill(*first, quantum);
-        } else if (!ReadValue(scaling.offset)) {
+        } else if (!ReadValue(ValueKind::Offset, scaling.offset)) {
             return false;
         }
         piece.scaling = scaling;
@@ -440,6 +461,7 @@ private:
     BitReader in_;
     FormulaFile file_;
     const Alphabet* alphabet_ = nullptr;
+    SymbolSource* source_ = nullptr;
     std::optional<OffsetMap> offsets_;
     int64_t work_ = 0;
     std::string why_ = "it is damaged";
@@ -469,7 +491,7 @@ std::string WhyNotWritable(const FormulaFile& file) {
                             coding.valueOrder > ConstantCoding::kLongestOrder))
         return "its constant coding is out of range";
     if (!WalkLeaves(
-            file, [](const Region&, bool) {}, [](const Region&, size_t) {}))
+            file, [](int32_t, bool) {}, [](const Region&, size_t) {}))
         return "its blocks are not the leaves of its quadtree";
     const Alphabet alphabet(file.functions);
     for (const FileBlock& block : file.blocks) {
@@ -483,26 +505,32 @@ std::string WhyNotWritable(const FormulaFile& file) {
 }
 
 std::string WriteFormulaFile(const FormulaFile& file) {
-    BitWriter bits;
-    FileWriter(file, bits).Write();
-    std::string bytes = std::string(kFormulaMagic) + bits.Bytes();
+    std::string bytes = std::string(kFormulaMagic) + FileBody(file).Bytes();
     const uint32_t crc = Crc32(bytes);
     for (int shift = 24; shift >= 0; shift -= 8)
         bytes.push_back(static_cast<char>(crc >> shift & 0xFF));
     return bytes;
 }
 
-int64_t PieceBits(const FormulaFile& file, const Piece& piece, std::optional<int64_t> predicted) {
-    BitWriter bits;
-    WritePieceBits(bits, file, Alphabet(file.functions), piece,
-                   Predicts(file) ? predicted : std::nullopt);
-    return bits.BitCount();
+int64_t FileBits(const FormulaFile& file) {
+    return FileBody(file).BitCount();
 }
 
-int64_t FileBits(const FormulaFile& file) {
-    BitWriter bits;
-    FileWriter(file, bits).Write();
-    return bits.BitCount();
+double BlockCost(const FormulaFile& file, const std::vector<Piece>& stages,
+                 std::optional<int64_t> predicted, const CodingModel& model) {
+    SymbolCost cost(model);
+    PayloadWriter(file, cost).Block(stages, Predicts(file) ? predicted : std::nullopt);
+    return cost.Bits();
+}
+
+double SplitCost(const CodingModel& model, int32_t depth, bool splits) {
+    return BitPrice(model[static_cast<size_t>(SplitContext(depth))], splits);
+}
+
+CodingModel FileModel(const FormulaFile& file) {
+    SymbolCounter counter;
+    PayloadWriter(file, counter).Write();
+    return counter.Model();
 }
 
 Outcome<FormulaFile> ReadFormulaFile(std::string_view bytes) {
@@ -517,7 +545,18 @@ Outcome<FormulaFile> ReadFormulaFile(std::string_view bytes) {
         stored = stored << 8 | static_cast<unsigned char>(bytes[k]);
     if (stored != Crc32(body))
         return Outcome<FormulaFile>::Refused("its check sum does not match: it is damaged");
-    return FileReader(body.substr(kFormulaMagic.size())).Read();
+    Outcome<FormulaFile> read = FileReader(body.substr(kFormulaMagic.size())).Read();
+    if (!read)
+        return read;
+    // Any bits but the ones this program writes for the file are not its.
+    const std::string canonical = WriteFormulaFile(*read.value);
+    if (canonical.size() != bytes.size())
+        return Outcome<FormulaFile>::Refused(canonical.size() < bytes.size()
+                                                 ? "it has bits after its last formula"
+                                                 : "it ends before its last formula");
+    if (canonical != bytes)
+        return Outcome<FormulaFile>::Refused("it is damaged");
+    return read;
 }
 
 } // namespace quba

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codec/block_layout.h"
+#include "codec/symbol_coding.h"
 #include "core/outcome.h"
 #include "data/area_average.h"
 #include "engine/linear_scaling.h"
@@ -97,10 +98,16 @@ std::string WhyNotWritable(const FormulaFile& file);
 std::string WriteFormulaFile(const FormulaFile& file);
 // The file's bits between its magic and its check sum.
 int64_t FileBits(const FormulaFile& file);
-// The bits a piece takes in a file with `file`'s functions, scaling and
-// coding: as a first stage, its offset coded against `predicted` (in
-// quanta) where the file predicts offsets; with none, as a later stage.
-int64_t PieceBits(const FormulaFile& file, const Piece& piece, std::optional<int64_t> predicted);
+
+// What a block's stages would take in a file with `file`'s fields, priced
+// with a model's fixed probabilities: the first offset coded against
+// `predicted` (in quanta) where the file predicts offsets.
+double BlockCost(const FormulaFile& file, const std::vector<Piece>& stages,
+                 std::optional<int64_t> predicted, const CodingModel& model);
+// The price of the flag that says whether a block at this depth splits.
+double SplitCost(const CodingModel& model, int32_t depth, bool splits);
+// The probabilities that code a file's symbols best.
+CodingModel FileModel(const FormulaFile& file);
 // Whether first stages' offsets are coded against their neighbours'.
 bool PredictsOffsets(const FormulaFile& file);
 

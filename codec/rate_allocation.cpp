@@ -1,12 +1,18 @@
 #include "codec/rate_allocation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace quba {
 
 Allocation Allocate(const std::vector<QuadNode>& tree,
-                    const std::vector<std::vector<RateOption>>& options, double lambda) {
+                    const std::vector<std::vector<RateOption>>& options, double lambda,
+                    const SplitFlagBits& flags) {
+    const auto flagBits = [&](const QuadNode& node, bool splits) {
+        const size_t depth = std::min(static_cast<size_t>(node.depth), flags.size() - 1);
+        return flags[depth][splits ? 1 : 0];
+    };
     const size_t count = tree.size();
     constexpr double kNever = std::numeric_limits<double>::infinity();
     std::vector<double> cost(count, kNever);
@@ -15,17 +21,17 @@ Allocation Allocate(const std::vector<QuadNode>& tree,
     for (size_t n = count; n-- > 0;) {
         const QuadNode& node = tree[n];
         const bool splits = node.children[0] >= 0;
-        const double flag = splits ? lambda : 0.0;
+        const double stays = splits ? lambda * flagBits(node, false) : 0.0;
         const auto& own = options[n];
         for (size_t k = 0; k < own.size(); ++k) {
-            const double c = own[k].error + lambda * static_cast<double>(own[k].bits) + flag;
+            const double c = own[k].error + lambda * own[k].bits + stays;
             if (c < cost[n]) {
                 cost[n] = c;
                 choice[n] = static_cast<int32_t>(k);
             }
         }
         if (splits) {
-            double parts = flag;
+            double parts = lambda * flagBits(node, true);
             for (int32_t child : node.children)
                 parts += cost[static_cast<size_t>(child)];
             if (parts < cost[n]) {
@@ -40,9 +46,9 @@ Allocation Allocate(const std::vector<QuadNode>& tree,
         const int32_t n = stack.back();
         stack.pop_back();
         const QuadNode& node = tree[static_cast<size_t>(n)];
-        if (node.children[0] >= 0)
-            allocation.bits += 1;
         const int32_t chosen = choice[static_cast<size_t>(n)];
+        if (node.children[0] >= 0)
+            allocation.bits += flagBits(node, chosen < 0);
         if (chosen < 0 && node.children[0] >= 0) {
             for (size_t k = node.children.size(); k-- > 0;)
                 stack.push_back(node.children[k]);

@@ -46,7 +46,7 @@ TEST(Allocation, MatchesTheBestOfEveryCutOfTheTree) {
             // The root always has an option; other blocks may have none.
             const auto count = static_cast<int32_t>(random() % 4) + (n == 0 ? 1 : 0);
             for (int32_t k = 0; k < count; ++k)
-                options[n].push_back({static_cast<int64_t>(random() % 60),
+                options[n].push_back({static_cast<double>(random() % 60),
                                       std::uniform_real_distribution<double>(0, 50)(random) *
                                           static_cast<double>(tree[n].region.Cells())});
         }

@@ -2,10 +2,12 @@
 // a damaged or hostile one is refused with a message, quickly.
 #include "codec/bit_io.h"
 #include "codec/formula_file.h"
+#include "codec/symbol_coding.h"
 #include "tests/codec/random_files.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using namespace quba;
@@ -113,14 +115,24 @@ void Fields(BitWriter& out, int32_t side, bool scaled, int32_t precision, uint64
 
 constexpr uint64_t kSinOnly = 1 << (11 - 4); // sin is the fifth function
 
+// The fields, then symbols coded as a file codes them.
+std::string Coded(int32_t side, int32_t precision, uint64_t mask,
+                  const std::function<void(SymbolSink&)>& symbols) {
+    BitWriter out;
+    Fields(out, side, false, precision, mask);
+    SymbolEncoder encoder(out);
+    symbols(encoder);
+    encoder.Finish();
+    return out.Bytes();
+}
+
 // A program of `chain` sin nodes and X, in a file whose only function is sin.
 std::string SinChain(int32_t side, int64_t chain) {
-    BitWriter out;
-    Fields(out, side, false, ConstantCoding::kExact, kSinOnly);
-    for (int64_t k = 0; k < chain; ++k)
-        out.Put(0, 2);
-    out.Put(1, 2); // X
-    return out.Bytes();
+    return Coded(side, ConstantCoding::kExact, kSinOnly, [&](SymbolSink& sink) {
+        for (int64_t k = 0; k < chain; ++k)
+            PutNodeCode(sink, 0, 2);
+        PutNodeCode(sink, 1, 2); // X
+    });
 }
 
 TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
@@ -130,30 +142,26 @@ TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
     Fields(tiny, 1, false, ConstantCoding::kExact, 0);
     BitWriter precision;
     Fields(precision, 8, false, 25, 0);
-    BitWriter noProgram;
-    Fields(noProgram, 8, false, ConstantCoding::kExact, 0);
     // The set's flag, then no function in it.
     BitWriter flagged;
     Fields(flagged, 8, false, ConstantCoding::kExact, 0);
     std::string flaggedBits = flagged.Bytes();
     flaggedBits.back() = static_cast<char>(flaggedBits.back() | 1);
     flaggedBits += std::string(2, '\0');
-    BitWriter unknown;
-    Fields(unknown, 8, false, ConstantCoding::kExact, kSinOnly | 1 << 11);
-    unknown.Put(5, 3); // beyond +, sin, X, Y and a constant
-    BitWriter huge;
-    Fields(huge, 8, false, 0, 0);
-    huge.Put(2, 2); // a constant
-    huge.PutSigned(int64_t{1} << 55, 0);
-    BitWriter trailing;
-    Fields(trailing, 8, false, ConstantCoding::kExact, 0);
-    trailing.Put(0, 2); // X
-    trailing.Put(0, 16);
     BitWriter stages;
     stages.Put(1, 4);
     stages.Put(7, 10);
     stages.Put(0, 3);
     stages.PutExpGolomb(8, 0);
+    // + and sin: codes 0 to 4 are +, sin, X, Y and a constant.
+    const std::string unknown = Coded(8, ConstantCoding::kExact, kSinOnly | 1 << 11,
+                                      [](SymbolSink& sink) { PutNodeCode(sink, 5, 3); });
+    const std::string huge = Coded(8, 0, 0, [](SymbolSink& sink) {
+        PutNodeCode(sink, 2, 2); // a constant
+        PutNumber(sink, ValueKind::Constant, int64_t{1} << 55, 0);
+    });
+    const std::string x =
+        Coded(8, ConstantCoding::kExact, 0, [](SymbolSink& sink) { PutNodeCode(sink, 0, 2); });
 
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "it is not a formula file"},
@@ -164,11 +172,10 @@ TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
         {SealedFile(tiny.Bytes()), "its grid has fewer than 2 cells a side"},
         {SealedFile(precision.Bytes()), "its constants' precision is unknown"},
         {SealedFile(stages.Bytes()), "it has more than 8 stages"},
-        {SealedFile(noProgram.Bytes()), "it ends before its last formula"},
         {SealedFile(flaggedBits), "its function set is empty"},
-        {SealedFile(unknown.Bytes()), "a program has an unknown node code"},
-        {SealedFile(huge.Bytes()), "a constant is out of range"},
-        {SealedFile(trailing.Bytes()), "it has bits after its last formula"},
+        {SealedFile(unknown), "a program has an unknown node code"},
+        {SealedFile(huge), "a constant is out of range"},
+        {SealedFile(x + std::string(2, '\0')), "it has bits after its last formula"},
         {SealedFile(SinChain(8, kLongestPiece)), "a program is longer than 1048576 nodes"},
         {SealedFile(SinChain(1024, 4096)),
          "it would take more than 4294967296 evaluations to decode"},
@@ -178,7 +185,8 @@ TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
         EXPECT_FALSE(read) << why;
         EXPECT_EQ(read.message, why);
     }
-    // The longest program a piece may hold is read.
+    // The program X alone, and the longest program a piece may hold, are read.
+    EXPECT_TRUE(ReadFormulaFile(SealedFile(x)));
     EXPECT_TRUE(ReadFormulaFile(SealedFile(SinChain(8, kLongestPiece - 1))));
 }
 
