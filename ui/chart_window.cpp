@@ -8,25 +8,63 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace quba {
 
 namespace {
 
 constexpr int kGap = 8;
+constexpr int kCascadeStep = 32;
+constexpr const char* kRunButtonNames[] = {"BitBtn2", "BitBtn1"}; // Start, Stop
 
 } // namespace
 
-QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot) {
-    const int right = main.right() + 1 + kGap;
-    const int left = main.left() - kGap - window.width();
-    int x = right;
-    if (right + window.width() > screen.right() + 1)
-        x = left >= screen.left() ? left : screen.right() + 1 - window.width();
-    const int y = main.top() + slot * (window.height() + kGap);
-    return {
-        std::max(x, screen.left()),
-        std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - window.height()))};
+namespace {
+
+int OverlapArea(const QRect& a, const QRect& b) {
+    const QRect both = a.intersected(b);
+    return both.isEmpty() ? 0 : both.width() * both.height();
+}
+
+QPoint KeptOnScreen(QPoint at, const QSize& window, const QRect& screen) {
+    return {std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - window.width())),
+            std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - window.height()))};
+}
+
+} // namespace
+
+QPoint LeastCoveringPosition(const WindowScene& scene, const QSize& window, int slot) {
+    const QRect& main = scene.main;
+    const QRect& screen = scene.screen;
+    const int stacked = slot * (window.height() + kGap);
+    const int cascade = slot * kCascadeStep;
+    // Beside the main window, stacked by slot; against either side of the
+    // screen, cascaded by slot; below and above it.
+    const int xs[] = {main.right() + 1 + kGap, main.left() - kGap - window.width(),
+                      screen.right() + 1 - window.width() - cascade, screen.left() + cascade,
+                      main.left() + cascade};
+    const int ys[] = {main.top() + stacked, main.top() + cascade, screen.top() + cascade,
+                      main.bottom() + 1 + kGap + cascade, main.top() - kGap - window.height() - cascade};
+    // The run buttons weigh most, then the rest of the main window, then
+    // the windows already open; the first candidate wins a tie.
+    QPoint best;
+    int64_t bestCost = std::numeric_limits<int64_t>::max();
+    for (const int y : ys)
+        for (const int x : xs) {
+            const QPoint at = KeptOnScreen({x, y}, window, screen);
+            const QRect placed(at, window);
+            int64_t cost = int64_t{1000} * OverlapArea(placed, scene.keepClear) +
+                           int64_t{10} * OverlapArea(placed, main);
+            for (const QRect& open : scene.openWindows)
+                cost += OverlapArea(placed, open);
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = at;
+            }
+        }
+    return best;
 }
 
 ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
@@ -36,6 +74,7 @@ ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
     UseInterfaceFont(this);
     setWindowTitle(layout.caption);
     setModal(false);
+    MakeIndependentWindow(*this);
     setFixedSize(layout.clientSize);
 
     chart_->setObjectName("Chart1");
@@ -53,6 +92,10 @@ ChartWindow::ChartWindow(const ChartWindowLayout& layout, QWidget* parent)
     column->addWidget(buttons);
 }
 
+void MakeIndependentWindow(QWidget& window) {
+    window.setWindowFlags((window.windowFlags() & ~Qt::WindowType_Mask) | Qt::Window);
+}
+
 void PlaceBesideMainWindow(QWidget& window, int slot) {
     const QWidget* main = window.parentWidget();
     if (main == nullptr || main->screen() == nullptr)
@@ -63,9 +106,14 @@ void PlaceBesideMainWindow(QWidget& window, int slot) {
                                main->geometry().top() - main->frameGeometry().top(),
                                main->frameGeometry().right() - main->geometry().right(),
                                main->frameGeometry().bottom() - main->geometry().bottom());
-    const QSize frame = window.size().grownBy(decorations);
-    window.move(
-        BesidePosition(main->frameGeometry(), frame, main->screen()->availableGeometry(), slot));
+    WindowScene scene{main->frameGeometry(), {}, main->screen()->availableGeometry(), {}};
+    for (const char* name : kRunButtonNames)
+        if (const auto* button = main->findChild<const QWidget*>(name); button && button->isVisible())
+            scene.keepClear |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    for (const QWidget* other : main->findChildren<const QWidget*>(Qt::FindDirectChildrenOnly))
+        if (other != &window && other->isWindow() && other->isVisible())
+            scene.openWindows.push_back(other->frameGeometry());
+    window.move(LeastCoveringPosition(scene, window.size().grownBy(decorations), slot));
 }
 
 void ChartWindow::ShowInFront() {

@@ -9,13 +9,15 @@
 #include <QSize>
 #include <QString>
 
+#include <vector>
+
 namespace quba {
 
 class CurveChart;
 
 struct ChartWindowLayout {
     const char* objectName;
-    int slot; // 0 opens level with the main window's top, 1 below the window of slot 0
+    int slot; // 0 opens first in line beside the main window, 1 after it
     QString caption;
     QSize clientSize;
     QSize chartSize;
@@ -40,10 +42,23 @@ private:
     bool placed_ = false;
 };
 
-// Where a window whose frame has `window` size stands beside the main window's
-// frame `main` on `screen`: right of it, else left of it, in `slot` 0 level
-// with its top or in slot 1 below the window of slot 0, kept on the screen.
-QPoint BesidePosition(const QRect& main, const QSize& window, const QRect& screen, int slot);
+// What a new window of the main window should leave visible: the main
+// window's frame, its run buttons (Start and Stop), the screen's free area
+// and the frames of the windows already open.
+struct WindowScene {
+    QRect main;
+    QRect keepClear;
+    QRect screen;
+    std::vector<QRect> openWindows;
+};
+
+// Where a window whose frame has `window` size covers the least of `scene`:
+// beside the main window if there is room (slot 1 below slot 0), otherwise
+// at the screen's freer side, cascaded by slot; always on the screen.
+QPoint LeastCoveringPosition(const WindowScene& scene, const QSize& window, int slot);
+// A window of the main window that is not kept above it: the user can bring
+// the main window to the front.
+void MakeIndependentWindow(QWidget& window);
 // Moves a window of the main window (its parent) to its place beside it.
 void PlaceBesideMainWindow(QWidget& window, int slot);
 

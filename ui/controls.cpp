@@ -37,6 +37,13 @@ void GridPicture::Draw(const DataGrid& grid) {
     Render();
 }
 
+void GridPicture::Clear() {
+    grid_ = DataGrid();
+    image_ = QImage();
+    saveAction_->setEnabled(false);
+    update();
+}
+
 bool GridPicture::SavePicture(const QString& path, int pixels) const {
     if (grid_.Empty())
         return false;

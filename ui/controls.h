@@ -32,6 +32,8 @@ public:
     [[nodiscard]] QAction* SavePictureAction() const { return saveAction_; }
 
     void Draw(const DataGrid& grid);
+    // Shows nothing, as before the first Draw.
+    void Clear();
     // A new side redraws the grid shown, cell by cell at the new size.
     void SetSide(int side);
     [[nodiscard]] int Side() const { return side_; }

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -33,6 +34,15 @@ namespace {
 constexpr double kLowestShownError = 1e-12;
 constexpr int kPictureSide = 120;
 constexpr const char* kHint = "Point at a member to see its formula; click it to see it redrawn.";
+constexpr int kMostLengthTicks = 10;
+
+// The step between whole-number length ticks: 1, 2, 5, 10, 20, 50, ...
+int WholeTickStep(double longest) {
+    for (int step = 1;; step *= 10)
+        for (const int factor : {1, 2, 5})
+            if (longest / (step * factor) <= kMostLengthTicks)
+                return step * factor;
+}
 
 double Shown(float error) {
     return std::max(static_cast<double>(error), kLowestShownError);
@@ -52,6 +62,7 @@ FrontWindow::FrontWindow(std::function<std::string()> outputName, QWidget* paren
     UseInterfaceFont(this);
     setWindowTitle("Front: training error against length");
     setModal(false);
+    MakeIndependentWindow(*this);
     BuildChart();
 
     trainingPicture_ = new GridPicture(kPictureSide, this);
@@ -73,17 +84,28 @@ FrontWindow::FrontWindow(std::function<std::string()> outputName, QWidget* paren
     auto* view = new QChartView(chart_, this);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumSize(520, 320);
+    auto* legend = new QHBoxLayout;
+    legend->addStretch();
+    for (int i = 0; i < 4; ++i) {
+        legend_[i] = new QLabel(QString("\u25CF No%1").arg(i + 1), this);
+        legend_[i]->setObjectName(QString("FrontLegendNo%1").arg(i + 1));
+        legend_[i]->setStyleSheet(QString("color: %1").arg(WindowColour(i).name()));
+        legend_[i]->hide();
+        legend->addWidget(legend_[i]);
+    }
+    legend->addStretch();
     auto* layout = new QGridLayout(this);
-    layout->addWidget(view, 0, 0, 1, 4);
-    layout->addWidget(new QLabel("training data", this), 1, 0);
-    layout->addWidget(new QLabel("member", this), 1, 1);
-    layout->addWidget(trainingPicture_, 2, 0, Qt::AlignTop);
-    layout->addWidget(redrawPicture_, 2, 1, Qt::AlignTop);
-    layout->addWidget(memberLabel_, 1, 2, 2, 2);
-    layout->addWidget(exportButton_, 3, 0, 1, 2, Qt::AlignLeft);
-    layout->addWidget(buttons, 3, 2, 1, 2);
+    layout->addLayout(legend, 0, 0, 1, 4);
+    layout->addWidget(view, 1, 0, 1, 4);
+    layout->addWidget(new QLabel("training data", this), 2, 0);
+    layout->addWidget(new QLabel("member", this), 2, 1);
+    layout->addWidget(trainingPicture_, 3, 0, Qt::AlignTop);
+    layout->addWidget(redrawPicture_, 3, 1, Qt::AlignTop);
+    layout->addWidget(memberLabel_, 2, 2, 2, 2);
+    layout->addWidget(exportButton_, 4, 0, 1, 2, Qt::AlignLeft);
+    layout->addWidget(buttons, 4, 2, 1, 2);
     layout->setColumnStretch(2, 1);
-    layout->setRowStretch(0, 1);
+    layout->setRowStretch(1, 1);
 }
 
 void FrontWindow::BuildChart() {
@@ -114,7 +136,6 @@ void FrontWindow::BuildChart() {
             series->attachAxis(lengthAxis_);
             series->attachAxis(errorAxis_);
         }
-        chart_->legend()->markers(lines_[i]).first()->setVisible(false);
         connect(points_[i], &QScatterSeries::hovered, this,
                 [this, i](const QPointF& point, bool entered) { PointHovered(i, point, entered); });
         connect(points_[i], &QScatterSeries::clicked, this, [this, i](const QPointF& point) {
@@ -124,12 +145,14 @@ void FrontWindow::BuildChart() {
                     SelectMember(i, static_cast<int>(k));
         });
     }
-    chart_->legend()->setAlignment(Qt::AlignTop);
+    // The legend is the row of labels above the chart: Qt's own mislays its
+    // markers when series come and go between runs.
+    chart_->legend()->hide();
 }
 
 void FrontWindow::ShowInFront() {
     if (!placed_) {
-        PlaceBesideMainWindow(*this, 0);
+        PlaceBesideMainWindow(*this, 2);
         placed_ = true;
     }
     show();
@@ -142,6 +165,8 @@ void FrontWindow::SetFront(int population, const std::vector<BestProgram>& membe
         fronts_ = {};
         selected_.reset();
         selectedText_.clear();
+        trainingPicture_->Clear();
+        redrawPicture_->Clear();
         ShowSelectedText();
         for (int i = 0; i < 4; ++i)
             ShowPoints(i);
@@ -156,6 +181,15 @@ void FrontWindow::SetFront(int population, const std::vector<BestProgram>& membe
                 member = old;
     fronts_[population] = std::move(next);
     ShowPoints(population);
+    if (selected_ && selected_->first == population && Selected() == nullptr) {
+        selectedText_ = QString("The member of No%1 of length %2 that you clicked has left the "
+                            "front: a better one took its place. Click another member.")
+                            .arg(population + 1)
+                            .arg(selected_->second.size());
+        selected_.reset();
+        redrawPicture_->Clear();
+        ShowSelectedText();
+    }
     UpdateExportButton();
 }
 
@@ -182,7 +216,7 @@ void FrontWindow::ShowPoints(int population) {
     points_[population]->replace(points);
     lines_[population]->replace(steps);
     // Only populations with members are in the legend.
-    chart_->legend()->markers(points_[population]).first()->setVisible(!points.isEmpty());
+    legend_[population]->setVisible(!points.isEmpty());
     FitErrorAxis();
 }
 
@@ -201,8 +235,12 @@ void FrontWindow::FitErrorAxis() {
     // Just below the power of ten, so that its label is drawn.
     errorAxis_->setRange(std::pow(10.0, std::floor(std::log10(lowest))) * (1 - 1e-9),
                          std::pow(10.0, std::ceil(std::log10(highest) + 1e-9)));
-    lengthAxis_->setRange(0, longest + 1);
-    lengthAxis_->applyNiceNumbers();
+    // Lengths are whole numbers, and so are their ticks.
+    const int step = WholeTickStep(longest + 1);
+    lengthAxis_->setTickType(QValueAxis::TicksDynamic);
+    lengthAxis_->setTickAnchor(0);
+    lengthAxis_->setTickInterval(step);
+    lengthAxis_->setRange(0, std::ceil((longest + 1) / step) * step);
 }
 
 int FrontWindow::MemberCount(int population) const {

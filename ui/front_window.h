@@ -53,6 +53,7 @@ public:
     // computed, for the Export dialog.
     [[nodiscard]] std::vector<BestProgram> CompletedFront(int population);
     [[nodiscard]] QScatterSeries* Points(int population) const { return points_[population]; }
+    [[nodiscard]] QValueAxis* LengthAxis() const { return lengthAxis_; }
     // Exporting is possible after a run and while it is paused.
     void SetExportAllowed(bool allowed);
 
@@ -81,6 +82,7 @@ private:
     QLogValueAxis* errorAxis_ = nullptr;
     std::array<QLineSeries*, 4> lines_{};
     std::array<QScatterSeries*, 4> points_{};
+    std::array<QLabel*, 4> legend_{}; // shown for the populations with members
     GridPicture* trainingPicture_ = nullptr;
     GridPicture* redrawPicture_ = nullptr;
     QLabel* memberLabel_ = nullptr;

@@ -94,6 +94,10 @@ ProgramBox::ProgramBox(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     document()->setDocumentLayout(
         new BlankWrapLayout(document(), [this] { return viewport()->width(); }));
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (!showingText_)
+            userScrolled_ = value != 0;
+    });
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
         if (!UserIsSelecting())
             ShowPendingText();
@@ -115,8 +119,13 @@ void ProgramBox::ShowPendingText() {
         return;
     const QString text = std::move(*pending_);
     pending_.reset();
+    // Where the user has scrolled, the new text stands at the same place;
+    // otherwise it is shown from its first line.
+    showingText_ = true;
+    const int kept = userScrolled_ ? verticalScrollBar()->value() : 0;
     setPlainText(text);
-    verticalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(kept);
+    showingText_ = false;
 }
 
 bool ProgramBox::event(QEvent* event) {

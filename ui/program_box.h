@@ -1,6 +1,8 @@
 // The read-only box that shows the best programs. Lines break only after a
 // blank, so numbers and names stay whole; each new text is shown from its
-// first line, except while the user holds a selection in the box.
+// first line, unless the user has scrolled the box (the text then stays where
+// it was scrolled to) or holds a selection in it (the text waits until the
+// selection is over).
 #pragma once
 
 #include <QPlainTextEdit>
@@ -29,6 +31,8 @@ private:
     void ShowPendingText();
 
     std::optional<QString> pending_; // the newest text, held back by a selection
+    bool userScrolled_ = false;      // the user moved the box away from its first line
+    bool showingText_ = false;       // a new text is being put in
 };
 
 } // namespace quba

@@ -380,8 +380,10 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
             PressIfShown(stopIsDefault ? resultsPage_->StopButton() : resultsPage_->StartButton());
         return;
     }
-    if (plainKey && event->key() == Qt::Key_Escape && !stopIsDefault) {
-        PressIfShown(resultsPage_->StopButton());
+    // Esc stops a run from whatever page is in front.
+    if (plainKey && event->key() == Qt::Key_Escape && !stopIsDefault &&
+        resultsPage_->StopButton()->isEnabled()) {
+        resultsPage_->StopButton()->click();
         return;
     }
     QMainWindow::keyPressEvent(event);

@@ -10,10 +10,14 @@
 #include "ui/results_page.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QValueAxis>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 
 using namespace quba;
 
@@ -79,6 +83,54 @@ TEST_F(FrontWindowTest, FillsDuringTheRunAndShowsAClickedMember) {
     };
     form->processCalls = 0;
     PressStart();
+}
+
+TEST_F(FrontWindowTest, LegendTicksAndSelectionFollowEachRun) {
+    const auto legendShown = [&] {
+        std::vector<bool> shown;
+        for (int i = 1; i <= 4; ++i)
+            shown.push_back(
+                !Find<QLabel>(QString("FrontLegendNo%1").arg(i).toUtf8().constData())->isHidden());
+        return shown;
+    };
+    PrepareSmallRun({5, 4, 3});
+    PressStart();
+    EXPECT_EQ(legendShown(), (std::vector<bool>{true, true, true, false}));
+    const QValueAxis* lengths = Window()->LengthAxis();
+    EXPECT_EQ(lengths->tickType(), QValueAxis::TicksDynamic);
+    EXPECT_EQ(lengths->tickAnchor(), 0);
+    EXPECT_EQ(lengths->tickInterval(), std::round(lengths->tickInterval()));
+    EXPECT_EQ(std::fmod(lengths->max(), lengths->tickInterval()), 0);
+    EXPECT_LE(lengths->max() / lengths->tickInterval(), 10);
+
+    // A clicked member that leaves its front says so, and cannot be exported.
+    const int last = Window()->MemberCount(0) - 1;
+    ASSERT_GE(last, 0);
+    Window()->SetExportAllowed(true);
+    Window()->SelectMember(0, last);
+    EXPECT_TRUE(Find<QPushButton>("FrontExport")->isEnabled());
+    std::vector<BestProgram> shorter = form->ResultsPanel().Front(0);
+    shorter.pop_back();
+    Window()->SetFront(0, shorter);
+    EXPECT_EQ(Window()->Selected(), nullptr);
+    EXPECT_FALSE(Find<QPushButton>("FrontExport")->isEnabled());
+    EXPECT_TRUE(Find<QLabel>("FrontMember")->text().contains("has left the front"));
+    EXPECT_TRUE(Find<GridPicture>("FrontRedraw")->Image().isNull());
+
+    // A run of one population: the window starts empty and lists only it.
+    Window()->SelectMember(1, 0);
+    PrepareSmallRun({3});
+    bool emptyAtStart = false;
+    form->processCalls = 0;
+    form->onProcess = [&] {
+        if (form->processCalls == 1)
+            emptyAtStart = Find<GridPicture>("FrontTraining")->Image().isNull() &&
+                           Find<GridPicture>("FrontRedraw")->Image().isNull() &&
+                           Window()->Selected() == nullptr;
+    };
+    PressStart();
+    EXPECT_TRUE(emptyAtStart);
+    EXPECT_EQ(legendShown(), (std::vector<bool>{true, false, false, false}));
 }
 
 } // namespace

@@ -87,15 +87,28 @@ protected:
     }
 };
 
-TEST_F(ProgramBoxTest, EachNewTextIsShownFromItsFirstLine) {
+TEST_F(ProgramBoxTest, NewTextsStayWhereTheUserScrolledAndStartAtTheTopOtherwise) {
     ShowPage("TabSheet4");
-    form->ResultsPanel().SetBestText(LongText("first").toStdString());
     QScrollBar* scroll = Box()->verticalScrollBar();
-    scroll->setValue(scroll->maximum());
-    ASSERT_GT(scroll->value(), 0);
-    form->ResultsPanel().SetBestText(LongText("second").toStdString());
+    form->ResultsPanel().SetBestText(LongText("first").toStdString());
     EXPECT_EQ(scroll->value(), 0);
-    EXPECT_TRUE(Box()->toPlainText().startsWith("second\n"));
+    ASSERT_GT(scroll->maximum(), 5);
+
+    // The user scrolls down to read a later population: every step keeps it there.
+    scroll->setValue(5);
+    for (const char* next : {"second", "third"}) {
+        form->ResultsPanel().SetBestText(LongText(next).toStdString());
+        EXPECT_EQ(scroll->value(), 5) << next;
+        EXPECT_TRUE(Box()->toPlainText().startsWith(QString(next) + "\n"));
+    }
+    // Back at the top, new texts are shown from their first line again.
+    scroll->setValue(0);
+    form->ResultsPanel().SetBestText(LongText("fourth").toStdString());
+    EXPECT_EQ(scroll->value(), 0);
+    // A shorter text keeps what it can of the place.
+    scroll->setValue(scroll->maximum());
+    form->ResultsPanel().SetBestText("[Population No1]\r\nC=X");
+    EXPECT_EQ(scroll->value(), scroll->maximum());
 }
 
 TEST_F(ProgramBoxTest, ASelectionHoldsTheTextUntilItEnds) {

@@ -141,20 +141,47 @@ TEST_F(ResultsTest, TabCaptionsLightUpUnderTheMouse) {
     }
 }
 
-TEST(ChartWindowPlace, BesideTheMainWindowWhereTheScreenHasRoom) {
-    const QRect screen(0, 0, 1920, 1080);
-    const QSize window(600, 450);
-    // Room on the right: level with the main window, the second below the first.
-    const QRect main(100, 50, 650, 640);
-    EXPECT_EQ(BesidePosition(main, window, screen, 0), QPoint(758, 50));
-    EXPECT_EQ(BesidePosition(main, window, screen, 1), QPoint(758, 508));
-    // Room only on the left.
-    const QRect right(1200, 50, 650, 640);
-    EXPECT_EQ(BesidePosition(right, window, screen, 0), QPoint(592, 50));
-    // No room on either side, nor below: kept on the screen.
-    const QRect wide(300, 500, 1400, 560);
-    EXPECT_EQ(BesidePosition(wide, window, screen, 0), QPoint(1320, 500));
-    EXPECT_EQ(BesidePosition(wide, window, screen, 1), QPoint(1320, 630));
+TEST_F(ResultsTest, NewWindowsLeaveStartAndStopVisibleOnOrdinaryScreens) {
+    ShowPage("TabSheet3");
+    QRect buttons;
+    for (const char* name : {"BitBtn2", "BitBtn1"}) {
+        const auto* button = Find<QPushButton>(name);
+        buttons |= QRect(button->mapTo(form.get(), QPoint(0, 0)), button->size());
+    }
+    const QMargins frame(4, 26, 4, 4);
+    const QSize mainFrame = form->size().grownBy(frame);
+    const std::vector<QSize> windows = {Find<QDialog>("Form5")->size().grownBy(frame),
+                                        Find<QDialog>("Form6")->size().grownBy(frame),
+                                        Find<QWidget>("FrontWindow")->sizeHint().grownBy(frame)};
+    for (const QSize screenSize : {QSize(1366, 768), QSize(1600, 1000), QSize(1920, 1080)}) {
+        const QRect screen(QPoint(0, 0), screenSize);
+        const int freeWidth = screen.width() - mainFrame.width();
+        for (const int x : {0, freeWidth / 2, freeWidth}) {
+            WindowScene scene{QRect(QPoint(x, 0), mainFrame),
+                              buttons.translated(x + frame.left(), frame.top()), screen, {}};
+            for (int slot = 0; slot < 3; ++slot) {
+                const QRect placed(LeastCoveringPosition(scene, windows[slot], slot),
+                                   windows[slot]);
+                const std::string where = std::to_string(screenSize.width()) + " wide, main at " +
+                                          std::to_string(x) + ", slot " + std::to_string(slot);
+                EXPECT_TRUE(screen.contains(placed)) << where;
+                EXPECT_FALSE(placed.intersects(scene.keepClear)) << where;
+                // Where the screen has room beside the main window, none of it is covered.
+                if (std::max(x, freeWidth - x) >= windows[slot].width() + 8 && slot == 0) {
+                    EXPECT_FALSE(placed.intersects(scene.main)) << where;
+                }
+                scene.openWindows.push_back(placed);
+            }
+        }
+    }
+}
+
+TEST_F(ResultsTest, ChartAndFrontWindowsLetTheMainWindowComeToTheFront) {
+    for (const char* name : {"Form5", "Form6", "FrontWindow"}) {
+        const auto* window = Find<QWidget>(name);
+        EXPECT_EQ(window->windowType(), Qt::Window) << name;
+        EXPECT_EQ(window->parentWidget(), form.get()) << name;
+    }
 }
 
 TEST_F(ResultsTest, ValidationPatternReplacesOnlyTheValidationGrid) {

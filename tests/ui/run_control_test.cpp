@@ -318,6 +318,38 @@ TEST_F(RunControlTest, EscPausesAndEnterResumesWhereTheRunStopped) {
     EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 8);
 }
 
+TEST_F(RunControlTest, EscPausesFromEveryPageWhateverHasTheKeyboard) {
+    struct Case {
+        const char* page;
+        const char* focused; // a control of that page, or the window itself
+    };
+    const std::vector<Case> cases = {{"TabSheet1", "ListBox1"},
+                                     {"TabSheet1", nullptr},
+                                     {"TabSheet3", "PageControl2"},
+                                     {"TabSheet4", "Memo1"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        SCOPED_TRACE(c.focused ? c.focused : "the window");
+        PrepareSmallRun({6});
+        bool pausedByEsc = false;
+        form->processCalls = 0;
+        form->onProcess = [&] {
+            if (form->processCalls == 2) {
+                ShowPage(c.page);
+                QWidget* target = c.focused ? Find<QWidget>(c.focused) : form.get();
+                target->setFocus();
+                QTest::keyClick(target, Qt::Key_Escape);
+                pausedByEsc = form->Runner().Paused();
+                if (pausedByEsc)
+                    Find<QPushButton>("BitBtn1")->click(); // Resume
+            }
+        };
+        PressStart();
+        EXPECT_TRUE(pausedByEsc);
+        EXPECT_FALSE(form->IsRunning());
+    }
+}
+
 TEST_F(RunControlTest, StartShortcutWorksWhileIdleAndDoesNothingDuringARun) {
     QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(form->messages, QStringList({"You must load data set for training before GP run."}))
