@@ -2,6 +2,7 @@
 
 #include "engine/run_outlet.h"
 #include "picture/picture_grid.h"
+#include "ui/controls.h"
 #include "ui/unit1.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 void EndForLackOfMemory() {
     std::cerr << kMemoryMessage << std::endl;
     if (QCoreApplication::instance() != nullptr)
-        QMessageBox::critical(nullptr, kApplicationTitle, kMemoryMessage);
+        ShowMessageBox(nullptr, QMessageBox::Critical, kApplicationTitle, kMemoryMessage);
     std::exit(1);
 }
 
@@ -53,7 +54,8 @@ int RunMainWindow() {
     try {
         form1 = std::make_unique<TForm1>();
     } catch (const std::exception& error) {
-        QMessageBox::critical(nullptr, kApplicationTitle, QString::fromStdString(error.what()));
+        ShowMessageBox(nullptr, QMessageBox::Critical, kApplicationTitle,
+                       QString::fromStdString(error.what()));
         return 1;
     }
     form1->show();

@@ -2,7 +2,11 @@
 
 #include "picture/grid_image.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -37,6 +41,32 @@ void GridPicture::Draw(const DataGrid& grid) {
     Render();
 }
 
+int CaptionWidth(const QString& caption) {
+    constexpr int kTitleBarControls = 150; // the icon and three buttons
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    bold.setPixelSize(std::max(bold.pixelSize(), 14));
+    return QFontMetrics(bold).horizontalAdvance(caption) + kTitleBarControls;
+}
+
+void FitCaption(QMessageBox& box) {
+    // The box lays itself out anew when shown; a spanning spacer in its grid
+    // is the width it keeps.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    grid->addItem(new QSpacerItem(CaptionWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                    const QString& text) {
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+    FitCaption(box);
+    box.exec();
+}
+
 void GridPicture::Clear() {
     grid_ = DataGrid();
     image_ = QImage();
@@ -61,8 +91,8 @@ void GridPicture::SavePictureClicked() {
     const QString path =
         QFileDialog::getSaveFileName(this, "Save picture", "picture.png", "PNG pictures (*.png)");
     if (!path.isEmpty() && !SavePicture(path, pixels))
-        QMessageBox::warning(this, QCoreApplication::applicationName(),
-                             "Cannot write file " + path);
+        ShowMessageBox(this, QMessageBox::Warning, QCoreApplication::applicationName(),
+                       "Cannot write file " + path);
 }
 
 void GridPicture::SetSide(int side) {
@@ -86,6 +116,30 @@ void GridPicture::paintEvent(QPaintEvent* event) {
         return;
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), image_);
+}
+
+int WholeTextLabel::ShownPixelSize() const {
+    constexpr int kSmallestPixelSize = 7;
+    QFont shown = font();
+    const int available = contentsRect().width() - std::max(indent(), 0);
+    while (shown.pixelSize() > kSmallestPixelSize &&
+           QFontMetrics(shown).horizontalAdvance(text()) > available)
+        shown.setPixelSize(shown.pixelSize() - 1);
+    return shown.pixelSize();
+}
+
+void WholeTextLabel::paintEvent(QPaintEvent* event) {
+    const int pixelSize = ShownPixelSize();
+    if (pixelSize == font().pixelSize()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QFont smaller = font();
+    smaller.setPixelSize(pixelSize);
+    QPainter painter(this);
+    painter.setFont(smaller);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.drawText(contentsRect().adjusted(std::max(indent(), 0), 0, 0, 0), alignment(), text());
 }
 
 void PatternList::mouseReleaseEvent(QMouseEvent* event) {

@@ -8,7 +8,9 @@
 #include <QColor>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
@@ -16,6 +18,16 @@
 #include <cstdint>
 
 namespace quba {
+
+// Shows a modal message box with an OK button, wide enough for its whole
+// caption: a window manager cuts a caption wider than its box.
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                    const QString& text);
+// The width a box needs for its caption: the caption in a bold font, and
+// room for the title bar's icon and buttons.
+int CaptionWidth(const QString& caption);
+// Widens `box` to CaptionWidth of its caption.
+void FitCaption(QMessageBox& box);
 
 // A framed picture of side x side pixels showing a grid cell by cell in the
 // colour map. It stays empty until the first grid is drawn; each grid is drawn
@@ -51,6 +63,19 @@ private:
     DataGrid grid_;
     QImage image_;
     QAction* saveAction_;
+};
+
+// A one-line label that shows its whole text: where the layout cannot give
+// it the room, the text is drawn in a smaller font.
+class WholeTextLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    // The pixel size the text is drawn at in the label's current width.
+    [[nodiscard]] int ShownPixelSize() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A list whose pick is a mouse click on an item (the same item again

@@ -40,9 +40,11 @@ constexpr std::array<SheetNames, 4> kSheetNames = {{
 constexpr int kEditWidth = 64;
 
 QLabel* DerivedLabel(const char* name, const char* text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new WholeTextLabel(text, parent);
     label->setObjectName(name);
-    label->setFixedWidth(kEditWidth);
+    // At least as wide as the fields beside it, wider for a long value where
+    // the sheet has room, and never clipped.
+    label->setMinimumWidth(kEditWidth);
     label->setIndent(4);
     return label;
 }

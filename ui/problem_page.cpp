@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -221,10 +222,12 @@ void ProblemPage::Connect() {
 }
 
 void ProblemPage::ListBox1Click() {
+    trainingSource_.reset();
     SetTrainingGrid(GeneratePattern(trainingPatterns_->currentRow(), trainingSize_->value()));
 }
 
 void ProblemPage::ListBox2Click() {
+    validationSource_.reset();
     SetValidationGrid(GeneratePattern(validationPatterns_->currentRow(), validationSize_->value()));
 }
 
@@ -234,6 +237,12 @@ void ProblemPage::ShowTrainingGrid() {
 }
 
 void ProblemPage::ShowValidationGrid() {
+    // A copy of the training grid has the training grid's size, and the
+    // field says so.
+    if (grids_.FollowsTraining()) {
+        const QSignalBlocker quiet(validationSize_);
+        validationSize_->setValue(grids_.Validation()->Size());
+    }
     validationPicture_->Draw(*grids_.Validation());
     emit validationGridChanged(*grids_.Validation());
 }
@@ -314,10 +323,14 @@ QString ProblemPage::AskDataFile() {
     return path;
 }
 
-std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t size) {
+std::optional<DataGrid> ProblemPage::ReadGridFile(const QString& path, int32_t size,
+                                                  bool* fromPicture) {
     // A picture or a data file, told apart by what the file holds.
     const std::string name = QFile::encodeName(path).toStdString();
-    if (HoldsPicture(name)) {
+    const bool picture = HoldsPicture(name);
+    if (fromPicture != nullptr)
+        *fromPicture = picture;
+    if (picture) {
         Outcome<DataGrid> picture = ReadPictureGrid(name, size, pictureFit_);
         if (!picture.value)
             host_.ShowMessage(QString::fromStdString(picture.message));
@@ -335,16 +348,49 @@ void ProblemPage::BitBtn3Click() {
         return;
     // The size is read when the file is, so a refused file leaves the grid
     // and its size as they were.
-    if (std::optional<DataGrid> grid = ReadGridFile(path, trainingSize_->value()))
+    bool fromPicture = false;
+    const int32_t size = trainingSize_->value();
+    if (std::optional<DataGrid> grid = ReadGridFile(path, size, &fromPicture)) {
         SetTrainingGrid(std::move(*grid));
+        trainingSource_.reset();
+        if (fromPicture)
+            trainingSource_ = PictureSource{QFileInfo(path).absoluteFilePath(), size};
+        ForgetPattern(trainingPatterns_);
+        if (grids_.FollowsTraining())
+            ForgetPattern(validationPatterns_);
+    }
+}
+
+void ProblemPage::ForgetPattern(PatternList* list) {
+    const QSignalBlocker quiet(list);
+    list->clearSelection();
+    list->setCurrentRow(-1);
+}
+
+void ProblemPage::SetPictureFit(PictureFit fit) {
+    pictureFit_ = fit;
+    if (trainingSource_)
+        if (std::optional<DataGrid> grid = ReadGridFile(trainingSource_->path, trainingSource_->size))
+            SetTrainingGrid(std::move(*grid));
+    if (validationSource_ && !grids_.FollowsTraining())
+        if (std::optional<DataGrid> grid =
+                ReadGridFile(validationSource_->path, validationSource_->size))
+            SetValidationGrid(std::move(*grid));
 }
 
 void ProblemPage::BitBtn4Click() {
     const QString path = AskDataFile();
     if (path.isEmpty())
         return;
-    if (std::optional<DataGrid> grid = ReadGridFile(path, validationSize_->value()))
+    bool fromPicture = false;
+    const int32_t size = validationSize_->value();
+    if (std::optional<DataGrid> grid = ReadGridFile(path, size, &fromPicture)) {
         SetValidationGrid(std::move(*grid));
+        validationSource_.reset();
+        if (fromPicture)
+            validationSource_ = PictureSource{QFileInfo(path).absoluteFilePath(), size};
+        ForgetPattern(validationPatterns_);
+    }
 }
 
 void ProblemPage::CheckBox3Click() {
@@ -368,6 +414,7 @@ void ProblemPage::Button1Click() {
         return;
     bool copied = false;
     grids_.AddTrainingNoise(*ratio, random_, &copied);
+    trainingSource_.reset(); // read again, the picture would lose its noise
     ShowTrainingGrid();
     if (copied)
         ShowValidationGrid();
@@ -382,6 +429,7 @@ void ProblemPage::Button2Click() {
     if (!ratio)
         return;
     grids_.AddValidationNoise(*ratio, random_);
+    validationSource_.reset();
     ShowValidationGrid();
 }
 

@@ -50,7 +50,8 @@ public:
     [[nodiscard]] std::string OutputName() const;
     // How a picture that is not square becomes the square grid: its central
     // square at first.
-    void SetPictureFit(PictureFit fit) { pictureFit_ = fit; }
+    // A grid read from a picture is read again with the new fit.
+    void SetPictureFit(PictureFit fit);
     // Where the next file-open dialog starts: the kept folder at first, then
     // the folder of the last file chosen.
     [[nodiscard]] const QString& DataFolder() const { return dataFolder_; }
@@ -90,7 +91,21 @@ private:
     QGroupBox* BuildVariableGroup();
     void Connect();
     [[nodiscard]] QString AskDataFile();
-    [[nodiscard]] std::optional<DataGrid> ReadGridFile(const QString& path, int32_t size);
+    // `fromPicture` tells whether the file held a picture.
+    [[nodiscard]] std::optional<DataGrid> ReadGridFile(const QString& path, int32_t size,
+                                                       bool* fromPicture = nullptr);
+    // After a file is loaded no pattern of its list is highlighted.
+    static void ForgetPattern(PatternList* list);
+
+    // Where a grid read from a picture came from, so that a change of the
+    // picture fit reads it again; none for patterns, data files and grids
+    // with noise added.
+    struct PictureSource {
+        QString path;
+        int32_t size;
+    };
+    std::optional<PictureSource> trainingSource_;
+    std::optional<PictureSource> validationSource_;
 
     FormHost& host_;
     RandomGenerator& random_;

@@ -239,8 +239,7 @@ void TForm1::ConnectPages() {
 }
 
 void TForm1::ShowMessage(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, kApplicationTitle, text, QMessageBox::Ok, this);
-    box.exec();
+    ShowMessageBox(this, QMessageBox::Warning, kApplicationTitle, text);
 }
 
 QString TForm1::ChooseDataFile(const QString& startFolder) {

@@ -105,6 +105,51 @@ TEST_F(DataFilesTest, PicturesLoadAtTheGroupsSizeAndAreToldByTheirContent) {
     EXPECT_EQ(*form->TrainingGrid(), before);
 }
 
+TEST_F(DataFilesTest, TheStretchItemRereadsTheLoadedPictureAndLoadsForgetThePattern) {
+    // Dark left half, light right half, twice as wide as high.
+    QImage picture(8, 4, QImage::Format_Grayscale8);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            picture.scanLine(y)[x] = x < 2 ? 0 : x < 6 ? 128 : 255;
+    const QString path = folder.filePath("wide.png");
+    ASSERT_TRUE(picture.save(path));
+    auto* list = Find<QListWidget>("ListBox1");
+    Find<QSpinBox>("CSpinEdit1")->setValue(2);
+    PickPattern("ListBox1", 1);
+    ASSERT_EQ(list->currentRow(), 1);
+
+    Load("BitBtn3", path);
+    ASSERT_TRUE(form->messages.isEmpty()) << form->messages.join("").toStdString();
+    EXPECT_EQ(list->currentRow(), -1);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    const DataGrid cropped = *form->TrainingGrid();
+    EXPECT_EQ(cropped.At(0, 0), static_cast<float>(2 * 128 / 255.0 - 1)); // the central square
+
+    auto* stretch = form->findChild<QAction*>("StretchPictures1");
+    stretch->setChecked(true);
+    EXPECT_EQ(form->TrainingGrid()->At(0, 0), static_cast<float>(2 * 64 / 255.0 - 1));
+    EXPECT_EQ(form->ValidationGrid(), form->TrainingGrid());
+    stretch->setChecked(false);
+    EXPECT_EQ(*form->TrainingGrid(), cropped);
+
+    // Patterns are not pictures: the item changes nothing.
+    PickPattern("ListBox1", 2);
+    const DataGrid pattern = *form->TrainingGrid();
+    stretch->setChecked(true);
+    EXPECT_EQ(*form->TrainingGrid(), pattern);
+    EXPECT_TRUE(form->messages.isEmpty());
+}
+
+TEST_F(DataFilesTest, TheValidationSizeFieldShowsTheSizeOfTheCopiedGrid) {
+    Find<QSpinBox>("CSpinEdit1")->setValue(5);
+    Load("BitBtn3", WriteGrid("five.txt", DataGrid(5)));
+    EXPECT_EQ(Find<QSpinBox>("CSpinEdit2")->value(), 5);
+    UseTrainingData(false);
+    Find<QSpinBox>("CSpinEdit2")->setValue(3);
+    UseTrainingData(true);
+    EXPECT_EQ(Find<QSpinBox>("CSpinEdit2")->value(), 5);
+}
+
 TEST_F(DataFilesTest, PatternSavedAsFileLoadsBackToTheSameGridAndPicture) {
     const DataGrid pattern = GeneratePattern(PatternIndex("S curve"), 30);
     const QString path = WriteGrid("s-curve.txt", pattern);

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTest>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -264,6 +265,17 @@ TEST_F(PanelsTest, DerivedLabelsShowTheRoundedRemainder) {
         EXPECT_EQ(LabelText("ConstLabel"), c.shown) << c.first << " " << c.second;
     }
     EXPECT_TRUE(form->messages.isEmpty());
+
+    // An out-of-range remainder is shown whole, not clipped.
+    Edit("Edit4")->setText("123456789.5");
+    const auto* label = Find<WholeTextLabel>("Label6");
+    QTest::qWait(50); // the layouts settle over a few passes of the event loop
+    EXPECT_EQ(label->text(), "-100000000.0000");
+    QFont shown = label->font();
+    shown.setPixelSize(label->ShownPixelSize());
+    EXPECT_LE(QFontMetrics(shown).horizontalAdvance(label->text()) + label->indent(),
+              label->contentsRect().width());
+    EXPECT_GE(label->ShownPixelSize(), 7);
 }
 
 TEST_F(PanelsTest, DerivedLabelsFollowTheSheetInFront) {
