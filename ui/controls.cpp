@@ -19,11 +19,30 @@
 
 namespace quba {
 
+namespace {
+
+constexpr const char* kSidewaysTip =
+    "Grid rows are drawn as columns: row 1 is the leftmost stripe, so a picture appears "
+    "mirrored across its diagonal. View, \"Draw grid pictures upright\" turns it.";
+constexpr const char* kUprightTip =
+    "Drawn upright: row 1 is the top stripe, as in the picture the grid came from.";
+
+DataGrid Transposed(const DataGrid& grid) {
+    DataGrid turned(grid.Size());
+    for (int32_t r = 0; r < grid.Size(); ++r)
+        for (int32_t c = 0; c < grid.Size(); ++c)
+            turned.At(c, r) = grid.At(r, c);
+    return turned;
+}
+
+} // namespace
+
 GridPicture::GridPicture(int side, QWidget* parent)
     : QFrame(parent), side_(side), saveAction_(new QAction("Save picture...", this)) {
     saveAction_->setEnabled(false);
     addAction(saveAction_);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    setToolTip(kSidewaysTip);
     connect(saveAction_, &QAction::triggered, this, &GridPicture::SavePictureClicked);
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
@@ -74,11 +93,24 @@ void GridPicture::Clear() {
     update();
 }
 
+void GridPicture::SetUpright(bool upright) {
+    if (upright == upright_)
+        return;
+    upright_ = upright;
+    setToolTip(upright ? kUprightTip : kSidewaysTip);
+    if (!grid_.Empty())
+        Render();
+}
+
+QImage GridPicture::ShownImage(int pixels) const {
+    return GridImage(upright_ ? Transposed(grid_) : grid_, pixels);
+}
+
 bool GridPicture::SavePicture(const QString& path, int pixels) const {
     if (grid_.Empty())
         return false;
     QSaveFile file(path);
-    const QByteArray png = PngBytes(GridImage(grid_, pixels));
+    const QByteArray png = PngBytes(ShownImage(pixels));
     return file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
 }
 
@@ -106,7 +138,7 @@ void GridPicture::SetSide(int side) {
 
 void GridPicture::Render() {
     // A fresh image on white: a smaller grid leaves no strip of the previous one.
-    image_ = GridImage(grid_, side_);
+    image_ = ShownImage(side_);
     update();
 }
 

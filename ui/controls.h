@@ -46,6 +46,9 @@ public:
     void Draw(const DataGrid& grid);
     // Shows nothing, as before the first Draw.
     void Clear();
+    // Rows drawn as rows (upright), or as columns (the window's default: the
+    // picture mirrored across its diagonal). The tooltip says which.
+    void SetUpright(bool upright);
     // A new side redraws the grid shown, cell by cell at the new size.
     void SetSide(int side);
     [[nodiscard]] int Side() const { return side_; }
@@ -56,10 +59,12 @@ protected:
 
 private:
     void Render();
+    [[nodiscard]] QImage ShownImage(int pixels) const;
     // Asks for a size and a file name, then saves.
     void SavePictureClicked();
 
     int side_;
+    bool upright_ = false;
     DataGrid grid_;
     QImage image_;
     QAction* saveAction_;

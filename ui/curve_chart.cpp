@@ -274,10 +274,13 @@ QStringList CurveChart::BottomLabels() const {
 
 void CurveChart::ZoomTo(const QRect& area) {
     chart()->setAnimationOptions(QChart::AllAnimations);
-    if (area.isNull())
+    if (area.isNull()) {
         ResetZoom();
-    else
+    } else {
         chart()->zoomIn(area);
+        // Round values at the ticks (0.02, 0.04, ...), not the drag's edges.
+        axisY_->applyNiceNumbers();
+    }
     QTimer::singleShot(kZoomAnimationMs + 100, this,
                        [this] { chart()->setAnimationOptions(QChart::NoAnimation); });
 }

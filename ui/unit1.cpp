@@ -150,6 +150,12 @@ void TForm1::BuildMenu() {
         searchItems_.push_back(item);
     }
 
+    // An addition: grid pictures upright instead of rows drawn as columns.
+    QMenu* view = menuBar()->addMenu("View (&V)");
+    view->setObjectName("View1");
+    uprightPicturesItem_ = AddItem(view, "UprightPictures1", "Draw grid pictures upright (&U)");
+    uprightPicturesItem_->setCheckable(true);
+
     QMenu* help = menuBar()->addMenu("Help (&H)");
     help->setObjectName("Help1");
     aboutItem_ = AddItem(help, "AboutQUBA1", "About QUBA (&A)");
@@ -169,6 +175,10 @@ void TForm1::ConnectMenu() {
     connect(noiseValidationItem_, &QAction::triggered, problemPage_, &ProblemPage::Button2Click);
     connect(stretchPicturesItem_, &QAction::toggled, this, [this](bool stretch) {
         problemPage_->SetPictureFit(stretch ? PictureFit::Stretch : PictureFit::Crop);
+    });
+    connect(uprightPicturesItem_, &QAction::toggled, this, [this](bool upright) {
+        for (GridPicture* picture : findChildren<GridPicture*>())
+            picture->SetUpright(upright);
     });
     connect(exportItem_, &QAction::triggered, this, &TForm1::Export1Click);
     connect(runController_, &RunController::runStateChanged, this, &TForm1::UpdateExportItem);

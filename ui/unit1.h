@@ -147,6 +147,7 @@ private:
     QAction* noiseTrainingItem_ = nullptr;
     QAction* noiseValidationItem_ = nullptr;
     QAction* stretchPicturesItem_ = nullptr; // a picture that is not square is stretched
+    QAction* uprightPicturesItem_ = nullptr; // grid pictures drawn upright
     QAction* exportItem_ = nullptr;
     QAction* exitItem_ = nullptr;
     QAction* problemPanelItem_ = nullptr;

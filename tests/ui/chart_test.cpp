@@ -134,6 +134,14 @@ TEST_F(ChartTest, DraggingRightZoomsInAndDraggingLeftUndoesIt) {
     EXPECT_GT(chart.AxisX()->min(), 0);
     EXPECT_LT(chart.AxisX()->max(), 30);
     const double zoomedMax = chart.AxisX()->max();
+    // The left axis is labelled at round values: its tick step is 1, 2 or 5 times a power of ten.
+    const QValueAxis* left = chart.AxisY();
+    const double tick = (left->max() - left->min()) / (left->tickCount() - 1);
+    const double mantissa = tick / std::pow(10.0, std::floor(std::log10(tick) + 1e-9));
+    EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                std::abs(mantissa - 5) < 1e-9)
+        << left->min() << " " << left->max() << " " << left->tickCount();
+    EXPECT_NEAR(std::remainder(left->min(), tick), 0, 1e-9);
     AppendRun(2, 60, 1, false);
     EXPECT_EQ(chart.AxisX()->max(), zoomedMax) << "new points leave the zoom alone";
 

@@ -2,12 +2,14 @@
 #include "tests/ui/ui_test_support.h"
 
 #include "data/rendering.h"
+#include "picture/grid_image.h"
 #include "ui/chart_window.h"
 #include "ui/controls.h"
 #include "ui/curve_chart.h"
 #include "ui/unit5.h"
 #include "ui/unit6.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QCheckBox>
@@ -182,6 +184,40 @@ TEST_F(ResultsTest, ChartAndFrontWindowsLetTheMainWindowComeToTheFront) {
         EXPECT_EQ(window->windowType(), Qt::Window) << name;
         EXPECT_EQ(window->parentWidget(), form.get()) << name;
     }
+}
+
+TEST_F(ResultsTest, TheViewItemDrawsEveryGridPictureUprightAndTheTooltipSaysWhichWayIsUp) {
+    const auto turned = [](const DataGrid& grid) {
+        DataGrid result(grid.Size());
+        for (int r = 0; r < grid.Size(); ++r)
+            for (int c = 0; c < grid.Size(); ++c)
+                result.At(c, r) = grid.At(r, c);
+        return result;
+    };
+    const auto expectDrawn = [&](bool upright) {
+        const DataGrid& grid = *form->TrainingGrid();
+        for (const char* name : {"Image1", "Image4"}) {
+            const auto* picture = Find<GridPicture>(name);
+            EXPECT_EQ(picture->Image(), GridImage(upright ? turned(grid) : grid, picture->Side()))
+                << name;
+            EXPECT_TRUE(picture->toolTip().contains(upright ? "row 1 is the top stripe"
+                                                            : "row 1 is the leftmost stripe"))
+                << name;
+        }
+    };
+    Find<QSpinBox>("CSpinEdit1")->setValue(6);
+    PickPattern("ListBox1", 3); // "line": a different value in every cell
+    auto* item = form->findChild<QAction*>("UprightPictures1");
+    ASSERT_NE(item, nullptr);
+    EXPECT_FALSE(item->isChecked());
+    expectDrawn(false);
+    item->setChecked(true);
+    expectDrawn(true);
+    EXPECT_TRUE(Find<GridPicture>("FrontTraining")->toolTip().contains("top stripe"));
+    PickPattern("ListBox1", 1); // a grid drawn later is upright too
+    expectDrawn(true);
+    item->setChecked(false);
+    expectDrawn(false);
 }
 
 TEST_F(ResultsTest, ValidationPatternReplacesOnlyTheValidationGrid) {
