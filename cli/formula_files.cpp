@@ -5,7 +5,6 @@
 #include "cli/output_file.h"
 #include "codec/decode.h"
 #include "codec/program_file.h"
-#include "core/file_bytes.h"
 #include "data/data_file.h"
 #include "export/export.h"
 #include "picture/grid_image.h"
@@ -17,9 +16,6 @@
 namespace quba {
 
 namespace {
-
-// No formula file of a grid comes near this: a larger one is refused unread.
-constexpr uint64_t kLargestFormulaFile = uint64_t{64} << 20;
 
 // Every program the run kept: each population's fronts and best program.
 std::vector<BestProgram> RunPrograms(const RunRecorder& recorder) {
@@ -100,38 +96,15 @@ bool WriteFileOutputs(const FormulaFile& file, const CliConfig& config, std::ost
     return written;
 }
 
-std::string FormulaFileSummary(const FormulaFile& file, int64_t bytes) {
-    size_t stages = 0;
-    for (const FileBlock& block : file.blocks)
-        stages = std::max(stages, block.stages.size());
-    const auto plural = [](size_t n, const char* word) {
-        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-    };
-    return "formula file: " + std::to_string(file.side) + " x " + std::to_string(file.side) +
-           " grid, " + plural(file.blocks.size(), "block") + ", " + (stages > 1 ? "up to " : "") +
-           plural(stages, "stage") + ", " + plural(static_cast<size_t>(bytes), "byte");
-}
-
 int OpenFormulaFile(const CliConfig& config, std::ostream& out, std::ostream& messages) {
-    const std::string& path = config.openFormulaPath;
-    const FileBytes read = ReadFileBytes(path, kLargestFormulaFile);
-    if (!read.Read()) {
-        messages << Dashed(Cli::OpenFormula) << ": "
-                 << (read.failure == FileBytes::Failure::TooLarge
-                         ? "'" + path + "' is larger than any formula file"
-                         : "Cannot open file " + path)
-                 << '\n';
-        return kExitFileError;
-    }
-    const Outcome<FormulaFile> file = ReadFormulaFile(read.bytes);
-    if (!file) {
-        messages << Dashed(Cli::OpenFormula) << ": cannot read the formula file '" << path
-                 << "': " << file.message << '\n';
+    const Outcome<LoadedFormulaFile> loaded = LoadFormulaFile(config.openFormulaPath);
+    if (!loaded) {
+        messages << Dashed(Cli::OpenFormula) << ": " << loaded.message << '\n';
         return kExitFileError;
     }
     if (!config.standardOutputTaken)
-        out << FormulaFileSummary(*file.value, static_cast<int64_t>(read.bytes.size())) << '\n';
-    return WriteFileOutputs(*file.value, config, out, messages) ? kExitDone : kExitFileError;
+        out << FormulaFileSummary(loaded.value->file, loaded.value->bytes) << '\n';
+    return WriteFileOutputs(loaded.value->file, config, out, messages) ? kExitDone : kExitFileError;
 }
 
 } // namespace quba

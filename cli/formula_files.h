@@ -7,6 +7,7 @@
 #include "cli/progress_reporter.h"
 #include "cli/run_recorder.h"
 #include "codec/compress.h"
+#include "codec/formula_file_load.h"
 #include "core/outcome.h"
 
 #include <optional>
@@ -28,9 +29,6 @@ std::optional<FormulaFile> RunFormulaFile(const CliConfig& config, const RunReco
 // --render, --save-output and --export (but front-...) from a file.
 bool WriteFileOutputs(const FormulaFile& file, const CliConfig& config, std::ostream& out,
                       std::ostream& messages);
-
-// One line on a file: its grid, blocks, stages and bytes.
-std::string FormulaFileSummary(const FormulaFile& file, int64_t bytes);
 
 // --open-formula: reads the file and writes what was asked of it; the exit status.
 int OpenFormulaFile(const CliConfig& config, std::ostream& out, std::ostream& messages);

@@ -29,8 +29,10 @@ int OverlapArea(const QRect& a, const QRect& b) {
 }
 
 QPoint KeptOnScreen(QPoint at, const QSize& window, const QRect& screen) {
-    return {std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - window.width())),
-            std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - window.height()))};
+    return {std::clamp(at.x(), screen.left(),
+                       std::max(screen.left(), screen.right() + 1 - window.width())),
+            std::clamp(at.y(), screen.top(),
+                       std::max(screen.top(), screen.bottom() + 1 - window.height()))};
 }
 
 } // namespace
@@ -46,7 +48,8 @@ QPoint LeastCoveringPosition(const WindowScene& scene, const QSize& window, int 
                       screen.right() + 1 - window.width() - cascade, screen.left() + cascade,
                       main.left() + cascade};
     const int ys[] = {main.top() + stacked, main.top() + cascade, screen.top() + cascade,
-                      main.bottom() + 1 + kGap + cascade, main.top() - kGap - window.height() - cascade};
+                      main.bottom() + 1 + kGap + cascade,
+                      main.top() - kGap - window.height() - cascade};
     // The run buttons weigh most, then the rest of the main window, then
     // the windows already open; the first candidate wins a tie.
     QPoint best;
@@ -108,7 +111,8 @@ void PlaceBesideMainWindow(QWidget& window, int slot) {
                                main->frameGeometry().bottom() - main->geometry().bottom());
     WindowScene scene{main->frameGeometry(), {}, main->screen()->availableGeometry(), {}};
     for (const char* name : kRunButtonNames)
-        if (const auto* button = main->findChild<const QWidget*>(name); button && button->isVisible())
+        if (const auto* button = main->findChild<const QWidget*>(name);
+            button && button->isVisible())
             scene.keepClear |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
     for (const QWidget* other : main->findChildren<const QWidget*>(Qt::FindDirectChildrenOnly))
         if (other != &window && other->isWindow() && other->isVisible())

@@ -183,7 +183,7 @@ void FrontWindow::SetFront(int population, const std::vector<BestProgram>& membe
     ShowPoints(population);
     if (selected_ && selected_->first == population && Selected() == nullptr) {
         selectedText_ = QString("The member of No%1 of length %2 that you clicked has left the "
-                            "front: a better one took its place. Click another member.")
+                                "front: a better one took its place. Click another member.")
                             .arg(population + 1)
                             .arg(selected_->second.size());
         selected_.reset();

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -23,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -370,7 +370,8 @@ void ProblemPage::ForgetPattern(PatternList* list) {
 void ProblemPage::SetPictureFit(PictureFit fit) {
     pictureFit_ = fit;
     if (trainingSource_)
-        if (std::optional<DataGrid> grid = ReadGridFile(trainingSource_->path, trainingSource_->size))
+        if (std::optional<DataGrid> grid =
+                ReadGridFile(trainingSource_->path, trainingSource_->size))
             SetTrainingGrid(std::move(*grid));
     if (validationSource_ && !grids_.FollowsTraining())
         if (std::optional<DataGrid> grid =

@@ -119,6 +119,11 @@ void TForm1::BuildMenu() {
     stretchPicturesItem_->setCheckable(true);
     exportItem_ = AddItem(file, "Export1", "Export... (&E)", QKeySequence(Qt::CTRL | Qt::Key_E));
     exportItem_->setEnabled(false);
+    // Additions: formula files.
+    openFormulaItem_ = AddItem(file, "OpenFormula1", "Open compressed formula... (&O)",
+                               QKeySequence(Qt::CTRL | Qt::Key_O));
+    compressPictureItem_ = AddItem(file, "CompressPicture1", "Compress picture... (&M)",
+                                   QKeySequence(Qt::CTRL | Qt::Key_M));
     file->addSeparator();
     exitItem_ = AddItem(file, "Exit1", "Exit (&X)");
 
@@ -181,6 +186,8 @@ void TForm1::ConnectMenu() {
             picture->SetUpright(upright);
     });
     connect(exportItem_, &QAction::triggered, this, &TForm1::Export1Click);
+    connect(openFormulaItem_, &QAction::triggered, this, &TForm1::OpenFormula1Click);
+    connect(compressPictureItem_, &QAction::triggered, this, &TForm1::CompressPicture1Click);
     connect(runController_, &RunController::runStateChanged, this, &TForm1::UpdateExportItem);
 }
 

@@ -11,6 +11,7 @@
 #include "ui/message_pump.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -23,6 +24,7 @@ class QTabWidget;
 
 namespace quba {
 
+class CompressDialog;
 class PopulationsPage;
 class ProblemPage;
 class FrontWindow;
@@ -121,6 +123,10 @@ private:
     // it is paused.
     void Export1Click();
     void UpdateExportItem();
+    // Formula files: one opened and shown with its figures, and the
+    // "Compress picture..." dialog.
+    void OpenFormula1Click();
+    void CompressPicture1Click();
     // The Front window and the export of a member chosen there.
     void FrontButtonClick();
     void ExportFrontMember();
@@ -149,6 +155,8 @@ private:
     QAction* stretchPicturesItem_ = nullptr; // a picture that is not square is stretched
     QAction* uprightPicturesItem_ = nullptr; // grid pictures drawn upright
     QAction* exportItem_ = nullptr;
+    QAction* openFormulaItem_ = nullptr;
+    QAction* compressPictureItem_ = nullptr;
     QAction* exitItem_ = nullptr;
     QAction* problemPanelItem_ = nullptr;
     QAction* parametersPanelItem_ = nullptr;
@@ -171,6 +179,7 @@ private:
     TForm9* noiseDialog_ = nullptr;
     FrontWindow* frontWindow_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
+    QPointer<CompressDialog> compressDialog_; // while one is open
 
     QEventLoop* splashWait_ = nullptr; // the splash's wait, while it lasts
     bool folderKept_ = false;          // the folder is written once, when the program ends

@@ -2,6 +2,7 @@
 // files that keep their budget, decode to what the encoder measured and do
 // not depend on the thread count.
 #include "codec/compress.h"
+#include "codec/compress_grid.h"
 #include "codec/decode.h"
 #include "codec/rate_allocation.h"
 #include "tests/engine/test_support.h"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <optional>
 #include <random>
 
 using namespace quba;
@@ -145,6 +147,67 @@ TEST(Compress, ATargetPsnrIsReachedByTheSmallestFileFound) {
     EXPECT_TRUE(target.reached);
     EXPECT_GE(target.psnr, large.psnr - 3);
     EXPECT_LT(target.bytes.size(), large.bytes.size());
+}
+
+TEST(CompressGrid, PicksWithinTheBudgetOrTheSmallestAtTheTarget) {
+    const std::vector<int64_t> bytes = {10, 20, 30, 40};
+    const std::vector<double> psnr = {12, 15, 19, 22};
+    struct Case {
+        std::optional<int64_t> budget;
+        std::optional<double> target;
+        int32_t pick;
+    };
+    for (const Case& c : {Case{35, {}, 2}, Case{40, {}, 3}, Case{9, {}, -1}, Case{{}, 15.0, 1},
+                          Case{{}, 18.0, 2}, Case{{}, 30.0, 3}}) {
+        CodecSettings codec;
+        codec.budget = c.budget;
+        codec.targetPsnr = c.target;
+        EXPECT_EQ(PickWithinBudget(bytes, psnr, codec), c.pick)
+            << c.budget.value_or(-1) << " " << c.target.value_or(-1);
+    }
+}
+
+TEST(CompressGrid, RunsTheWholeGridThenTheCodecAndTellsHowFarItIs) {
+    CodecCase setup = SmallSetup(16, true);
+    setup.codec.budget = 90;
+    setup.codec.tiles = true;
+    setup.job.settings.problem.training = setup.grid;
+    std::vector<int32_t> steps;
+    std::vector<int64_t> shownBytes;
+    int32_t blocksDone = 0;
+    int32_t blocksTotal = 0;
+    CompressionWatch watch;
+    watch.runProgress = [&](int32_t done, int32_t total) {
+        steps.push_back(done);
+        EXPECT_EQ(total, 6);
+    };
+    watch.bestWithinBudget = [&](const BestProgram& program, int64_t bytes) {
+        EXPECT_FALSE(program.nodes.empty());
+        shownBytes.push_back(bytes);
+    };
+    watch.blockProgress = [&](int32_t done, int32_t total) {
+        blocksDone = done;
+        blocksTotal = total;
+    };
+    const Outcome<Compression> made =
+        CompressGrid(setup.grid, setup.job.settings, setup.codec, PictureFit::Crop, 7, watch);
+    ASSERT_TRUE(made) << made.message;
+    EXPECT_LE(static_cast<int64_t>(made.value->bytes.size()), 90);
+    EXPECT_EQ(steps, (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    ASSERT_FALSE(shownBytes.empty());
+    for (const int64_t bytes : shownBytes)
+        EXPECT_LE(bytes, 90);
+    EXPECT_GT(blocksTotal, 1);
+    EXPECT_EQ(blocksDone, blocksTotal);
+
+    // Cancelled during the run: no file.
+    int32_t stepsBeforeCancel = 0;
+    watch.keepGoing = [&] { return stepsBeforeCancel < 2; };
+    watch.runProgress = [&](int32_t, int32_t) { ++stepsBeforeCancel; };
+    const Outcome<Compression> cancelled =
+        CompressGrid(setup.grid, setup.job.settings, setup.codec, PictureFit::Crop, 7, watch);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(stepsBeforeCancel, 2);
 }
 
 TEST(Compress, TheFileIsTheSameForAnyNumberOfThreads) {

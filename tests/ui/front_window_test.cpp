@@ -11,11 +11,11 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QValueAxis>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 
 #include <cmath>
 

@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QTest>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -22,6 +21,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTest>
 
 #include <array>
 

@@ -160,7 +160,9 @@ TEST_F(ResultsTest, NewWindowsLeaveStartAndStopVisibleOnOrdinaryScreens) {
         const int freeWidth = screen.width() - mainFrame.width();
         for (const int x : {0, freeWidth / 2, freeWidth}) {
             WindowScene scene{QRect(QPoint(x, 0), mainFrame),
-                              buttons.translated(x + frame.left(), frame.top()), screen, {}};
+                              buttons.translated(x + frame.left(), frame.top()),
+                              screen,
+                              {}};
             for (int slot = 0; slot < 3; ++slot) {
                 const QRect placed(LeastCoveringPosition(scene, windows[slot], slot),
                                    windows[slot]);
