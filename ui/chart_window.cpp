@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kGap = 8;
 constexpr int kCascadeStep = 32;
-constexpr const char* kRunButtonNames[] = {"BitBtn2", "BitBtn1"}; // Start, Stop
+// The run's row at the foot of the results page: Front..., the progress
+// bar, Start and Stop.
+constexpr const char* kRunButtonNames[] = {"FrontButton", "ProgressBar1", "BitBtn2", "BitBtn1"};
 
 } // namespace
 
@@ -109,6 +111,9 @@ void PlaceBesideMainWindow(QWidget& window, int slot) {
                                main->geometry().top() - main->frameGeometry().top(),
                                main->frameGeometry().right() - main->geometry().right(),
                                main->frameGeometry().bottom() - main->geometry().bottom());
+    // A window never shown has not taken its size from its layout yet.
+    if (!window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
     WindowScene scene{main->frameGeometry(), {}, main->screen()->availableGeometry(), {}};
     for (const char* name : kRunButtonNames)
         if (const auto* button = main->findChild<const QWidget*>(name);

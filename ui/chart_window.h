@@ -43,8 +43,8 @@ private:
 };
 
 // What a new window of the main window should leave visible: the main
-// window's frame, its run buttons (Start and Stop), the screen's free area
-// and the frames of the windows already open.
+// window's frame, its run controls (Front..., the progress bar, Start and
+// Stop), the screen's free area and the frames of the windows already open.
 struct WindowScene {
     QRect main;
     QRect keepClear;

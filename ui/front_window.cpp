@@ -114,12 +114,12 @@ void FrontWindow::BuildChart() {
     lengthAxis_ = new QValueAxis(chart_);
     lengthAxis_->setTitleText("Length");
     lengthAxis_->setLabelFormat("%d");
-    lengthAxis_->setRange(0, 10);
     errorAxis_ = new QLogValueAxis(chart_);
     errorAxis_->setTitleText("Training error");
     errorAxis_->setBase(10);
     errorAxis_->setLabelFormat("%g");
     errorAxis_->setRange(1e-3, 1);
+    FitLengthAxis(9);
     chart_->addAxis(lengthAxis_, Qt::AlignBottom);
     chart_->addAxis(errorAxis_, Qt::AlignLeft);
     for (int i = 0; i < 4; ++i) {
@@ -235,6 +235,10 @@ void FrontWindow::FitErrorAxis() {
     // Just below the power of ten, so that its label is drawn.
     errorAxis_->setRange(std::pow(10.0, std::floor(std::log10(lowest))) * (1 - 1e-9),
                          std::pow(10.0, std::ceil(std::log10(highest) + 1e-9)));
+    FitLengthAxis(longest);
+}
+
+void FrontWindow::FitLengthAxis(double longest) {
     // Lengths are whole numbers, and so are their ticks.
     const int step = WholeTickStep(longest + 1);
     lengthAxis_->setTickType(QValueAxis::TicksDynamic);

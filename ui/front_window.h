@@ -65,6 +65,7 @@ private:
     void BuildChart();
     void ShowPoints(int population);
     void FitErrorAxis();
+    void FitLengthAxis(double longest);
     BestProgram& Completed(int population, int index);
     void PointHovered(int population, const QPointF& point, bool entered);
     void UpdateExportButton();

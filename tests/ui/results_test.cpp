@@ -143,11 +143,11 @@ TEST_F(ResultsTest, TabCaptionsLightUpUnderTheMouse) {
     }
 }
 
-TEST_F(ResultsTest, NewWindowsLeaveStartAndStopVisibleOnOrdinaryScreens) {
+TEST_F(ResultsTest, NewWindowsLeaveTheRunControlsVisibleOnOrdinaryScreens) {
     ShowPage("TabSheet3");
     QRect buttons;
-    for (const char* name : {"BitBtn2", "BitBtn1"}) {
-        const auto* button = Find<QPushButton>(name);
+    for (const char* name : {"FrontButton", "ProgressBar1", "BitBtn2", "BitBtn1"}) {
+        const auto* button = Find<QWidget>(name);
         buttons |= QRect(button->mapTo(form.get(), QPoint(0, 0)), button->size());
     }
     const QMargins frame(4, 26, 4, 4);
