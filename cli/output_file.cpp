@@ -1,5 +1,7 @@
 #include "cli/output_file.h"
 
+#include "core/file_descriptor.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,27 +28,6 @@ SplitName Split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    [[nodiscard]] int Get() const { return fd_; }
-    // Closes now, so that a failure to flush is seen.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 bool WriteAll(int fd, const QByteArray& bytes) {
     const char* at = bytes.constData();
     size_t left = static_cast<size_t>(bytes.size());
@@ -69,7 +50,7 @@ mode_t NewFileMode() {
 }
 
 bool WriteInPlace(const std::string& path, const QByteArray& bytes) {
-    Descriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    FileDescriptor file(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     return file.Get() >= 0 && WriteAll(file.Get(), bytes) && file.Close();
 }
 
@@ -78,7 +59,7 @@ bool WriteInPlace(const std::string& path, const QByteArray& bytes) {
 // that is not). The temporary name is short whatever the target's length.
 bool ReplaceWhole(const std::string& path, const QByteArray& bytes, const struct stat* existing) {
     std::string temporary = Split(path).folder + "/.quba-XXXXXX";
-    Descriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
     if (file.Get() < 0)
         return WriteInPlace(path, bytes);
     const mode_t mode = existing != nullptr ? existing->st_mode & 07777 : NewFileMode();

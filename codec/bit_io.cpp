@@ -30,7 +30,7 @@ std::string BitWriter::Bytes() const {
     return bytes_;
 }
 
-uint64_t BitReader::Get(int32_t count) {
+uint64_t BitReader::Take(int32_t count, bool padded) {
     uint64_t value = 0;
     for (int32_t i = 0; i < count; ++i) {
         value <<= 1;
@@ -38,22 +38,9 @@ uint64_t BitReader::Get(int32_t count) {
             const auto byte =
                 static_cast<unsigned char>(bytes_[static_cast<size_t>(position_ / 8)]);
             value |= (byte >> (7 - position_ % 8)) & 1;
-            ++position_;
-        } else {
+        } else if (!padded) {
             overrun_ = true;
-        }
-    }
-    return value;
-}
-
-uint64_t BitReader::GetPadded(int32_t count) {
-    uint64_t value = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        value <<= 1;
-        if (position_ < static_cast<int64_t>(bytes_.size()) * 8) {
-            const auto byte =
-                static_cast<unsigned char>(bytes_[static_cast<size_t>(position_ / 8)]);
-            value |= (byte >> (7 - position_ % 8)) & 1;
+            continue;
         }
         ++position_;
     }

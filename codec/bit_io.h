@@ -37,10 +37,10 @@ class BitReader {
 public:
     explicit BitReader(std::string_view bytes) : bytes_(bytes) {}
 
-    uint64_t Get(int32_t count);
+    uint64_t Get(int32_t count) { return Take(count, false); }
     // The same, with zeros past the end and no overrun: the arithmetic
     // decoder looks ahead of the last bit written.
-    uint64_t GetPadded(int32_t count);
+    uint64_t GetPadded(int32_t count) { return Take(count, true); }
     bool GetBit() { return Get(1) != 0; }
     // A code longer than 64 bits overruns.
     uint64_t GetExpGolomb(int32_t k);
@@ -54,6 +54,8 @@ public:
     }
 
 private:
+    uint64_t Take(int32_t count, bool padded);
+
     std::string_view bytes_;
     int64_t position_ = 0;
     bool overrun_ = false;

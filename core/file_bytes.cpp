@@ -1,5 +1,7 @@
 #include "core/file_bytes.h"
 
+#include "core/file_descriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -12,21 +14,6 @@ namespace quba {
 namespace {
 
 constexpr size_t kPiece = size_t{1} << 20;
-
-class Descriptor {
-public:
-    explicit Descriptor(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    [[nodiscard]] int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Fills `into` from `from` on up to its size, or fewer bytes at the end of
 // the file, and cuts it to what was read; false on a read error.
@@ -85,7 +72,7 @@ FileBytes ReadRest(int fd, uint64_t limit, std::string read) {
 } // namespace
 
 FileBytes ReadFileBytes(const std::string& path, uint64_t limit, const StartCheck& start) {
-    const Descriptor file(path);
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
     if (file.Get() < 0 || fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode))
         return Failed(FileBytes::Failure::CannotOpen);
@@ -115,7 +102,7 @@ FileBytes ReadFileBytes(const std::string& path, uint64_t limit, const StartChec
 }
 
 FileBytes ReadFileStart(const std::string& path, uint64_t count) {
-    const Descriptor file(path);
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
     if (file.Get() < 0 || fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode))
         return Failed(FileBytes::Failure::CannotOpen);
