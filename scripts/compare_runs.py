@@ -16,6 +16,9 @@ PATTERNS = ["circle", "circle2", "cup", "line", "line2", "line3", "S curve"]
 FUNCTIONS = ["+", "-", "*", "/", "sin", "cos", "tan", "ln", "log10", "sqrt", "if>", "if<"]
 # Figures added after the older program: compared only where both have them.
 COMMON_ONLY = True
+# Figures whose meaning changed: formulaBytes became the size of the formula
+# file that holds the program, and the ratio follows it.
+REDEFINED = {"formulaBytes", "compressionRatio"}
 
 
 def configuration(rng):
@@ -49,9 +52,9 @@ def configuration(rng):
 
 
 def common(old, new):
-    """The parts of `new` that `old` has too, recursively."""
+    """The parts of `new` that `old` has too, recursively, but the redefined ones."""
     if isinstance(old, dict) and isinstance(new, dict):
-        return {k: common(old[k], new[k]) for k in old if k in new}
+        return {k: common(old[k], new[k]) for k in old if k in new and k not in REDEFINED}
     if isinstance(old, list) and isinstance(new, list):
         return [common(a, b) for a, b in zip(old, new)] + new[len(old):]
     return new
