@@ -231,3 +231,65 @@ TEST_F(FormulaOutputs, FrontsAreRecordedAndExportedAndLeaveTheRunAsItIs) {
     record["populations"] = stripped;
     EXPECT_EQ(record, QJsonDocument::fromJson(QByteArray::fromStdString(without.out)).object());
 }
+
+// The exact texts of the record are the programs: evaluated as written (here
+// by Python, in double, over the saved training grid) every best program and
+// every member of both fronts gives the recorded training error. A text with
+// rounded constants misses it by far more than the tolerance.
+TEST_F(FormulaOutputs, ExactTextsReproduceTheRecordedErrors) {
+    const CliResult run = RunCli({"--image",
+                                  Path("p.png"),
+                                  "--size",
+                                  "12",
+                                  "--functions",
+                                  "+,-,*",
+                                  "--linear-scaling",
+                                  "--tune-constants",
+                                  "3",
+                                  "--populations",
+                                  "2",
+                                  "--population-size",
+                                  "150",
+                                  "--generations",
+                                  "8",
+                                  "--seed",
+                                  "5",
+                                  "--quiet",
+                                  "--json",
+                                  Path("run.json"),
+                                  "--save-training",
+                                  Path("grid.txt")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    QFile script(Path("check.py"));
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(R"(import json, sys
+import numpy as np
+folder = sys.argv[1]
+rows = [l.split() for l in open(folder + "/grid.txt") if l.strip() and not l.startswith("QUBA")]
+target = np.array([[float(v) for v in r] for r in rows])
+n = target.shape[0]
+h = n // 2
+c = (np.arange(n) - h + 0.5) / h
+X, Y = np.meshgrid(c, c)
+record = json.load(open(folder + "/run.json"))
+checked = bad = 0
+for population in record["populations"]:
+    members = population["front"] + population["bytesFront"]
+    members.append({"exact": population["exact"], "training": population["history"][-1]["training"]})
+    for m in members:
+        value = eval(m["exact"].split("=", 1)[1], {"X": X, "Y": Y}) * np.ones_like(X)
+        error = float(np.mean((value - target) ** 2))
+        checked += 1
+        if abs(error - m["training"]) > 1e-5 * m["training"] + 1e-9:
+            bad += 1
+            print("differs:", m["exact"], error, m["training"])
+print("checked", checked, "bad", bad)
+sys.exit(1 if bad or checked < 4 else 0)
+)");
+    script.close();
+    QProcess python;
+    python.start(QStringLiteral(QUBA_TEST_PYTHON), {Path("check.py"), Path("")});
+    ASSERT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardOutput().toStdString()
+                                    << python.readAllStandardError().toStdString();
+}
