@@ -53,13 +53,18 @@ fuzz: deps
 
 # Benchmarks (not tests): the evaluators' node-case rates side by side, what
 # keeping the fronts costs, whole default runs, a 256 x 256 picture run, and
-# one thread against all while another process keeps a core busy.
+# one thread against all while another process keeps a core busy, the search
+# that fits against the spec's, and the codec against a thumbnail, a truncated
+# DCT, JPEG and WebP on five photos (the last two take about an hour).
 bench: build
+	scripts/install-deps.sh --bench
 	bench/evaluator_ratios.sh $(BUILD_DIR)/bench/evaluator_bench
 	$(BUILD_DIR)/bench/front_bench --benchmark_enable_random_interleaving=true
 	bench/whole_run.sh $(BUILD_DIR)/cli/quba-cli
 	bench/picture_run.sh $(BUILD_DIR)/cli/quba-cli
 	bench/threads_under_load.sh $(BUILD_DIR)/cli/quba-cli
+	/usr/bin/python3 bench/search_bench.py $(BUILD_DIR)/cli/quba-cli
+	/usr/bin/python3 bench/codec_bench.py $(BUILD_DIR)/cli/quba-cli --plot $(BUILD_DIR)/codec-psnr.png
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, and only those
-# that are missing. Needs root (apt-get); does nothing when all are present.
+# that are missing; with --bench also those of the benchmarks (Pillow, SciPy,
+# scikit-image's sample photos, matplotlib). Needs root (apt-get); does
+# nothing when all are present.
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,9 @@ packages=(
     python3 python3-numpy glslang-tools
     libhwy-dev libeigen3-dev
 )
+if [ "${1:-}" = "--bench" ]; then
+    packages+=(python3-pil python3-scipy python3-skimage python3-matplotlib)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
