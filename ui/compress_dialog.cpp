@@ -233,40 +233,41 @@ bool CompressDialog::StartCompression() {
     UpdateButtons();
     const CodecSettings codec = Codec();
     const auto seed = static_cast<uint32_t>(seed_->value());
-    worker_ = std::thread([this, grid = *grid_, settings = std::move(settings), codec, seed,
-                           fit = fit_] {
-        CompressionWatch watch;
-        watch.keepGoing = [this] { return !cancelled_.load(); };
-        watch.runProgress = [this](int32_t done, int32_t total) {
+    worker_ =
+        std::thread([this, grid = *grid_, settings = std::move(settings), codec, seed, fit = fit_] {
+            CompressionWatch watch;
+            watch.keepGoing = [this] { return !cancelled_.load(); };
+            watch.runProgress = [this](int32_t done, int32_t total) {
+                QMetaObject::invokeMethod(
+                    this, [this, done, total] { ShowProgress(done, total, false); },
+                    Qt::QueuedConnection);
+            };
+            watch.bestWithinBudget = [this](const BestProgram& program, int64_t bytes) {
+                QMetaObject::invokeMethod(
+                    this, [this, program, bytes] { ShowBestWithinBudget(program, bytes); },
+                    Qt::QueuedConnection);
+            };
+            watch.blockProgress = [this](int32_t done, int32_t total) {
+                QMetaObject::invokeMethod(
+                    this, [this, done, total] { ShowProgress(done, total, true); },
+                    Qt::QueuedConnection);
+            };
+            std::optional<Compression> made;
+            QString message;
+            try {
+                Outcome<Compression> outcome =
+                    CompressGrid(grid, settings, codec, fit, seed, watch);
+                made = std::move(outcome.value);
+                message = QString::fromStdString(outcome.message);
+            } catch (const MemoryError& error) {
+                message = error.what();
+            } catch (const std::bad_alloc&) {
+                message = kMemoryMessage;
+            }
             QMetaObject::invokeMethod(
-                this, [this, done, total] { ShowProgress(done, total, "Evolving the whole grid"); },
+                this, [this, made = std::move(made), message] { WorkEnded(made, message); },
                 Qt::QueuedConnection);
-        };
-        watch.bestWithinBudget = [this](const BestProgram& program, int64_t bytes) {
-            QMetaObject::invokeMethod(
-                this, [this, program, bytes] { ShowBestWithinBudget(program, bytes); },
-                Qt::QueuedConnection);
-        };
-        watch.blockProgress = [this](int32_t done, int32_t total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { ShowProgress(done, total, "Evolving the blocks"); },
-                Qt::QueuedConnection);
-        };
-        std::optional<Compression> made;
-        QString message;
-        try {
-            Outcome<Compression> outcome = CompressGrid(grid, settings, codec, fit, seed, watch);
-            made = std::move(outcome.value);
-            message = QString::fromStdString(outcome.message);
-        } catch (const MemoryError& error) {
-            message = error.what();
-        } catch (const std::bad_alloc&) {
-            message = kMemoryMessage;
-        }
-        QMetaObject::invokeMethod(
-            this, [this, made = std::move(made), message] { WorkEnded(made, message); },
-            Qt::QueuedConnection);
-    });
+        });
     return true;
 }
 
@@ -275,10 +276,10 @@ void CompressDialog::CancelCompression() {
     status_->setText("Cancelling...");
 }
 
-void CompressDialog::ShowProgress(int32_t done, int32_t total, const QString& stage) {
+void CompressDialog::ShowProgress(int32_t done, int32_t total, bool blocks) {
     if (finished_ || total <= 0)
         return;
-    const bool blocks = stage != "Evolving the whole grid";
+    const QString stage = blocks ? "Evolving the blocks" : "Evolving the whole grid";
     const int half = kProgressSteps / 2;
     progress_->setValue((blocks ? half : 0) + static_cast<int>(int64_t{half} * done / total));
     QStringList lines = status_->text().split('\n');

@@ -70,7 +70,8 @@ private:
     void Save();
     [[nodiscard]] CodecSettings Codec() const;
     void ShowBestWithinBudget(const BestProgram& program, int64_t bytes);
-    void ShowProgress(int32_t done, int32_t total, const QString& stage);
+    // The whole grid's run fills the first half of the bar, the blocks the rest.
+    void ShowProgress(int32_t done, int32_t total, bool blocks);
     void WorkEnded(std::optional<Compression> made, const QString& message);
     void JoinWorker();
     void UpdateButtons();
