@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kGap = 8;
 constexpr int kCascadeStep = 32;
+constexpr int kTitleBarHeight = 30;
 // The run's row at the foot of the results page: Front..., the progress
 // bar, Start and Stop.
 constexpr const char* kRunButtonNames[] = {"FrontButton", "ProgressBar1", "BitBtn2", "BitBtn1"};
@@ -52,8 +53,9 @@ QPoint LeastCoveringPosition(const WindowScene& scene, const QSize& window, int 
     const int ys[] = {main.top() + stacked, main.top() + cascade, screen.top() + cascade,
                       main.bottom() + 1 + kGap + cascade,
                       main.top() - kGap - window.height() - cascade};
-    // The run buttons weigh most, then the rest of the main window, then
-    // the windows already open; the first candidate wins a tie.
+    // The run buttons weigh most, then the rest of the main window and the
+    // title bars of the windows already open, then those windows; the first
+    // candidate wins a tie.
     QPoint best;
     int64_t bestCost = std::numeric_limits<int64_t>::max();
     for (const int y : ys)
@@ -62,8 +64,11 @@ QPoint LeastCoveringPosition(const WindowScene& scene, const QSize& window, int 
             const QRect placed(at, window);
             int64_t cost = int64_t{1000} * OverlapArea(placed, scene.keepClear) +
                            int64_t{10} * OverlapArea(placed, main);
-            for (const QRect& open : scene.openWindows)
-                cost += OverlapArea(placed, open);
+            for (const QRect& open : scene.openWindows) {
+                // Another window's title bar is where the user takes hold of it.
+                const QRect title(open.topLeft(), QSize(open.width(), kTitleBarHeight));
+                cost += OverlapArea(placed, open) + int64_t{10} * OverlapArea(placed, title);
+            }
             if (cost < bestCost) {
                 bestCost = cost;
                 best = at;
