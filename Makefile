@@ -54,7 +54,7 @@ fuzz: deps
 # Benchmarks (not tests): the evaluators' node-case rates side by side, what
 # keeping the fronts costs, whole default runs, a 256 x 256 picture run, and
 # one thread against all while another process keeps a core busy, the search
-# that fits against the spec's, and the codec against a thumbnail, a truncated
+# that fits against the plain search, and the codec against a thumbnail, a truncated
 # DCT, JPEG and WebP on five photos (the last two take about an hour).
 bench: build
 	scripts/install-deps.sh --bench

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """The search that fits (--linear-scaling --tune-constants 10) against the
-spec's search.
+plain search.
 
 1. The default workload (circle, 30 x 30, one population of 1000, 50
    generations) for seeds 1 to 3, with both options and without: the best
    training error and the processor time of each run.
 2. Five photos at 32 and 64 cells: the PSNR of the best formula of at most
    256 bytes (from the size-accuracy front), both searches at equal processor
-   time: the spec's search gets as many generations as the new one's time
+   time: the plain search gets as many generations as the new one's time
    buys it. Seeds 1 to 3, averaged.
 
     bench/search_bench.py build/cli/quba-cli [SEEDS]
@@ -49,20 +49,20 @@ def best_within(record, budget):
 def default_workload(cli, seeds):
     print("| default workload | seed | best training error | processor s |")
     print("|---|---|---|---|")
-    times = {"spec's search": [], "scaling + tuning": []}
+    times = {"plain search": [], "scaling + tuning": []}
     for seed in seeds:
-        for label, extra in (("spec's search", []), ("scaling + tuning", NEW)):
+        for label, extra in (("plain search", []), ("scaling + tuning", NEW)):
             record, seconds = run(cli, ["--pattern", "circle", "--seed", str(seed)] + extra)
             error = record["populations"][0]["history"][-1]["training"]
             times[label].append(seconds)
             print(f"| {label} | {seed} | {error:.3g} | {seconds:.2f} |")
-    ratio = sum(times["scaling + tuning"]) / sum(times["spec's search"])
-    print(f"\nprocessor time with both options: {ratio:.2f} x the spec's search\n")
+    ratio = sum(times["scaling + tuning"]) / sum(times["plain search"])
+    print(f"\nprocessor time with both options: {ratio:.2f} x the plain search\n")
 
 
 def photos(cli, seeds, folder):
-    print("| photo | cells | spec's search dB | scaling + tuning dB | gain dB |"
-          " processor s each | generations of the spec's search |")
+    print("| photo | cells | plain search dB | scaling + tuning dB | gain dB |"
+          " processor s each | generations of the plain search |")
     print("|---|---|---|---|---|---|---|")
     gains = []
     for kind, path in write_photos(folder).items():
@@ -73,7 +73,7 @@ def photos(cli, seeds, folder):
                 base = grid + ["--seed", str(seed)]
                 record, new_seconds = run(cli, base + NEW)
                 new_psnr.append(best_within(record, BUDGET_BYTES))
-                # The spec's search per generation, then as many as the time buys.
+                # The plain search per generation, then as many as the time buys.
                 _, probe = run(cli, base + ["--generations", "10"])
                 count = max(50, round(10 * new_seconds / probe))
                 record, _ = run(cli, base + ["--generations", str(count)])

@@ -60,8 +60,8 @@ struct EvaluationOptions {
     int32_t threads = 0; // worker threads; 0 for all cores
 };
 
-// How the search fits programs to the grid, beyond the spec's search; both
-// off, a run is the spec's run.
+// How the search fits programs to the grid, beyond the plain search; both
+// off, a run is what it always was.
 struct SearchValues {
     // Each program is scored as a + b f, a and b fitted by least squares.
     bool linearScaling = false;

@@ -83,8 +83,8 @@ struct SettingSpec {
     // or the problem panel's or the check item's in the first place.
     std::array<const char*, 4> controls;
     std::span<const char* const> choices = {};
-    // The values quba-cli takes for an integer beyond the spec's settings
-    // (the spec's own take any and Start judges them).
+    // The values quba-cli takes for an integer beyond the original settings
+    // (those take any and Start judges them).
     int32_t lowest = INT32_MIN;
     int32_t highest = INT32_MAX;
     // A search setting's check item: its caption, and the text its value

@@ -141,7 +141,7 @@ void TForm1::BuildMenu() {
     startRunItem_ = AddItem(run, "StartGPrun1", "Start GP run", QKeySequence(Qt::CTRL | Qt::Key_S));
     addAction(startRunItem_);
 
-    // An addition: the search beyond the spec's, for the next Start.
+    // An addition: the search beyond the plain one, for the next Start.
     QMenu* search = menuBar()->addMenu("Search (&S)");
     search->setObjectName("Search1");
     for (const SettingSpec& spec : SettingSchema()) {

@@ -97,7 +97,7 @@ private:
 
 } // namespace
 
-// The spec's search, and the one that scales and tunes: the exports, the
+// The plain search, and the one that scales and tunes: the exports, the
 // redraw and the figures follow the run either way.
 class FormulaOutputsOfEverySearch : public FormulaOutputs,
                                     public ::testing::WithParamInterface<QStringList> {};

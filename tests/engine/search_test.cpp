@@ -1,4 +1,4 @@
-// The search beyond the spec's: linear scaling's closed-form fit and the
+// The search beyond the plain one: linear scaling's closed-form fit and the
 // tuning of constants by Levenberg-Marquardt, and runs that use both.
 #include "tests/engine/test_support.h"
 

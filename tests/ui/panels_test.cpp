@@ -148,7 +148,7 @@ TEST_F(PanelsTest, MenuHasItsItemsShortcutsAndHiddenRunMenu) {
         if (menu->isVisible())
             shownMenus << menu->text();
     EXPECT_EQ(shownMenus, QStringList({"File (&F)", "Search (&S)", "View (&V)", "Help (&H)"}));
-    // The search beyond the spec's: off at start, each tick for the next Start.
+    // The search beyond the plain one: off at start, each tick for the next Start.
     auto* scaling = Find<QAction>("LinearScaling");
     auto* tuning = Find<QAction>("TuneConstants");
     ASSERT_TRUE(scaling && tuning);
