@@ -321,16 +321,8 @@ private:
         return 4.0 * static_cast<double>(side_) * side_ / std::pow(10.0, *codec_.targetPsnr / 10);
     }
 
-    // Within the budget the smaller error wins, at a target the smaller
-    // file; one that misses loses to one that does not, and among misses
-    // the nearer wins.
     [[nodiscard]] bool Better(const Trial& a, const Trial& b) const {
-        if (a.reached != b.reached)
-            return a.reached;
-        if (codec_.budget)
-            return a.reached ? a.error < b.error : a.bytes < b.bytes;
-        return a.reached ? a.bytes < b.bytes || (a.bytes == b.bytes && a.error < b.error)
-                         : a.error < b.error;
+        return BetterFile({a.bytes, a.error, a.reached}, {b.bytes, b.error, b.reached}, codec_);
     }
 
     // The best file at one trade-off after another: lambda is swept by
@@ -435,6 +427,15 @@ private:
 };
 
 } // namespace
+
+bool BetterFile(const FileMeasure& a, const FileMeasure& b, const CodecSettings& codec) {
+    if (a.reached != b.reached)
+        return a.reached;
+    if (codec.budget)
+        return a.reached ? a.error < b.error : a.bytes < b.bytes;
+    return a.reached ? a.bytes < b.bytes || (a.bytes == b.bytes && a.error < b.error)
+                     : a.error < b.error;
+}
 
 int64_t SmallestFormulaFile(const FormulaFile& header) {
     FormulaFile empty = header;

@@ -60,6 +60,20 @@ struct Compression {
     bool reached = true;
 };
 
+// What the codec weighs a candidate file by: its bytes, its squared error
+// and whether it keeps the budget (or reaches the target PSNR).
+struct FileMeasure {
+    int64_t bytes = 0;
+    double error = 0;
+    bool reached = false;
+};
+
+// Whether `a` is the better file for what `codec` asks. One that keeps the
+// budget or reaches the target wins over one that does not; then within the
+// budget the smaller error wins, at a target the smaller file (the smaller
+// error on a tie); among files that miss, the nearer one.
+bool BetterFile(const FileMeasure& a, const FileMeasure& b, const CodecSettings& codec);
+
 // The smallest file any grid takes: magic, header and check sum.
 int64_t SmallestFormulaFile(const FormulaFile& header);
 

@@ -92,25 +92,19 @@ private:
 
 int32_t PickWithinBudget(const std::vector<int64_t>& bytes, const std::vector<double>& psnr,
                          const CodecSettings& codec) {
+    const auto measure = [&](size_t k) {
+        const bool reached = codec.budget ? bytes[k] <= *codec.budget
+                                          : codec.targetPsnr && psnr[k] >= *codec.targetPsnr;
+        // The mean squared error the PSNR stands for, on the range of 2.
+        return FileMeasure{bytes[k], 4 / std::pow(10.0, psnr[k] / 10), reached};
+    };
     int32_t pick = -1;
-    for (size_t k = 0; k < bytes.size(); ++k) {
-        const auto at = static_cast<int32_t>(k);
-        if (codec.budget) {
-            if (bytes[k] <= *codec.budget &&
-                (pick < 0 || psnr[k] > psnr[static_cast<size_t>(pick)]))
-                pick = at;
-            continue;
-        }
-        if (pick < 0) {
-            pick = at;
-            continue;
-        }
-        const auto p = static_cast<size_t>(pick);
-        const bool reaches = codec.targetPsnr && psnr[k] >= *codec.targetPsnr;
-        const bool pickReaches = codec.targetPsnr && psnr[p] >= *codec.targetPsnr;
-        if (reaches ? (!pickReaches || bytes[k] < bytes[p]) : (!pickReaches && psnr[k] > psnr[p]))
-            pick = at;
-    }
+    for (size_t k = 0; k < bytes.size(); ++k)
+        if (pick < 0 || BetterFile(measure(k), measure(static_cast<size_t>(pick)), codec))
+            pick = static_cast<int32_t>(k);
+    // Under a budget only a file that keeps it will do.
+    if (pick >= 0 && codec.budget && !measure(static_cast<size_t>(pick)).reached)
+        return -1;
     return pick;
 }
 

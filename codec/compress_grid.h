@@ -36,8 +36,8 @@ Outcome<Compression> CompressGrid(const DataGrid& grid, RunSettings settings,
                                   const CodecSettings& codec, PictureFit fit, uint32_t seed,
                                   const CompressionWatch& watch);
 
-// Of `members` (a bytes front: bytes rising, errors falling), the one the
-// budget or target picks by their file bytes; -1 when none fits.
+// Of files with these bytes and PSNRs, the one BetterFile prefers; -1 under
+// a budget that none keeps.
 int32_t PickWithinBudget(const std::vector<int64_t>& bytes, const std::vector<double>& psnr,
                          const CodecSettings& codec);
 

@@ -6,6 +6,7 @@
 #include "picture/picture_grid.h"
 #include "setup/start_check.h"
 #include "ui/controls.h"
+#include "ui/save_formats.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -23,7 +24,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -359,9 +359,7 @@ void CompressDialog::Save() {
 bool CompressDialog::SaveTo(const QString& path) {
     if (!result_)
         return false;
-    QSaveFile file(path);
-    const QByteArray bytes = QByteArray::fromStdString(result_->bytes);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    if (!WriteWholeFile(path, QByteArray::fromStdString(result_->bytes)))
         return true;
     report_("Cannot write file " + path);
     return false;

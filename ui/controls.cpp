@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include "picture/grid_image.h"
+#include "ui/save_formats.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSpacerItem>
 
 #include <algorithm>
@@ -109,9 +109,7 @@ QImage GridPicture::ShownImage(int pixels) const {
 bool GridPicture::SavePicture(const QString& path, int pixels) const {
     if (grid_.Empty())
         return false;
-    QSaveFile file(path);
-    const QByteArray png = PngBytes(ShownImage(pixels));
-    return file.open(QIODevice::WriteOnly) && file.write(png) == png.size() && file.commit();
+    return !WriteWholeFile(path, PngBytes(ShownImage(pixels)));
 }
 
 void GridPicture::SavePictureClicked() {

@@ -2,6 +2,7 @@
 
 #include "export/figures.h"
 #include "ui/controls.h"
+#include "ui/save_formats.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTextCursor>
@@ -31,23 +31,7 @@ namespace {
 
 constexpr int kPreviewSide = 192;
 
-struct FormatEntry {
-    const char* label;
-    std::optional<ExportFormat> format; // none for a picture
-    const char* extension;
-    const char* filter;
-};
-
-// The code formats, then the picture.
-std::vector<FormatEntry> MakeFormats() {
-    std::vector<FormatEntry> formats;
-    for (const ExportFormatSpec& spec : kExportFormats)
-        formats.push_back({spec.label, spec.format, spec.extension, spec.filter});
-    formats.push_back({"Picture", std::nullopt, ".png", "PNG pictures (*.png)"});
-    return formats;
-}
-
-const std::vector<FormatEntry> kFormats = MakeFormats();
+const std::vector<SaveFormat> kFormats = SaveFormats("Picture", false);
 
 const std::array<const char*, 8> kColumns = {
     "Program", "Length", "Training error", "Validation error",
@@ -96,7 +80,7 @@ ExportDialog::ExportDialog(std::vector<ExportItem> items, QString startFolder,
     codeView_->setMinimumWidth(360);
 
     formatBox_ = new QComboBox(this);
-    for (const FormatEntry& entry : kFormats)
+    for (const SaveFormat& entry : kFormats)
         formatBox_->addItem(entry.label);
     sizeBox_ = new QSpinBox(this);
     sizeBox_->setRange(1, 8192);
@@ -282,16 +266,15 @@ bool ExportDialog::SaveTo(const QString& path) {
         }
         bytes = PngBytes(image);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        report_("Cannot write file " + path + "\n" + file.errorString());
+    if (const std::optional<QString> failure = WriteWholeFile(path, bytes)) {
+        report_("Cannot write file " + path + "\n" + *failure);
         return false;
     }
     return true;
 }
 
 void ExportDialog::SaveClicked() {
-    const FormatEntry& entry = kFormats[static_cast<size_t>(formatBox_->currentIndex())];
+    const SaveFormat& entry = kFormats[static_cast<size_t>(formatBox_->currentIndex())];
     const std::vector<ExportItem> selected = SelectedItems();
     QString name = "formulas";
     if (!entry.format && CurrentItem() != nullptr)

@@ -6,6 +6,7 @@
 #include "export/export.h"
 #include "picture/grid_image.h"
 #include "ui/controls.h"
+#include "ui/save_formats.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -27,39 +27,19 @@ namespace quba {
 
 namespace {
 
-struct OutputSpec {
-    FormulaFileWindow::Output output;
-    const char* label;
-    const char* extension;
-    const char* filter;
-};
-
-constexpr OutputSpec kOutputs[] = {
-    {FormulaFileWindow::Output::C, "C", ".c", "C source (*.c)"},
-    {FormulaFileWindow::Output::Python, "Python", ".py", "Python (*.py)"},
-    {FormulaFileWindow::Output::Glsl, "GLSL", ".frag", "Fragment shaders (*.frag *.glsl)"},
-    {FormulaFileWindow::Output::Latex, "LaTeX", ".tex", "LaTeX (*.tex)"},
-    {FormulaFileWindow::Output::Picture, "Picture (PNG, at the size shown)", ".png",
-     "PNG pictures (*.png)"},
-    {FormulaFileWindow::Output::DataFile, "Data file (the decoded grid)", ".txt",
-     "Data files (*.txt)"},
-};
-
 constexpr int kShownSide = 256;
 
-std::optional<ExportFormat> CodeFormat(FormulaFileWindow::Output output) {
-    switch (output) {
-    case FormulaFileWindow::Output::C:
-        return ExportFormat::C;
-    case FormulaFileWindow::Output::Python:
-        return ExportFormat::Python;
-    case FormulaFileWindow::Output::Glsl:
-        return ExportFormat::Glsl;
-    case FormulaFileWindow::Output::Latex:
-        return ExportFormat::Latex;
-    default:
-        return std::nullopt;
-    }
+// Output names the entries of SaveFormats by their place.
+static_assert(kExportFormats.size() == static_cast<size_t>(FormulaFileWindow::Output::Picture) &&
+              kExportFormats[0].format == ExportFormat::C &&
+              kExportFormats[1].format == ExportFormat::Python &&
+              kExportFormats[2].format == ExportFormat::Glsl &&
+              kExportFormats[3].format == ExportFormat::Latex);
+
+const std::vector<SaveFormat>& Outputs() {
+    static const std::vector<SaveFormat> outputs =
+        SaveFormats("Picture (PNG, at the size shown)", true);
+    return outputs;
 }
 
 } // namespace
@@ -112,8 +92,8 @@ FormulaFileWindow::FormulaFileWindow(LoadedFormulaFile loaded, const QString& pa
     pictureSize_->setSuffix(" pixels");
     output_ = new QComboBox(this);
     output_->setObjectName("FormulaOutput");
-    for (const OutputSpec& spec : kOutputs)
-        output_->addItem(spec.label);
+    for (const SaveFormat& format : Outputs())
+        output_->addItem(format.label);
     auto* save = new QPushButton("&Save...", this);
     save->setObjectName("FormulaSave");
     auto* close = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -142,13 +122,7 @@ void FormulaFileWindow::SetPictureSize(int pixels) {
 }
 
 void FormulaFileWindow::SetOutput(Output output) {
-    for (int i = 0; i < static_cast<int>(std::size(kOutputs)); ++i)
-        if (kOutputs[i].output == output)
-            output_->setCurrentIndex(i);
-}
-
-FormulaFileWindow::Output FormulaFileWindow::ChosenOutput() const {
-    return kOutputs[output_->currentIndex()].output;
+    output_->setCurrentIndex(static_cast<int>(output));
 }
 
 QString FormulaFileWindow::FiguresText() const {
@@ -166,26 +140,25 @@ void FormulaFileWindow::Redraw() {
 }
 
 void FormulaFileWindow::Save() {
-    const OutputSpec& spec = kOutputs[output_->currentIndex()];
+    const SaveFormat& format = Outputs()[static_cast<size_t>(output_->currentIndex())];
     const QFileInfo file(path_);
     const QString path = askSavePath_(
-        file.absolutePath() + "/" + file.completeBaseName() + spec.extension, spec.filter);
+        file.absolutePath() + "/" + file.completeBaseName() + format.extension, format.filter);
     if (!path.isEmpty())
         SaveTo(path);
 }
 
 bool FormulaFileWindow::SaveTo(const QString& path) {
-    const Output output = ChosenOutput();
+    const SaveFormat& format = Outputs()[static_cast<size_t>(output_->currentIndex())];
     QByteArray bytes;
-    if (const std::optional<ExportFormat> format = CodeFormat(output))
-        bytes = QByteArray::fromStdString(ExportFileText(*format, loaded_.file, outputName_));
-    else if (output == Output::Picture)
-        bytes = PngBytes(picture_);
-    else
+    if (format.format)
+        bytes =
+            QByteArray::fromStdString(ExportFileText(*format.format, loaded_.file, outputName_));
+    else if (format.dataFile)
         bytes = QByteArray::fromStdString(DataFileText(decoded_));
-    QSaveFile target(path);
-    if (!bytes.isEmpty() && target.open(QIODevice::WriteOnly) &&
-        target.write(bytes) == bytes.size() && target.commit())
+    else
+        bytes = PngBytes(picture_);
+    if (!bytes.isEmpty() && !WriteWholeFile(path, bytes))
         return true;
     report_("Cannot write file " + path);
     return false;

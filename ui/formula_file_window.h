@@ -25,7 +25,8 @@ namespace quba {
 class FormulaFileWindow : public QDialog {
     Q_OBJECT
 public:
-    // What Save writes.
+    // What Save writes, in the order of SaveFormats: the export formats,
+    // then the picture and the data file.
     enum class Output { C, Python, Glsl, Latex, Picture, DataFile };
     // Asks where to save; empty when cancelled.
     using AskSavePath = std::function<QString(const QString& suggested, const QString& filter)>;
@@ -48,7 +49,6 @@ public:
 private:
     void Redraw();
     void Save();
-    [[nodiscard]] Output ChosenOutput() const;
 
     LoadedFormulaFile loaded_;
     QString path_;

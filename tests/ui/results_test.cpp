@@ -179,11 +179,13 @@ TEST_F(ResultsTest, NewWindowsLeaveTheRunControlsVisibleOnOrdinaryScreens) {
                 // third window may have to cover one).
                 const bool roomForThree = screenSize.width() >= 1920 ||
                                           (screenSize.width() >= 1600 && x == freeWidth / 2);
-                if (slot < 2 || roomForThree)
-                    for (const QRect& open : scene.openWindows)
+                if (slot < 2 || roomForThree) {
+                    for (const QRect& open : scene.openWindows) {
                         EXPECT_FALSE(
                             placed.intersects(QRect(open.topLeft(), QSize(open.width(), 30))))
                             << where;
+                    }
+                }
                 scene.openWindows.push_back(placed);
             }
         }
