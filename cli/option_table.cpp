@@ -22,7 +22,7 @@ namespace quba {
 
 namespace {
 
-constexpr std::array<const char*, 44> kNames = {
+constexpr std::array<const char*, 45> kNames = {
     "pattern",
     "data",
     "image",
@@ -62,6 +62,7 @@ constexpr std::array<const char*, 44> kNames = {
     "tiles",
     "min-block",
     "stages",
+    "sample-grid",
     "no-front",
     "quiet",
     "timing",
@@ -208,6 +209,11 @@ std::vector<OptionSpec> MakeOptions() {
               "Formulas a block adds up, each evolved on what those before it leave, 1 to " +
                   std::to_string(kMostStages) + "; with --budget or --target-psnr.",
               "1"),
+        Value(Cli::SampleGrid, "MODE",
+              "auto, or off: a file may hold a coarse grid of samples, drawn by bicubic "
+              "interpolation, under its formulas or alone where that serves the budget best; "
+              "off keeps every file formulas only.",
+              "auto"),
         Switch(Cli::NoFront,
                "Do not keep the size-accuracy fronts (to measure what keeping them costs; the run "
                "is the same)."),

@@ -54,6 +54,7 @@ enum class Cli {
     Tiles,
     MinBlock,
     Stages,
+    SampleGrid,
     NoFront,
     Quiet,
     Timing,

@@ -308,6 +308,10 @@ void ReadCodec(const OptionReader& options, CliConfig& config) {
         codec.minBlock = IntegerInRange(Name(Cli::MinBlock), options.Text(Name(Cli::MinBlock)), 2,
                                         DataGrid::kLargestSize / 2);
     }
+    const std::string sampleGrid = options.Text(Name(Cli::SampleGrid));
+    if (sampleGrid != "off" && sampleGrid != "auto")
+        throw OptionError(Name(Cli::SampleGrid), "must be auto or off: " + sampleGrid);
+    codec.samples = sampleGrid == "auto";
     codec.stages =
         IntegerInRange(Name(Cli::Stages), options.Text(Name(Cli::Stages)), 1, kMostStages);
     if ((codec.tiles || codec.stages > 1) && !codec.Chooses())

@@ -135,9 +135,14 @@ QJsonObject FileJson(const FileRecord& file) {
                      {"stages", file.stages},
                      {"reached", file.reached},
                      {Name(Cli::Tiles), codec.tiles ? "auto" : "off"},
-                     {Name(Cli::Stages), codec.stages}};
+                     {Name(Cli::Stages), codec.stages},
+                     {Name(Cli::SampleGrid), codec.samples ? "auto" : "off"}};
     json["precision"] =
         file.precision == ConstantCoding::kExact ? QJsonValue("exact") : QJsonValue(file.precision);
+    if (file.samples)
+        json["samples"] = QJsonObject{{"rows", file.samples->rows},
+                                      {"columns", file.samples->columns},
+                                      {"levels", file.samples->steps + 1}};
     if (codec.tiles)
         json[Name(Cli::MinBlock)] = codec.minBlock;
     if (codec.budget)
@@ -159,7 +164,10 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
                         static_cast<int32_t>(compression->file.blocks.size()),
                         0,
                         compression->file.coding.precision,
-                        compression->reached};
+                        compression->reached,
+                        compression->file.samples};
+        if (file.samples)
+            file.samples->values.clear();
         for (const FileBlock& block : compression->file.blocks)
             file.stages = std::max(file.stages, static_cast<int32_t>(block.stages.size()));
         record.formulaFile = file;

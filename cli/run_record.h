@@ -4,6 +4,7 @@
 
 #include "cli/cli_config.h"
 #include "cli/run_recorder.h"
+#include "codec/sample_grid.h"
 #include "export/figures.h"
 
 #include <QByteArray>
@@ -40,6 +41,7 @@ struct FileRecord {
     int32_t stages = 0;    // the most of any block
     int32_t precision = 0; // ConstantCoding::kExact for exact constants
     bool reached = true;
+    std::optional<SampleGrid> samples; // their size and levels; the values are the file's
 };
 
 struct RunRecord {

@@ -4,6 +4,7 @@
 #include "codec/decode.h"
 #include "codec/piece.h"
 #include "codec/rate_allocation.h"
+#include "codec/sample_search.h"
 #include "engine/evaluator_factory.h"
 #include "engine/fitness.h"
 #include "engine/functions.h"
@@ -24,6 +25,10 @@ constexpr int32_t kFinestTriedPrecision = 14;
 constexpr int32_t kLambdaSteps = 40;
 // Allocations at a precision, each priced with the file the one before found.
 constexpr int32_t kModelRounds = 3;
+// The part of the budget, in percent, the samples under formulas may take.
+constexpr int64_t kBaseShare = 50;
+// At a target PSNR, the dB they may fall short of it by.
+constexpr double kBaseShortfall = 6;
 
 // A block's candidates, stage by stage, and the most accurate of each stage
 // but the last, on whose remainder the next stage was evolved.
@@ -97,8 +102,10 @@ std::optional<Piece> MostAccurate(const std::vector<Piece>& candidates,
 
 class Compressor {
 public:
-    Compressor(const CompressionJob& job, const CodecSettings& codec)
-        : job_(job), codec_(codec), grid_(*job.grid), side_(grid_.Size()),
+    // With a base, the formulas are fitted to what its samples leave.
+    Compressor(const CompressionJob& job, const CodecSettings& codec, const SampleFit* base)
+        : job_(job), codec_(codec), residual_(base ? Residual(*job.grid, *base) : DataGrid()),
+          grid_(base ? residual_ : *job.grid), side_(grid_.Size()),
           threads_(WorkerThreads(job.settings.evaluation)), pool_(threads_), exact_(threads_),
           tree_(QuadTree(side_, codec.tiles ? codec.minBlock : 0)) {
         header_.side = side_;
@@ -107,6 +114,8 @@ public:
         header_.scaled = job.settings.search.linearScaling;
         header_.minBlock = codec.tiles ? codec.minBlock : 0;
         header_.stageLimit = codec.stages;
+        if (base)
+            header_.samples = base->samples;
     }
 
     Outcome<Compression> Run() {
@@ -120,6 +129,13 @@ public:
     }
 
 private:
+    static DataGrid Residual(const DataGrid& grid, const SampleFit& base) {
+        DataGrid rest(grid.Size());
+        for (size_t k = 0; k < base.layer.size(); ++k)
+            rest.Data()[k] = grid.Data()[k] - base.layer[k];
+        return rest;
+    }
+
     struct Trial {
         FormulaFile file;
         int64_t bytes = 0;
@@ -178,7 +194,7 @@ private:
         block.targets = BlockCells(grid_.Data(), side_, block.region);
         std::vector<float> rest = block.targets;
         for (int32_t s = 0; s < codec_.stages; ++s) {
-            if (n == 0 && s == 0)
+            if (n == 0 && s == 0 && !header_.samples)
                 block.stages.push_back(CandidatePieces(job_.runPrograms, header_.scaled));
             else
                 block.stages.push_back(EvolveBlock(base, job_.settings, block.region, side_, rest,
@@ -407,7 +423,7 @@ private:
         result.bytes = WriteFormulaFile(trial.file);
         FitnessEvaluators evaluators(EvaluationOptions{EvaluatorKind::Batch, threads_});
         result.decoded = DecodeFormulaFile(trial.file, evaluators);
-        result.psnr = GridPsnr(result.decoded, grid_);
+        result.psnr = GridPsnr(result.decoded, *job_.grid);
         result.file = std::move(trial.file);
         result.reached = codec_.budget ? static_cast<int64_t>(result.bytes.size()) <= *codec_.budget
                                        : result.psnr >= *codec_.targetPsnr;
@@ -416,7 +432,8 @@ private:
 
     const CompressionJob& job_;
     const CodecSettings& codec_;
-    const DataGrid& grid_;
+    DataGrid residual_;
+    const DataGrid& grid_; // what the formulas are fitted to
     int32_t side_;
     int32_t threads_;
     WorkerPool pool_;
@@ -425,6 +442,39 @@ private:
     FormulaFile header_;
     std::vector<BlockCandidates> blocks_;
 };
+
+Compression SamplesAlone(const DataGrid& grid, PictureFit fit, const SampleFit& samples,
+                         const CodecSettings& codec) {
+    Compression result;
+    result.file.side = grid.Size();
+    result.file.fit = fit;
+    result.file.samples = samples.samples;
+    result.bytes = WriteFormulaFile(result.file);
+    result.decoded = DataGrid(grid.Size());
+    std::copy(samples.layer.begin(), samples.layer.end(), result.decoded.Data());
+    result.psnr = GridPsnr(result.decoded, grid);
+    result.reached = codec.budget ? static_cast<int64_t>(result.bytes.size()) <= *codec.budget
+                                  : result.psnr >= *codec.targetPsnr;
+    return result;
+}
+
+// What the samples under formulas are chosen for: part of the budget, or
+// a PSNR some way short of the target.
+CodecSettings BaseShare(const CodecSettings& codec) {
+    CodecSettings share = codec;
+    if (codec.budget)
+        share.budget = *codec.budget * kBaseShare / 100;
+    else
+        share.targetPsnr = *codec.targetPsnr - kBaseShortfall;
+    return share;
+}
+
+FileMeasure MeasureOf(const Compression& file, const DataGrid& grid) {
+    return {
+        static_cast<int64_t>(file.bytes.size()),
+        SquaredError(file.decoded.Data(), grid.Data(), static_cast<int64_t>(grid.Cells().size())),
+        file.reached};
+}
 
 } // namespace
 
@@ -444,7 +494,31 @@ int64_t SmallestFormulaFile(const FormulaFile& header) {
 }
 
 Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& codec) {
-    return Compressor(job, codec).Run();
+    Outcome<Compression> formulas = Compressor(job, codec, nullptr).Run();
+    if (!codec.Chooses() || !codec.samples || !job.keepGoing())
+        return formulas;
+    std::vector<Compression> files;
+    if (formulas)
+        files.push_back(std::move(*formulas.value));
+    WorkerPool pool(WorkerThreads(job.settings.evaluation));
+    if (std::optional<SampleFit> samples = BestSamples(*job.grid, job.fit, codec, pool)) {
+        files.push_back(SamplesAlone(*job.grid, job.fit, *samples, codec));
+        // Samples within part of the budget (or short of the target),
+        // formulas for the rest.
+        if (std::optional<SampleFit> base =
+                BestSamples(*job.grid, job.fit, BaseShare(codec), pool)) {
+            Outcome<Compression> both = Compressor(job, codec, &*base).Run();
+            if (both)
+                files.push_back(std::move(*both.value));
+        }
+    }
+    if (files.empty())
+        return formulas;
+    size_t best = 0;
+    for (size_t k = 1; k < files.size(); ++k)
+        if (BetterFile(MeasureOf(files[k], *job.grid), MeasureOf(files[best], *job.grid), codec))
+            best = k;
+    return {std::move(files[best]), {}};
 }
 
 double GridPsnr(const DataGrid& decoded, const DataGrid& grid) {

@@ -30,6 +30,8 @@ struct CodecSettings {
     bool tiles = false;
     int32_t minBlock = kDefaultMinBlock;
     int32_t stages = 1;
+    // Whether a file may hold a sample grid, alone or under its formulas.
+    bool samples = true;
 
     // Whether the codec chooses the file (else the file holds the run's
     // best program as it is).

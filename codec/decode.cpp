@@ -105,6 +105,12 @@ DataGrid DecodeFormulaFile(const FormulaFile& file, FitnessEvaluators& evaluator
                 std::copy_n(sum.data() + static_cast<size_t>(r) * region.width, region.width,
                             &grid.At(region.row + r, region.column));
         });
+    if (file.samples) {
+        const std::vector<float> layer = SampleLayer(*file.samples, file.side);
+        float* cells = grid.Data();
+        for (size_t k = 0; k < layer.size(); ++k)
+            cells[k] = file.blocks.empty() ? layer[k] : layer[k] + cells[k];
+    }
     return grid;
 }
 
@@ -124,12 +130,15 @@ void RenderFormulaFile(const FormulaFile& file, int32_t pixels, FitnessEvaluator
                                  Scratch{std::vector<float>(count), std::vector<float>(count),
                                          std::vector<float>(count, 0.0f), std::vector<float>(count),
                                          std::vector<float>(count)});
+    std::optional<SampleRows> layer;
+    if (file.samples)
+        layer.emplace(*file.samples, pixels);
     evaluators.ForEachOnThread(pixels, 4, [&](int32_t row, int32_t thread) {
         Scratch& own = scratch[static_cast<size_t>(thread)];
         const long double v = GridPosition(row, pixels, side);
         const int32_t cellRow = CellOf(v, side);
         // Pixels of one block side by side are evaluated together.
-        for (int32_t first = 0; first < pixels;) {
+        for (int32_t first = 0; first < pixels && !programs.empty();) {
             const int32_t b =
                 map[static_cast<size_t>(cellRow) * side + columns[static_cast<size_t>(first)]];
             int32_t end = first + 1;
@@ -150,12 +159,17 @@ void RenderFormulaFile(const FormulaFile& file, int32_t pixels, FitnessEvaluator
                       own.values.data() + first, own.stage.data());
             first = end;
         }
+        if (layer) {
+            layer->Row(row, own.stage.data());
+            for (size_t k = 0; k < count; ++k)
+                own.values[k] = programs.empty() ? own.stage[k] : own.stage[k] + own.values[k];
+        }
         take(row, own.values.data());
     });
 }
 
 std::optional<BestProgram> SingleProgram(const FormulaFile& file, const std::string& outputName) {
-    if (file.blocks.size() != 1 || file.blocks[0].stages.size() != 1)
+    if (file.samples || file.blocks.size() != 1 || file.blocks[0].stages.size() != 1)
         return std::nullopt;
     Piece piece = file.blocks[0].stages[0];
     // A flat piece as the program X, which its factor of 0 leaves out.

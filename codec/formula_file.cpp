@@ -157,6 +157,20 @@ std::string PieceFault(const Piece& piece, const FormulaFile& file, const Alphab
     return piece.Flat() ? std::string() : ProgramFault(piece, alphabet);
 }
 
+std::string SampleFault(const SampleGrid& samples, int32_t side) {
+    if (samples.rows < 1 || samples.columns < 1 || samples.rows > side || samples.columns > side)
+        return "its sample grid's size is out of range";
+    if (samples.steps < 1 || samples.steps > SampleGrid::kMostSteps)
+        return "its samples' grey levels are out of range";
+    if (samples.values.size() !=
+        static_cast<size_t>(samples.rows) * static_cast<size_t>(samples.columns))
+        return "its sample grid does not hold rows x columns samples";
+    for (int32_t value : samples.values)
+        if (value < 0 || value > samples.steps)
+            return "a sample is out of range";
+    return {};
+}
+
 // Calls visit(region, leaf index) for every leaf of the file's quadtree in
 // visiting order and split(depth, whether) at every block that may split;
 // false when the blocks are not that quadtree's leaves.
@@ -196,6 +210,10 @@ public:
         : file_(file), sink_(sink), alphabet_(file.functions) {}
 
     void Write() {
+        if (file_.samples)
+            PutSamples(sink_, *file_.samples);
+        if (file_.blocks.empty())
+            return;
         OffsetMap offsets(file_.side);
         WalkLeaves(
             file_, [&](int32_t depth, bool splits) { sink_.Bit(SplitContext(depth), splits); },
@@ -257,9 +275,17 @@ private:
 };
 
 void WriteHeader(const FormulaFile& file, BitWriter& out) {
-    out.Put(kFormulaVersion, kVersionBits);
+    out.Put(file.samples ? kSampledVersion : kFormulaVersion, kVersionBits);
     out.Put(static_cast<uint64_t>(file.side - 1), kSideBits);
     out.PutBit(file.fit == PictureFit::Stretch);
+    if (file.samples) {
+        out.PutBit(!file.blocks.empty());
+        out.PutExpGolomb(static_cast<uint64_t>(file.samples->rows - 1), 0);
+        out.PutExpGolomb(static_cast<uint64_t>(file.samples->columns - 1), 0);
+        out.PutExpGolomb(static_cast<uint64_t>(file.samples->steps - 1), 0);
+        if (file.blocks.empty())
+            return;
+    }
     out.PutBit(file.scaled);
     out.PutBit(file.minBlock > 0);
     if (file.minBlock > 0)
@@ -306,8 +332,13 @@ public:
         alphabet_ = &alphabet;
         SymbolSource source(in_);
         source_ = &source;
+        // A sample that fails once every bit is read came from the zeros
+        // past the end: the file was cut.
+        if (file_.samples && !GetSamples(source, *file_.samples))
+            return Outcome<FormulaFile>::Refused(in_.Left() <= 0 ? "it ends before its last formula"
+                                                                 : "a sample is out of range");
         offsets_.emplace(file_.side);
-        if (!ReadRegion({0, 0, file_.side, file_.side}, 0))
+        if (formulas_ && !ReadRegion({0, 0, file_.side, file_.side}, 0))
             return Outcome<FormulaFile>::Refused(why_);
         return {std::move(file_), {}};
     }
@@ -320,13 +351,20 @@ private:
 
     bool ReadHeader() {
         const auto version = static_cast<int32_t>(in_.Get(kVersionBits));
-        if (version != kFormulaVersion)
+        if (version != kFormulaVersion && version != kSampledVersion)
             return Fail("it is of format version " + std::to_string(version) +
-                        ", and this program reads version " + std::to_string(kFormulaVersion));
+                        ", and this program reads versions " + std::to_string(kFormulaVersion) +
+                        " and " + std::to_string(kSampledVersion));
         file_.side = static_cast<int32_t>(in_.Get(kSideBits)) + 1;
         if (file_.side < 2)
             return Fail("its grid has fewer than 2 cells a side");
         file_.fit = in_.GetBit() ? PictureFit::Stretch : PictureFit::Crop;
+        if (version == kSampledVersion) {
+            if (!ReadSampleFields())
+                return false;
+            if (!formulas_)
+                return !in_.Overrun();
+        }
         file_.scaled = in_.GetBit();
         if (in_.GetBit()) {
             const uint64_t minBlock = in_.GetExpGolomb(0) + 2;
@@ -353,6 +391,24 @@ private:
                 file_.functions[k] = (mask >> (kFunctionCount - 1 - k) & 1) != 0;
         }
         return !in_.Overrun();
+    }
+
+    bool ReadSampleFields() {
+        formulas_ = in_.GetBit();
+        SampleGrid samples;
+        const uint64_t rows = in_.GetExpGolomb(0) + 1;
+        const uint64_t columns = in_.GetExpGolomb(0) + 1;
+        const uint64_t steps = in_.GetExpGolomb(0) + 1;
+        if (rows > static_cast<uint64_t>(file_.side) || columns > static_cast<uint64_t>(file_.side))
+            return Fail("its sample grid is larger than its grid");
+        if (steps > static_cast<uint64_t>(SampleGrid::kMostSteps))
+            return Fail("its samples have more than " + std::to_string(SampleGrid::kMostSteps + 1) +
+                        " grey levels");
+        samples.rows = static_cast<int32_t>(rows);
+        samples.columns = static_cast<int32_t>(columns);
+        samples.steps = static_cast<int32_t>(steps);
+        file_.samples = std::move(samples);
+        return true;
     }
 
     bool ReadRegion(const Region& region, int32_t depth) {
@@ -463,6 +519,7 @@ private:
     const Alphabet* alphabet_ = nullptr;
     SymbolSource* source_ = nullptr;
     std::optional<OffsetMap> offsets_;
+    bool formulas_ = true;
     int64_t work_ = 0;
     std::string why_ = "it is damaged";
 };
@@ -490,6 +547,12 @@ std::string WhyNotWritable(const FormulaFile& file) {
                             coding.offsetOrder > ConstantCoding::kLongestOrder ||
                             coding.valueOrder > ConstantCoding::kLongestOrder))
         return "its constant coding is out of range";
+    if (file.samples) {
+        if (std::string fault = SampleFault(*file.samples, file.side); !fault.empty())
+            return fault;
+        if (file.blocks.empty())
+            return {};
+    }
     if (!WalkLeaves(
             file, [](int32_t, bool) {}, [](const Region&, size_t) {}))
         return "its blocks are not the leaves of its quadtree";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codec/block_layout.h"
+#include "codec/sample_grid.h"
 #include "codec/symbol_coding.h"
 #include "core/outcome.h"
 #include "data/area_average.h"
@@ -20,7 +21,10 @@
 namespace quba {
 
 inline constexpr std::string_view kFormulaMagic = "QF";
+// Version 1 files hold formulas only; version 2 files a sample grid, with
+// or without formulas. A file is written in the lower version that holds it.
 inline constexpr int32_t kFormulaVersion = 1;
+inline constexpr int32_t kSampledVersion = 2;
 
 // How the constants are coded: multiples of 2^-precision as exp-Golomb codes,
 // or exact 32-bit floats.
@@ -77,7 +81,10 @@ struct FormulaFile {
     // Blocks are split down to this size; 0: one block, the whole grid.
     int32_t minBlock = 0;
     int32_t stageLimit = 1;        // 1 to kMostStages
-    std::vector<FileBlock> blocks; // the leaves in the order the quadtree visits them
+    std::vector<FileBlock> blocks; // the leaves in the order the quadtree visits them;
+                                   // none in a file of samples alone
+    // The coarse layer the blocks' formulas are added to, if any.
+    std::optional<SampleGrid> samples;
 
     friend bool operator==(const FormulaFile&, const FormulaFile&) = default;
 };

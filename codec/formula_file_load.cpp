@@ -32,9 +32,16 @@ std::string FormulaFileSummary(const FormulaFile& file, int64_t bytes) {
     const auto plural = [](size_t n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
+    std::string parts;
+    if (file.samples)
+        parts += std::to_string(file.samples->rows) + " x " +
+                 std::to_string(file.samples->columns) + " samples of " +
+                 std::to_string(file.samples->steps + 1) + " levels, ";
+    if (!file.blocks.empty() || !file.samples)
+        parts += plural(file.blocks.size(), "block") + ", " + (stages > 1 ? "up to " : "") +
+                 plural(stages, "stage") + ", ";
     return "formula file: " + std::to_string(file.side) + " x " + std::to_string(file.side) +
-           " grid, " + plural(file.blocks.size(), "block") + ", " + (stages > 1 ? "up to " : "") +
-           plural(stages, "stage") + ", " + plural(static_cast<size_t>(bytes), "byte");
+           " grid, " + parts + plural(static_cast<size_t>(bytes), "byte");
 }
 
 } // namespace quba

@@ -25,11 +25,22 @@ inline constexpr int32_t kNodeCode = kFlat + 2;          // by the code's bits s
 inline constexpr int32_t kNodeCodeSlots = 64;
 inline constexpr int32_t kValueLengths = 24; // per kind of value
 inline constexpr int32_t kValue = kNodeCode + kNodeCodeSlots;
-inline constexpr int32_t kCount = kValue + 4 * kValueLengths;
+inline constexpr int32_t kValueKinds = 8;
+inline constexpr int32_t kCount = kValue + kValueKinds * kValueLengths;
 } // namespace contexts
 
-// The kinds of number a file holds, each with contexts of its own.
-enum class ValueKind : int32_t { PredictedOffset, Factor, Constant, Offset };
+// The kinds of number a file holds, each with contexts of its own; a
+// sample's difference from its prediction by how much its neighbours differ.
+enum class ValueKind : int32_t {
+    PredictedOffset,
+    Factor,
+    Constant,
+    Offset,
+    SampleFlat,
+    SampleCalm,
+    SampleBusy,
+    SampleEdge
+};
 
 // A probability that the next bit of a context is 0, in 1/65536.
 using Probability = uint16_t;

@@ -41,12 +41,71 @@ std::string Number(int32_t value) {
     return std::to_string(value);
 }
 
+std::string SampleValues(const SampleGrid& samples, const char* lineStart) {
+    std::string text;
+    for (int32_t r = 0; r < samples.rows; ++r) {
+        text += lineStart;
+        for (int32_t c = 0; c < samples.columns; ++c)
+            text += Number(samples.values[static_cast<size_t>(r * samples.columns + c)]) + ", ";
+        text += "\n";
+    }
+    return text;
+}
+
+// The sample grid's layer at a cell, as the decoder draws it: the taps'
+// positions and weights, the sums along the rows and then down, in double.
+std::string CSampleLayer(const SampleGrid& samples, const std::string& name, int32_t side) {
+    const std::string rows = Number(samples.rows);
+    const std::string columns = Number(samples.columns);
+    return "\n/* The sample grid: " + rows + " x " + columns + " samples q standing for q 2 / " +
+           Number(samples.steps) +
+           " - 1, drawn by bicubic interpolation. */\nstatic const unsigned char " + name +
+           "_samples[" + Number(samples.rows * samples.columns) + "] = {\n" +
+           SampleValues(samples, "    ") + "};\n\nstatic double " + name +
+           "_cubic(double t)\n{\n    t = fabs(t);\n    if (t <= 1)\n        return (1.5 * t - "
+           "2.5) * t * t + 1;\n    if (t < 2)\n        return ((-0.5 * t + 2.5) * t - 4) * t + "
+           "2;\n    return 0;\n}\n\nstatic void " +
+           name +
+           "_taps(int p, int samples, int *first, double *w)\n{\n    const double position = (p "
+           "+ 0.5) * samples / " +
+           Number(side) +
+           " - 0.5;\n    const int whole = (int)floor(position);\n    const double fraction = "
+           "position - whole;\n    *first = whole - 1;\n    w[0] = " +
+           name + "_cubic(fraction + 1);\n    w[1] = " + name +
+           "_cubic(fraction);\n    w[2] = " + name + "_cubic(fraction - 1);\n    w[3] = " + name +
+           "_cubic(fraction - 2);\n}\n\nstatic int " + name +
+           "_clamped(int i, int count)\n{\n    return i < 0 ? 0 : i >= count ? count - 1 : "
+           "i;\n}\n\nstatic float " +
+           name +
+           "_layer(int row, int column)\n{\n    int down, across;\n    double wy[4], wx[4], sum "
+           "= 0;\n    " +
+           name + "_taps(row, " + rows + ", &down, wy);\n    " + name + "_taps(column, " + columns +
+           ", &across, wx);\n    for (int k = 0; k < 4; ++k) {\n        const int r = " + name +
+           "_clamped(down + k, " + rows +
+           ");\n        double along = 0;\n        for (int j = 0; j < 4; ++j) {\n            "
+           "const int c = " +
+           name + "_clamped(across + j, " + columns + ");\n            along += wx[j] * (" + name +
+           "_samples[r * " + columns + " + c] * 2.0 / " + Number(samples.steps) +
+           " - 1);\n        }\n        sum += wy[k] * along;\n    }\n    return (float)(sum < "
+           "-1 ? -1 : sum > 1 ? 1 : sum);\n}\n";
+}
+
 std::string CGrid(const std::vector<FilePiece>& pieces, const std::string& outputName,
-                  int32_t side) {
+                  const FormulaFile& file) {
+    const int32_t side = file.side;
+    const std::string layer = CFunctionName(outputName) + "_layer";
     std::string text = "\n/* The whole " + Number(side) + " x " + Number(side) +
                        " grid: the value of cell (row, column), the stages of its block added "
-                       "in float. */\nfloat " +
-                       CFunctionName(outputName) + "(int row, int column)\n{\n";
+                       "in float" +
+                       (file.samples ? ", then added to the sample grid's layer" : "") +
+                       ". */\nfloat " + CFunctionName(outputName) + "(int row, int column)\n{\n";
+    if (file.samples) {
+        text = CSampleLayer(*file.samples, CFunctionName(outputName), side) + text;
+        if (pieces.empty())
+            return text + "    return " + layer + "(row, column);\n}\n";
+    }
+    const std::string result =
+        file.samples ? layer + "(row, column) + value" : std::string("value");
     for (size_t k = 0; k < pieces.size();) {
         const Region& r = *pieces[k].block;
         text += "    if (row >= " + Number(r.row) + " && row < " + Number(r.row + r.height) +
@@ -58,13 +117,41 @@ std::string CGrid(const std::vector<FilePiece>& pieces, const std::string& outpu
                 ");\n        float value = " + CFunctionName(pieces[k].item.name) + "(x, y);\n";
         for (++k; k < pieces.size() && pieces[k].block == &r; ++k)
             text += "        value = value + " + CFunctionName(pieces[k].item.name) + "(x, y);\n";
-        text += "        return value;\n    }\n";
+        text += "        return " + result + ";\n    }\n";
     }
     return text + "    return NAN;\n}\n";
 }
 
+std::string PythonSampleLayer(const SampleGrid& samples, const std::string& name, int32_t side) {
+    return "\n\n# The sample grid: " + Number(samples.rows) + " x " + Number(samples.columns) +
+           " samples q standing for q 2 / " + Number(samples.steps) +
+           " - 1, drawn by bicubic interpolation.\n_" + name + "_samples = np.array([\n" +
+           SampleValues(samples, "    ") + "], dtype=np.int64).reshape(" + Number(samples.rows) +
+           ", " + Number(samples.columns) + ")\n\n\ndef _" + name +
+           "_cubic(t):\n    t = np.abs(t)\n    return np.where(t <= 1, (1.5 * t - 2.5) * t * t + "
+           "1,\n                    np.where(t < 2, ((-0.5 * t + 2.5) * t - 4) * t + 2, "
+           "0.0))\n\n\ndef _" +
+           name + "_taps(p, samples):\n    position = (p + 0.5) * samples / " + Number(side) +
+           " - 0.5\n    whole = np.floor(position).astype(np.int64)\n    fraction = position - "
+           "whole\n    weights = [_" +
+           name + "_cubic(fraction + 1), _" + name + "_cubic(fraction), _" + name +
+           "_cubic(fraction - 1), _" + name +
+           "_cubic(fraction - 2)]\n    return whole - 1, weights\n\n\ndef _" + name +
+           "_layer(row, column):\n    rows, columns = _" + name +
+           "_samples.shape\n    down, wy = _" + name + "_taps(row, rows)\n    across, wx = _" +
+           name +
+           "_taps(column, columns)\n    total = np.zeros(np.broadcast(row, column).shape)\n    "
+           "for k in range(4):\n        r = np.clip(down + k, 0, rows - 1)\n        along = "
+           "np.zeros_like(total)\n        for j in range(4):\n            c = np.clip(across + "
+           "j, 0, columns - 1)\n            along = along + wx[j] * (_" +
+           name + "_samples[r, c] * 2.0 / " + Number(samples.steps) +
+           " - 1)\n        total = total + wy[k] * along\n    return np.clip(total, -1, "
+           "1).astype(np.float32)\n";
+}
+
 std::string PythonGrid(const std::vector<FilePiece>& pieces, const std::string& outputName,
-                       int32_t side) {
+                       const FormulaFile& file) {
+    const int32_t side = file.side;
     std::string blocks;
     for (size_t k = 0; k < pieces.size();) {
         const Region& r = *pieces[k].block;
@@ -94,7 +181,10 @@ std::string PythonGrid(const std::vector<FilePiece>& pieces, const std::string& 
            "        value = np.zeros(np.shape(inside), dtype=np.float32)\n"
            "        for stage in stages:\n"
            "            value = value + np.asarray(stage(x, y), dtype=np.float32)\n"
-           "        out = np.where(inside, value, out)\n"
+           "        out = np.where(inside, value, out)\n" +
+           (!file.samples    ? ""
+            : pieces.empty() ? "    out = _" + name + "_layer(row, column)\n"
+                             : "    out = _" + name + "_layer(row, column) + out\n") +
            "    return out[()]\n";
 }
 
@@ -110,9 +200,20 @@ std::string ExportFileText(ExportFormat format, const FormulaFile& file,
         items.push_back(piece.item);
     std::string text = ExportText(format, items);
     if (format == ExportFormat::C)
-        text += CGrid(pieces, outputName, file.side);
-    else if (format == ExportFormat::Python)
-        text += PythonGrid(pieces, outputName, file.side);
+        return text + CGrid(pieces, outputName, file);
+    if (format == ExportFormat::Python)
+        return text +
+               (file.samples
+                    ? PythonSampleLayer(*file.samples, PythonFunctionName(outputName), file.side)
+                    : std::string()) +
+               PythonGrid(pieces, outputName, file);
+    // The other formats hold the formulas; the samples go along as a comment.
+    if (file.samples)
+        text += std::string(format == ExportFormat::Latex ? "%" : "//") + " Sample grid, " +
+                Number(file.samples->rows) + " x " + Number(file.samples->columns) +
+                " samples q standing for q 2 / " + Number(file.samples->steps) +
+                " - 1, drawn by bicubic interpolation under the formulas:\n" +
+                SampleValues(*file.samples, format == ExportFormat::Latex ? "% " : "// ");
     return text;
 }
 

@@ -152,6 +152,9 @@ QWidget* CompressDialog::BuildSettings() {
     tiles_->setObjectName("CompressTiles");
     tiles_->setChecked(true);
     stages_ = spin("CompressStages", 1, kMostStages, 1);
+    samples_ = new QCheckBox("S&ample grid (a coarse layer under the formulas)", group);
+    samples_->setObjectName("CompressSamples");
+    samples_->setChecked(true);
     populationSize_ = spin("CompressPopulation", 2, 100000, 1000);
     generations_ = spin("CompressGenerations", 1, 100000, 50);
     seed_ = spin("CompressSeed", 0, std::numeric_limits<int>::max(), 1);
@@ -165,6 +168,7 @@ QWidget* CompressDialog::BuildSettings() {
     form->addRow(tuning_);
     form->addRow(tiles_);
     form->addRow("Stages", stages_);
+    form->addRow(samples_);
     form->addRow("Population size", populationSize_);
     form->addRow("Generations", generations_);
     form->addRow("Seed", seed_);
@@ -192,6 +196,7 @@ CodecSettings CompressDialog::Codec() const {
         codec.targetPsnr = targetPsnr_->value();
     codec.tiles = tiles_->isChecked();
     codec.stages = stages_->value();
+    codec.samples = samples_->isChecked();
     return codec;
 }
 

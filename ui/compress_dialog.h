@@ -91,6 +91,7 @@ private:
     QCheckBox* scaling_ = nullptr;
     QCheckBox* tuning_ = nullptr;
     QCheckBox* tiles_ = nullptr;
+    QCheckBox* samples_ = nullptr;
     QSpinBox* stages_ = nullptr;
     QSpinBox* populationSize_ = nullptr;
     QSpinBox* generations_ = nullptr;

@@ -137,7 +137,24 @@ std::string SinChain(int32_t side, int64_t chain) {
 
 TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
     BitWriter version;
-    version.Put(2, 4);
+    version.Put(3, 4);
+    // A grid of 8 x 8 cells with samples alone: rows, columns and steps.
+    const auto sampled = [](uint64_t rows, uint64_t columns, uint64_t steps) {
+        BitWriter out;
+        out.Put(2, 4);
+        out.Put(7, 10);
+        out.Put(0, 2);
+        out.PutExpGolomb(rows - 1, 0);
+        out.PutExpGolomb(columns - 1, 0);
+        out.PutExpGolomb(steps - 1, 0);
+        return out;
+    };
+    // The first of 4 x 4 samples is 2 predicted + 3 > 4; bits follow it.
+    BitWriter wrongSample = sampled(4, 4, 4);
+    SymbolEncoder sampleEncoder(wrongSample);
+    for (int k = 0; k < 16; ++k)
+        PutNumber(sampleEncoder, ValueKind::SampleFlat, 3, 0);
+    sampleEncoder.Finish();
     BitWriter tiny;
     Fields(tiny, 1, false, ConstantCoding::kExact, 0);
     BitWriter precision;
@@ -168,7 +185,12 @@ TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
         {"GIF89a", "it is not a formula file"},
         {"QF\x10", "it ends before its last formula"},
         {SealedFile(version.Bytes()),
-         "it is of format version 2, and this program reads version 1"},
+         "it is of format version 3, and this program reads versions 1 and 2"},
+        {SealedFile(sampled(9, 1, 4).Bytes()), "its sample grid is larger than its grid"},
+        {SealedFile(sampled(1, 9, 4).Bytes()), "its sample grid is larger than its grid"},
+        {SealedFile(sampled(2, 2, 256).Bytes()), "its samples have more than 256 grey levels"},
+        {SealedFile(sampled(2, 2, 4).Bytes()), "it ends before its last formula"},
+        {SealedFile(wrongSample.Bytes()), "a sample is out of range"},
         {SealedFile(tiny.Bytes()), "its grid has fewer than 2 cells a side"},
         {SealedFile(precision.Bytes()), "its constants' precision is unknown"},
         {SealedFile(stages.Bytes()), "it has more than 8 stages"},

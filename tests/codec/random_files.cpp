@@ -85,6 +85,25 @@ FormulaFile RandomFormulaFile(std::mt19937& random) {
             block.stages.push_back(RandomPiece(random, file));
         file.blocks.push_back(std::move(block));
     };
+    // Half the files have samples under their formulas, some samples alone.
+    if (Between(random, 0, 1)) {
+        SampleGrid samples;
+        samples.rows = Between(random, 1, file.side);
+        samples.columns = Between(random, 1, file.side);
+        samples.steps = Between(random, 0, 1) ? Between(random, 1, 8)
+                                              : Between(random, 1, SampleGrid::kMostSteps);
+        for (int32_t k = 0; k < samples.rows * samples.columns; ++k)
+            samples.values.push_back(Between(random, 0, samples.steps));
+        file.samples = std::move(samples);
+        // A file of samples alone holds none of the formulas' fields.
+        if (Between(random, 0, 2) == 0) {
+            FormulaFile alone;
+            alone.side = file.side;
+            alone.fit = file.fit;
+            alone.samples = std::move(file.samples);
+            return alone;
+        }
+    }
     add({0, 0, file.side, file.side});
     return file;
 }

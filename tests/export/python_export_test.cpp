@@ -1,12 +1,15 @@
 // The Python export run with NumPy: on random programs of every function
 // set, on whole arrays and on scalars, it gives the engine's output within
 // float tolerance, failures where the engine fails.
+#include "codec/decode.h"
+#include "tests/codec/random_files.h"
 #include "tests/export/tools.h"
 
 #include <gtest/gtest.h>
 
 #include <charconv>
 #include <cmath>
+#include <random>
 #include <sstream>
 
 using namespace quba;
@@ -88,6 +91,43 @@ TEST_P(PythonExportTest, RunWithNumPyGivesTheEnginesOutputWithinFloatTolerance) 
 TEST(PythonExport, ProtectedRulesAtTheirEdgesGiveTheEnginesOutput) {
     ScopedProblem scope(EdgeValues());
     ExpectPythonCloseToEngine(scope, EdgeItems(scope));
+}
+
+TEST(PythonExport, AFormulaFileWithSamplesRedrawsTheDecodedGrid) {
+    // Samples alone are drawn in double as the decoder draws them: equal to
+    // the bit; under formulas, within the formulas' float tolerance.
+    std::mt19937 random(41);
+    for (int trial = 0; trial < 8; ++trial) {
+        FormulaFile file;
+        do
+            file = RandomFormulaFile(random);
+        while (!file.samples || (trial % 2 == 0) != file.blocks.empty());
+        FitnessEvaluators evaluators(EvaluationOptions{EvaluatorKind::Batch, 2});
+        const DataGrid decoded = DecodeFormulaFile(file, evaluators);
+        ToolFolder folder;
+        folder.Write("grid.py", ExportFileText(ExportFormat::Python, file, "C"));
+        folder.Write("drive.py",
+                     "import sys\nimport numpy as np\nsys.path.insert(0, sys.argv[1])\nimport "
+                     "grid\nrows, columns = np.mgrid[0:" +
+                         std::to_string(file.side) + ", 0:" + std::to_string(file.side) +
+                         "]\nfor v in grid.C(rows, columns).ravel():\n    print(repr(float(v)))\n");
+        const ToolResult ran =
+            RunTool(QUBA_TEST_PYTHON, {folder.Path("drive.py").string(), folder.Path("").string()});
+        ASSERT_EQ(ran.status, 0) << ran.output;
+        std::istringstream lines(ran.output);
+        for (float expected : decoded.Cells()) {
+            std::string text;
+            ASSERT_TRUE(lines >> text) << trial;
+            const double python = std::strtod(text.c_str(), nullptr);
+            const double tolerance =
+                file.blocks.empty() ? 0 : 1e-5 * std::max(1.0, std::fabs(double{expected}));
+            if (std::isnan(expected) ? !std::isnan(python)
+                                     : !(std::fabs(python - expected) <= tolerance)) {
+                ADD_FAILURE() << trial << ": decoded " << expected << ", Python " << text;
+                break;
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
