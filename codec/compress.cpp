@@ -19,6 +19,7 @@ namespace quba {
 
 namespace {
 
+constexpr const char* kEnded = "the run was ended before every block was evolved";
 constexpr int32_t kCoarsestPrecision = 1;
 constexpr int32_t kMiddlePrecision = 4;
 constexpr int32_t kFinestTriedPrecision = 14;
@@ -120,8 +121,7 @@ public:
 
     Outcome<Compression> Run() {
         if (!SearchBlocks())
-            return Outcome<Compression>::Refused(
-                "the run was ended before every block was evolved");
+            return Outcome<Compression>::Refused(kEnded);
         std::optional<Trial> best = BestPrecision();
         if (!best)
             return Outcome<Compression>::Refused("no formula of the grid can be coded");
@@ -494,24 +494,41 @@ int64_t SmallestFormulaFile(const FormulaFile& header) {
 }
 
 Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& codec) {
-    Outcome<Compression> formulas = Compressor(job, codec, nullptr).Run();
-    if (!codec.Chooses() || !codec.samples || !job.keepGoing())
+    if (!codec.Chooses() || !codec.samples)
+        return Compressor(job, codec, nullptr).Run();
+    // Two searches: the progress of each is half the whole.
+    int32_t blocks = 0;
+    CompressionJob first = job;
+    first.progress = [&job, &blocks](int32_t done, int32_t total) {
+        blocks = total;
+        job.progress(done, 2 * total);
+    };
+    Outcome<Compression> formulas = Compressor(first, codec, nullptr).Run();
+    if (!job.keepGoing())
         return formulas;
     std::vector<Compression> files;
     if (formulas)
         files.push_back(std::move(*formulas.value));
     WorkerPool pool(WorkerThreads(job.settings.evaluation));
-    if (std::optional<SampleFit> samples = BestSamples(*job.grid, job.fit, codec, pool)) {
+    if (std::optional<SampleFit> samples =
+            BestSamples(*job.grid, job.fit, codec, pool, job.keepGoing)) {
         files.push_back(SamplesAlone(*job.grid, job.fit, *samples, codec));
         // Samples within part of the budget (or short of the target),
         // formulas for the rest.
         if (std::optional<SampleFit> base =
-                BestSamples(*job.grid, job.fit, BaseShare(codec), pool)) {
-            Outcome<Compression> both = Compressor(job, codec, &*base).Run();
+                BestSamples(*job.grid, job.fit, BaseShare(codec), pool, job.keepGoing)) {
+            CompressionJob second = job;
+            second.progress = [&job](int32_t done, int32_t total) {
+                job.progress(total + done, 2 * total);
+            };
+            Outcome<Compression> both = Compressor(second, codec, &*base).Run();
             if (both)
                 files.push_back(std::move(*both.value));
         }
     }
+    if (!job.keepGoing())
+        return Outcome<Compression>::Refused(kEnded);
+    job.progress(2 * blocks, 2 * blocks);
     if (files.empty())
         return formulas;
     size_t best = 0;

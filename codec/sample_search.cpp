@@ -54,8 +54,9 @@ Eigen::MatrixXd Unmixing(int32_t samples, int32_t side) {
 
 class SampleSearch {
 public:
-    SampleSearch(const DataGrid& grid, PictureFit fit, const CodecSettings& codec)
-        : grid_(grid), codec_(codec), side_(grid.Size()) {
+    SampleSearch(const DataGrid& grid, PictureFit fit, const CodecSettings& codec,
+                 const std::function<bool()>& keepGoing)
+        : grid_(grid), codec_(codec), keepGoing_(keepGoing), side_(grid.Size()) {
         header_.side = side_;
         header_.fit = fit;
         cells_ =
@@ -78,12 +79,18 @@ public:
         std::vector<std::optional<SampleFit>> byHeight(sides.size());
         pool.ForEach(static_cast<int32_t>(sides.size()), 1, [&](int32_t h, int32_t) {
             std::optional<SampleFit>& best = byHeight[static_cast<size_t>(h)];
+            if (!MayServe(sides[static_cast<size_t>(h)], 1, best))
+                return;
             const Eigen::MatrixXd down = unmixing[static_cast<size_t>(h)] * cells_;
-            for (const Eigen::MatrixXd& across : unmixing)
-                if (!TrySize(down * across.transpose(), best))
+            for (const Eigen::MatrixXd& across : unmixing) {
+                if (!keepGoing_() || !MayServe(down.rows(), across.rows(), best))
                     break;
+                TrySize(down * across.transpose(), best);
+            }
         });
         std::optional<SampleFit> best;
+        if (!keepGoing_())
+            return best;
         for (std::optional<SampleFit>& own : byHeight)
             if (own && (!best || BetterFile(own->measure, best->measure, codec_)))
                 best = std::move(own);
@@ -164,28 +171,30 @@ private:
         return chosen;
     }
 
-    // The best quantisation for one size of sample grid; false when this size and
-    // any wider one cannot be better than what was found.
-    bool TrySize(const Eigen::MatrixXd& fitted, std::optional<SampleFit>& best) const {
-        // No grid of this size takes fewer bytes than one whose samples are
-        // all as predicted.
+    // Whether a grid of this size, or any wider, may be better than `best`:
+    // none takes fewer bytes than one whose samples are all as predicted.
+    [[nodiscard]] bool MayServe(Eigen::Index rows, Eigen::Index columns,
+                                const std::optional<SampleFit>& best) const {
         const int64_t fewest =
-            Quantised(Eigen::MatrixXd::Constant(fitted.rows(), fitted.cols(), -1), kSteps.front())
-                .measure.bytes;
-        if (codec_.budget ? fewest > *codec_.budget
-                          : best && best->measure.reached && fewest > best->measure.bytes)
-            return false;
+            Quantised(Eigen::MatrixXd::Constant(rows, columns, -1), kSteps.front()).measure.bytes;
+        return codec_.budget ? fewest <= *codec_.budget
+                             : !best || !best->measure.reached || fewest <= best->measure.bytes;
+    }
+
+    // The best quantisation of one size of sample grid, kept where better
+    // than `best`.
+    void TrySize(const Eigen::MatrixXd& fitted, std::optional<SampleFit>& best) const {
         std::optional<SampleFit> chosen =
             codec_.budget ? WithinBudget(fitted) : CoarsestAtTarget(fitted);
         if (!chosen)
-            return true;
+            return;
         if (!best || BetterFile(chosen->measure, best->measure, codec_))
             best = std::move(chosen);
-        return true;
     }
 
     const DataGrid& grid_;
     const CodecSettings& codec_;
+    const std::function<bool()>& keepGoing_;
     int32_t side_;
     FormulaFile header_;
     Eigen::MatrixXd cells_;
@@ -195,8 +204,9 @@ private:
 } // namespace
 
 std::optional<SampleFit> BestSamples(const DataGrid& grid, PictureFit fit,
-                                     const CodecSettings& codec, WorkerPool& pool) {
-    return SampleSearch(grid, fit, codec).Run(pool);
+                                     const CodecSettings& codec, WorkerPool& pool,
+                                     const std::function<bool()>& keepGoing) {
+    return SampleSearch(grid, fit, codec, keepGoing).Run(pool);
 }
 
 } // namespace quba

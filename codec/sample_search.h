@@ -9,6 +9,7 @@
 #include "engine/worker_pool.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -22,8 +23,10 @@ struct SampleFit {
 
 // The best file of samples alone for what `codec` asks, of a grid of the
 // given fit, sizes of sample grid spread over the pool's threads (the file
-// is the same for any number); none where even one sample exceeds the budget.
-std::optional<SampleFit> BestSamples(const DataGrid& grid, PictureFit fit,
-                                     const CodecSettings& codec, WorkerPool& pool);
+// is the same for any number); none where even one sample exceeds the budget
+// or keepGoing turns false.
+std::optional<SampleFit> BestSamples(
+    const DataGrid& grid, PictureFit fit, const CodecSettings& codec, WorkerPool& pool,
+    const std::function<bool()>& keepGoing = [] { return true; });
 
 } // namespace quba
