@@ -5,6 +5,7 @@
 #include "codec/compress_grid.h"
 #include "codec/decode.h"
 #include "codec/rate_allocation.h"
+#include "codec/sample_search.h"
 #include "tests/engine/test_support.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,26 @@ TEST(Compress, FilesKeepTheirBudgetAndDecodeToWhatWasMeasured) {
         EXPECT_EQ(GridPsnr(decoded, setup.grid), made.psnr);
         // Better than the grid's mean alone.
         EXPECT_GT(made.psnr, 12.0) << c.scaled << c.tiles << c.stages;
+    }
+}
+
+TEST(Compress, WithSamplesTheFileIsNeverWorseThanFormulasOrSamplesAlone) {
+    // Both are among the candidates, made the same way.
+    WorkerPool pool(2);
+    for (const int64_t budget : {40, 120, 400}) {
+        CodecCase setup = SmallSetup(16, true);
+        setup.codec.tiles = true;
+        setup.codec.budget = budget;
+        setup.codec.samples = false;
+        const Compression alone = Compressed(setup);
+        setup.codec.samples = true;
+        const Compression with = Compressed(setup);
+        EXPECT_LE(static_cast<int64_t>(with.bytes.size()), budget);
+        EXPECT_GE(with.psnr, alone.psnr) << budget;
+        const std::optional<SampleFit> samples =
+            BestSamples(setup.grid, PictureFit::Crop, setup.codec, pool);
+        ASSERT_TRUE(samples);
+        EXPECT_GE(with.psnr, 10 * std::log10(4.0 * 16 * 16 / samples->measure.error)) << budget;
     }
 }
 

@@ -83,4 +83,20 @@ TEST(SampleSearch, NoFileFitsBelowTheSmallestOne) {
     EXPECT_FALSE(BestSamples(EightBitGrid(8, 3), PictureFit::Crop, codec, pool));
 }
 
+TEST(SampleGrid, TheFileLayoutIsPinned) {
+    // A stored file must keep reading as the same samples: these bytes are
+    // version 2, a 4 x 4 grid, no formulas, 2 x 3 samples of 5 levels.
+    FormulaFile file;
+    file.side = 4;
+    file.samples = SampleGrid{2, 3, 4, {0, 1, 2, 4, 3, 2}};
+    const std::string bytes = WriteFormulaFile(file);
+    std::string hex;
+    for (unsigned char byte : bytes)
+        hex += "0123456789abcdef"[byte >> 4], hex += "0123456789abcdef"[byte & 15];
+    EXPECT_EQ(hex, "5146200c4c8475d7d03105cc85");
+    const Outcome<FormulaFile> read = ReadFormulaFile(bytes);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(*read.value, file);
+}
+
 } // namespace
