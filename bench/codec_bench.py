@@ -86,8 +86,24 @@ def main():
                     print("| %s | %d | %d | %s | %d | %.1f |" % (kind, size, budget,
                                                                " | ".join(shown), bytes_, seconds),
                           flush=True)
+    print()
+    for line in summary(results):
+        print(line)
     if args.plot:
         plot(results, sizes, args.plot)
+
+
+def summary(results):
+    """How often the codec is at least as good as each alternative, in full
+    precision, over all budgets and over those up to 256 bytes."""
+    lines = []
+    for name in baselines.BASELINES:
+        for limit in (256, None):
+            rows = [r for r in results if r[name] is not None and (limit is None or r["budget"] <= limit)]
+            wins = sum(1 for r in rows if r["formula"] >= r[name])
+            lines.append("formula >= %s%s: %d of %d" % (name, "" if limit is None else " up to %d bytes" % limit,
+                                                      wins, len(rows)))
+    return lines
 
 
 def plot(results, sizes, path):
