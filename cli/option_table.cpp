@@ -70,23 +70,23 @@ constexpr std::array<const char*, 45> kNames = {
     "version",
 };
 
-OptionSpec Value(Cli option, const char* valueName, std::string help,
-                 std::optional<std::string> defaultValue = std::nullopt) {
+OptionRow Value(Cli option, const char* valueName, std::string help,
+                std::optional<std::string> defaultValue = std::nullopt) {
     return {Name(option), valueName, std::move(help), std::move(defaultValue), false, nullptr};
 }
 
 // A setting of the schema: one value for every population, or a list of
 // one per population.
-OptionSpec Setting(const SettingSpec& spec) {
-    if (spec.kind == SettingKind::Switch)
-        return {spec.option, nullptr, spec.help, std::nullopt, false, nullptr};
-    const bool perPopulation = spec.scope == SettingScope::Population;
+OptionRow Setting(const SettingRow& setting) {
+    if (setting.kind == SettingKind::Switch)
+        return {setting.option, nullptr, setting.help, std::nullopt, false, nullptr};
+    const bool perPopulation = setting.scope == SettingScope::Population;
     const char* valueName = perPopulation ? "LIST" : "N";
-    return {spec.option,   valueName, spec.help, std::string(spec.defaultText),
-            perPopulation, nullptr};
+    return {setting.option, valueName, setting.help, std::string(setting.defaultText),
+            perPopulation,  nullptr};
 }
 
-OptionSpec Switch(Cli option, std::string help, const char* shortName = nullptr) {
+OptionRow Switch(Cli option, std::string help, const char* shortName = nullptr) {
     return {Name(option), nullptr, std::move(help), std::nullopt, false, shortName};
 }
 
@@ -102,7 +102,7 @@ std::string FunctionNames(const char* separator, const std::array<bool, kFunctio
     return names;
 }
 
-std::vector<OptionSpec> MakeOptions() {
+std::vector<OptionRow> MakeOptions() {
     namespace d = defaults;
     const std::string sizes =
         std::to_string(DataGrid::kMinSize) + " to " + std::to_string(DataGrid::kLargestSize) + ".";
@@ -141,8 +141,8 @@ std::vector<OptionSpec> MakeOptions() {
               "Function set, comma-separated from " + FunctionNames(" ", nullptr) + ".",
               FunctionNames(",", &d::kFunctionChecked)),
         Value(Cli::Range, "LO,HI", "Range of the constants, LO below HI.",
-              std::string(SpecOf(SettingField::RangeLower).defaultText) + "," +
-                  SpecOf(SettingField::RangeUpper).defaultText),
+              std::string(RowOf(SettingField::RangeLower).defaultText) + "," +
+                  RowOf(SettingField::RangeUpper).defaultText),
         Value(Cli::XName, "NAME", "Name of the horizontal variable.", d::kHorizontalName),
         Value(Cli::YName, "NAME", "Name of the vertical variable.", d::kVerticalName),
         Value(Cli::OutputName, "NAME", "Name of the output, printed before each best program.",
@@ -227,24 +227,24 @@ std::vector<OptionSpec> MakeOptions() {
 
 // The fixed options with every setting of the schema that is an option
 // after --populations.
-std::vector<OptionSpec> AllOptions() {
-    std::vector<OptionSpec> options = MakeOptions();
+std::vector<OptionRow> AllOptions() {
+    std::vector<OptionRow> options = MakeOptions();
     const auto populations = std::find_if(options.begin(), options.end(), [](const auto& entry) {
         return std::string_view(entry.name) == Name(Cli::Populations);
     });
     auto at = std::next(populations) - options.begin();
-    for (const SettingSpec& spec : SettingSchema())
-        if (spec.option != nullptr)
-            options.insert(options.begin() + at++, Setting(spec));
+    for (const SettingRow& setting : SettingSchema())
+        if (setting.option != nullptr)
+            options.insert(options.begin() + at++, Setting(setting));
     return options;
 }
 
-const std::vector<OptionSpec>& Options() {
-    static const std::vector<OptionSpec> options = AllOptions();
+const std::vector<OptionRow>& Options() {
+    static const std::vector<OptionRow> options = AllOptions();
     return options;
 }
 
-QString HelpText(const OptionSpec& entry) {
+QString HelpText(const OptionRow& entry) {
     QString help = QString::fromStdString(entry.help);
     if (entry.defaultValue)
         help += QStringLiteral(" (default: %1)").arg(QString::fromStdString(*entry.defaultValue));
@@ -265,25 +265,25 @@ QString OptionValue(const QCommandLineParser& parser, Cli option) {
     return OptionValue(parser, Name(option));
 }
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionRow> OptionTable() {
     return Options();
 }
 
-const OptionSpec* FindOptionIfAny(std::string_view name) {
-    for (const OptionSpec& entry : Options())
+const OptionRow* FindOptionIfAny(std::string_view name) {
+    for (const OptionRow& entry : Options())
         if (name == entry.name)
             return &entry;
     return nullptr;
 }
 
-const OptionSpec& FindOption(std::string_view name) {
-    if (const OptionSpec* entry = FindOptionIfAny(name))
+const OptionRow& FindOption(std::string_view name) {
+    if (const OptionRow* entry = FindOptionIfAny(name))
         return *entry;
     throw std::logic_error("no option --" + std::string(name));
 }
 
 void AddOptions(QCommandLineParser& parser) {
-    for (const OptionSpec& entry : Options()) {
+    for (const OptionRow& entry : Options()) {
         QStringList names;
         if (entry.shortName)
             names << QString::fromUtf8(entry.shortName);

@@ -67,7 +67,7 @@ const char* Name(Cli option);
 // "--" and the name, for messages.
 std::string Dashed(Cli option);
 
-struct OptionSpec {
+struct OptionRow {
     const char* name;
     const char* valueName; // nullptr for a switch
     std::string help;
@@ -76,11 +76,11 @@ struct OptionSpec {
     const char* shortName; // nullptr when there is none
 };
 
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionRow> OptionTable();
 // The entry of `name`; the name must be in the table.
-const OptionSpec& FindOption(std::string_view name);
+const OptionRow& FindOption(std::string_view name);
 // The entry of `name`, or null when there is none.
-const OptionSpec* FindOptionIfAny(std::string_view name);
+const OptionRow* FindOptionIfAny(std::string_view name);
 
 // Registers every option of the table, the defaults shown in the help text.
 void AddOptions(QCommandLineParser& parser);

@@ -22,7 +22,7 @@ namespace quba {
 namespace {
 
 // Whether an option's value is a file name, to be taken as raw bytes.
-bool NamesFiles(const OptionSpec& entry) {
+bool NamesFiles(const OptionRow& entry) {
     return entry.valueName != nullptr && std::string_view(entry.valueName).ends_with("FILE");
 }
 
@@ -39,7 +39,7 @@ std::map<std::string, std::vector<std::string>> RawFileNames(const std::vector<s
         const size_t equals = argument.find('=');
         const std::string name =
             argument.substr(2, equals == std::string::npos ? equals : equals - 2);
-        const OptionSpec* entry = FindOptionIfAny(name);
+        const OptionRow* entry = FindOptionIfAny(name);
         if (entry == nullptr || entry->valueName == nullptr)
             continue;
         std::string value;
@@ -162,22 +162,23 @@ void ReadGrids(const OptionReader& options, CliConfig& config) {
 void ReadSchemaOptions(const OptionReader& options, CliConfig& config) {
     RunSettings& settings = config.settings;
     const auto count = static_cast<int32_t>(settings.populations.size());
-    for (const SettingSpec& spec : SettingSchema()) {
-        if (spec.option == nullptr)
+    for (const SettingRow& setting : SettingSchema()) {
+        if (setting.option == nullptr)
             continue;
-        if (spec.kind == SettingKind::Switch) {
-            Store(spec, {.search = &settings.search}, options.IsSet(spec.option) ? 1 : 0);
-            continue;
-        }
-        const std::string text = options.Text(spec.option);
-        if (spec.scope != SettingScope::Population) {
-            Store(spec, {.problem = &settings.problem, .search = &settings.search},
-                  SettingValue(spec, text));
+        if (setting.kind == SettingKind::Switch) {
+            Store(setting, {.search = &settings.search}, options.IsSet(setting.option) ? 1 : 0);
             continue;
         }
-        const auto items = PerPopulationItems(spec.option, text, count);
+        const std::string text = options.Text(setting.option);
+        if (setting.scope != SettingScope::Population) {
+            Store(setting, {.problem = &settings.problem, .search = &settings.search},
+                  SettingValue(setting, text));
+            continue;
+        }
+        const auto items = PerPopulationItems(setting.option, text, count);
         for (int32_t i = 0; i < count; ++i)
-            Store(spec, {.population = &settings.populations[i]}, SettingValue(spec, items[i]));
+            Store(setting, {.population = &settings.populations[i]},
+                  SettingValue(setting, items[i]));
     }
 }
 
@@ -332,7 +333,7 @@ void ReadOpenFormula(const OptionReader& options, CliConfig& config) {
     constexpr std::array kTaken = {Cli::OpenFormula, Cli::Render,     Cli::RenderSize,
                                    Cli::RenderStyle, Cli::SaveOutput, Cli::Export,
                                    Cli::OutputName,  Cli::Threads,    Cli::Quiet};
-    for (const OptionSpec& entry : OptionTable()) {
+    for (const OptionRow& entry : OptionTable()) {
         const bool taken = std::any_of(kTaken.begin(), kTaken.end(), [&](Cli option) {
             return std::string_view(Name(option)) == entry.name;
         });

@@ -53,12 +53,12 @@ QJsonArray FrontJson(const std::vector<BestProgram>& front, const std::string& o
 }
 
 // A typed setting as the record writes it: a number, or a choice's name.
-QJsonValue SettingJson(const SettingSpec& spec, long double value) {
-    switch (spec.kind) {
+QJsonValue SettingJson(const SettingRow& setting, long double value) {
+    switch (setting.kind) {
     case SettingKind::Integer:
         return static_cast<qint64>(value);
     case SettingKind::Choice:
-        return QString::fromUtf8(spec.choices[static_cast<size_t>(value)]);
+        return QString::fromUtf8(setting.choices[static_cast<size_t>(value)]);
     case SettingKind::Switch:
         return value != 0;
     case SettingKind::Decimal:
@@ -71,9 +71,9 @@ QJsonValue SettingJson(const SettingSpec& spec, long double value) {
 // Every setting of the schema in one scope, by its option's name.
 QJsonObject SettingsJson(SettingScope scope, const SettingSource& source) {
     QJsonObject settings;
-    for (const SettingSpec& spec : SettingSchema())
-        if (spec.scope == scope && spec.option != nullptr)
-            settings[spec.option] = SettingJson(spec, Load(spec, source));
+    for (const SettingRow& setting : SettingSchema())
+        if (setting.scope == scope && setting.option != nullptr)
+            settings[setting.option] = SettingJson(setting, Load(setting, source));
     return settings;
 }
 

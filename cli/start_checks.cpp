@@ -17,18 +17,18 @@ std::string OptionOf(SettingField field) {
     case SettingField::ValidationData:
         return Dashed(Cli::ValidationPattern) + "/" + Dashed(Cli::ValidationData);
     case SettingField::RateSum:
-        return std::string("--") + SpecOf(SettingField::Crossover).option;
+        return std::string("--") + RowOf(SettingField::Crossover).option;
     case SettingField::NodeRatioSum:
-        return std::string("--") + SpecOf(SettingField::FunctionRatio).option;
+        return std::string("--") + RowOf(SettingField::FunctionRatio).option;
     case SettingField::Range:
     case SettingField::RangeLower:
     case SettingField::RangeUpper:
         return Dashed(Cli::Range);
     case SettingField::Memory:
-        return std::string("--") + SpecOf(SettingField::PopulationSize).option + "/--" +
-               SpecOf(SettingField::MaxLength).option;
+        return std::string("--") + RowOf(SettingField::PopulationSize).option + "/--" +
+               RowOf(SettingField::MaxLength).option;
     default:
-        return std::string("--") + SpecOf(field).option;
+        return std::string("--") + RowOf(field).option;
     }
 }
 

@@ -91,12 +91,12 @@ int32_t PatternIndexOf(const std::string& option, const std::string& text) {
     return index;
 }
 
-long double SettingValue(const SettingSpec& spec, const std::string& text) {
-    const std::string option = spec.option;
-    switch (spec.kind) {
+long double SettingValue(const SettingRow& setting, const std::string& text) {
+    const std::string option = setting.option;
+    switch (setting.kind) {
     case SettingKind::Integer:
-        if (spec.lowest != INT32_MIN || spec.highest != INT32_MAX)
-            return IntegerInRange(option, text, spec.lowest, spec.highest);
+        if (setting.lowest != INT32_MIN || setting.highest != INT32_MAX)
+            return IntegerInRange(option, text, setting.lowest, setting.highest);
         try {
             return TextToInteger(text);
         } catch (const ConversionError&) {
@@ -112,7 +112,7 @@ long double SettingValue(const SettingSpec& spec, const std::string& text) {
         if (!IsDecimalText(text))
             throw OptionError(option, "not a percentage or off: " + Quoted(text));
         try {
-            return ParseSettingText(spec, text);
+            return ParseSettingText(setting, text);
         } catch (const ConversionError&) {
             throw OptionError(option, "not a percentage within range: " + Quoted(text));
         }
@@ -120,10 +120,10 @@ long double SettingValue(const SettingSpec& spec, const std::string& text) {
         break;
     }
     try {
-        return ParseSettingText(spec, text);
+        return ParseSettingText(setting, text);
     } catch (const ConversionError&) {
         std::string names;
-        for (const char* name : spec.choices)
+        for (const char* name : setting.choices)
             names += (names.empty() ? "" : ", ") + std::string(name);
         throw OptionError(option, "not one of " + names + ": " + Quoted(text));
     }

@@ -36,7 +36,7 @@ int32_t PatternIndexOf(const std::string& option, const std::string& text);
 // The typed value of a setting of the schema, widened, as the desktop
 // program's field converts the same text: an integer within 32 bits, the
 // nearest float, a percentage times 0.01 ("off": 0), or a choice's index.
-long double SettingValue(const SettingSpec& spec, const std::string& text);
+long double SettingValue(const SettingRow& setting, const std::string& text);
 
 // "crop" or "stretch".
 PictureFit PictureFitOf(const std::string& option, const std::string& text);

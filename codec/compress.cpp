@@ -321,20 +321,13 @@ private:
                     used[f] = used[f] || own[f];
             }
         trial.file.functions = used;
-        trial.bytes =
-            static_cast<int64_t>(kFormulaMagic.size()) + (FileBits(trial.file) + 7) / 8 + 4;
+        trial.bytes = FormulaFileBytes(trial.file);
         trial.error = allocation.error;
         return trial;
     }
 
     [[nodiscard]] bool Reached(const Trial& trial) const {
-        if (codec_.budget)
-            return trial.bytes <= *codec_.budget;
-        return trial.error <= LargestError();
-    }
-
-    [[nodiscard]] double LargestError() const {
-        return 4.0 * static_cast<double>(side_) * side_ / std::pow(10.0, *codec_.targetPsnr / 10);
+        return KeepsGoal(codec_, trial.bytes, trial.error, side_);
     }
 
     [[nodiscard]] bool Better(const Trial& a, const Trial& b) const {
@@ -425,8 +418,7 @@ private:
         result.decoded = DecodeFormulaFile(trial.file, evaluators);
         result.psnr = GridPsnr(result.decoded, *job_.grid);
         result.file = std::move(trial.file);
-        result.reached = codec_.budget ? static_cast<int64_t>(result.bytes.size()) <= *codec_.budget
-                                       : result.psnr >= *codec_.targetPsnr;
+        result.reached = FileKeepsGoal(codec_, result);
         return result;
     }
 
@@ -453,8 +445,7 @@ Compression SamplesAlone(const DataGrid& grid, PictureFit fit, const SampleFit& 
     result.decoded = DataGrid(grid.Size());
     std::copy(samples.layer.begin(), samples.layer.end(), result.decoded.Data());
     result.psnr = GridPsnr(result.decoded, grid);
-    result.reached = codec.budget ? static_cast<int64_t>(result.bytes.size()) <= *codec.budget
-                                  : result.psnr >= *codec.targetPsnr;
+    result.reached = FileKeepsGoal(codec, result);
     return result;
 }
 
@@ -477,6 +468,17 @@ FileMeasure MeasureOf(const Compression& file, const DataGrid& grid) {
 }
 
 } // namespace
+
+bool KeepsGoal(const CodecSettings& codec, int64_t bytes, double error, int32_t side) {
+    if (codec.budget)
+        return bytes <= *codec.budget;
+    return error <= 4.0 * static_cast<double>(side) * side / std::pow(10.0, *codec.targetPsnr / 10);
+}
+
+bool FileKeepsGoal(const CodecSettings& codec, const Compression& file) {
+    return codec.budget ? static_cast<int64_t>(file.bytes.size()) <= *codec.budget
+                        : file.psnr >= *codec.targetPsnr;
+}
 
 bool BetterFile(const FileMeasure& a, const FileMeasure& b, const CodecSettings& codec) {
     if (a.reached != b.reached)

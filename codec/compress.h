@@ -70,6 +70,12 @@ struct FileMeasure {
     bool reached = false;
 };
 
+// Whether a file of these bytes and squared error over a side x side grid
+// keeps the budget (or reaches the target PSNR).
+bool KeepsGoal(const CodecSettings& codec, int64_t bytes, double error, int32_t side);
+// The same for a file made, by its size and its decoded grid's PSNR.
+bool FileKeepsGoal(const CodecSettings& codec, const Compression& file);
+
 // Whether `a` is the better file for what `codec` asks. One that keeps the
 // budget or reaches the target wins over one that does not; then within the
 // budget the smaller error wins, at a target the smaller file (the smaller

@@ -579,6 +579,10 @@ int64_t FileBits(const FormulaFile& file) {
     return FileBody(file).BitCount();
 }
 
+int64_t FormulaFileBytes(const FormulaFile& file) {
+    return static_cast<int64_t>(kFormulaMagic.size() + kCrcBytes) + (FileBits(file) + 7) / 8;
+}
+
 double BlockCost(const FormulaFile& file, const std::vector<Piece>& stages,
                  std::optional<int64_t> predicted, const CodingModel& model) {
     SymbolCost cost(model);

@@ -105,6 +105,8 @@ std::string WhyNotWritable(const FormulaFile& file);
 std::string WriteFormulaFile(const FormulaFile& file);
 // The file's bits between its magic and its check sum.
 int64_t FileBits(const FormulaFile& file);
+// The whole file's bytes, without writing it.
+int64_t FormulaFileBytes(const FormulaFile& file);
 
 // What a block's stages would take in a file with `file`'s fields, priced
 // with a model's fixed probabilities: the first offset coded against

@@ -27,7 +27,7 @@ int64_t ProgramFileBytes(const Problem& problem, const int32_t* nodes, int32_t l
     // The grid's size and fit take the same bits whatever they are.
     const FormulaFile file =
         OneBlockFile(PieceOf(problem, nodes, length, scaling), 2, PictureFit::Crop);
-    return static_cast<int64_t>(kFormulaMagic.size()) + (FileBits(file) + 7) / 8 + 4;
+    return FormulaFileBytes(file);
 }
 
 } // namespace quba

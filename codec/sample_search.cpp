@@ -63,8 +63,6 @@ public:
             Eigen::Map<const Eigen::Matrix<float, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
                 grid.Data(), side_, side_)
                 .cast<double>();
-        if (codec.targetPsnr)
-            largestError_ = 4.0 * side_ * side_ / std::pow(10.0, *codec.targetPsnr / 10);
     }
 
     // Each height of grid with every width, heights spread over the threads;
@@ -110,8 +108,7 @@ private:
                     std::clamp<long long>(std::llround((fitted(r, c) + 1) * steps / 2), 0, steps)));
         FormulaFile file = header_;
         file.samples = samples;
-        fit.measure.bytes =
-            static_cast<int64_t>(kFormulaMagic.size()) + (FileBits(file) + 7) / 8 + 4;
+        fit.measure.bytes = FormulaFileBytes(file);
         return fit;
     }
 
@@ -119,8 +116,7 @@ private:
         fit.layer = SampleLayer(fit.samples, side_);
         fit.measure.error =
             SquaredError(fit.layer.data(), grid_.Data(), static_cast<int64_t>(fit.layer.size()));
-        fit.measure.reached = codec_.budget ? fit.measure.bytes <= *codec_.budget
-                                            : fit.measure.error <= largestError_;
+        fit.measure.reached = KeepsGoal(codec_, fit.measure.bytes, fit.measure.error, side_);
     }
 
     // Within a budget: the steps from the coarsest up, until a few in a row
@@ -198,7 +194,6 @@ private:
     int32_t side_;
     FormulaFile header_;
     Eigen::MatrixXd cells_;
-    double largestError_ = 0;
 };
 
 } // namespace

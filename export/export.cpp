@@ -5,16 +5,16 @@
 namespace quba {
 
 std::optional<ExportFormat> ExportFormatByName(std::string_view name) {
-    for (const ExportFormatSpec& spec : kExportFormats)
-        if (name == spec.name)
-            return spec.format;
+    for (const ExportFormatRow& entry : kExportFormats)
+        if (name == entry.name)
+            return entry.format;
     return std::nullopt;
 }
 
 const char* ExportFormatName(ExportFormat format) {
-    for (const ExportFormatSpec& spec : kExportFormats)
-        if (spec.format == format)
-            return spec.name;
+    for (const ExportFormatRow& entry : kExportFormats)
+        if (entry.format == format)
+            return entry.name;
     return "";
 }
 

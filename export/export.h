@@ -18,14 +18,14 @@ namespace quba {
 enum class ExportFormat { C, Python, Glsl, Latex };
 
 // Every export format, for quba-cli's --export and the Export dialog.
-struct ExportFormatSpec {
+struct ExportFormatRow {
     ExportFormat format;
     const char* name;      // quba-cli's: "c", "python", "glsl", "latex"
     const char* label;     // the Export dialog's
     const char* extension; // of the file the dialog proposes
     const char* filter;    // the file dialog's
 };
-inline constexpr std::array<ExportFormatSpec, 4> kExportFormats = {{
+inline constexpr std::array<ExportFormatRow, 4> kExportFormats = {{
     {ExportFormat::C, "c", "C", ".c", "C source (*.c)"},
     {ExportFormat::Python, "python", "Python", ".py", "Python (*.py)"},
     {ExportFormat::Glsl, "glsl", "GLSL", ".frag", "Fragment shaders (*.frag *.glsl)"},

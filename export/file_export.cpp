@@ -52,15 +52,19 @@ std::string SampleValues(const SampleGrid& samples, const char* lineStart) {
     return text;
 }
 
+std::string SampleCaption(const SampleGrid& samples) {
+    return Number(samples.rows) + " x " + Number(samples.columns) +
+           " samples q standing for q 2 / " + Number(samples.steps) +
+           " - 1, drawn by bicubic interpolation";
+}
+
 // The sample grid's layer at a cell, as the decoder draws it: the taps'
 // positions and weights, the sums along the rows and then down, in double.
 std::string CSampleLayer(const SampleGrid& samples, const std::string& name, int32_t side) {
     const std::string rows = Number(samples.rows);
     const std::string columns = Number(samples.columns);
-    return "\n/* The sample grid: " + rows + " x " + columns + " samples q standing for q 2 / " +
-           Number(samples.steps) +
-           " - 1, drawn by bicubic interpolation. */\nstatic const unsigned char " + name +
-           "_samples[" + Number(samples.rows * samples.columns) + "] = {\n" +
+    return "\n/* The sample grid: " + SampleCaption(samples) + ". */\nstatic const unsigned char " +
+           name + "_samples[" + Number(samples.rows * samples.columns) + "] = {\n" +
            SampleValues(samples, "    ") + "};\n\nstatic double " + name +
            "_cubic(double t)\n{\n    t = fabs(t);\n    if (t <= 1)\n        return (1.5 * t - "
            "2.5) * t * t + 1;\n    if (t < 2)\n        return ((-0.5 * t + 2.5) * t - 4) * t + "
@@ -123,11 +127,10 @@ std::string CGrid(const std::vector<FilePiece>& pieces, const std::string& outpu
 }
 
 std::string PythonSampleLayer(const SampleGrid& samples, const std::string& name, int32_t side) {
-    return "\n\n# The sample grid: " + Number(samples.rows) + " x " + Number(samples.columns) +
-           " samples q standing for q 2 / " + Number(samples.steps) +
-           " - 1, drawn by bicubic interpolation.\n_" + name + "_samples = np.array([\n" +
-           SampleValues(samples, "    ") + "], dtype=np.int64).reshape(" + Number(samples.rows) +
-           ", " + Number(samples.columns) + ")\n\n\ndef _" + name +
+    return "\n\n# The sample grid: " + SampleCaption(samples) + ".\n_" + name +
+           "_samples = np.array([\n" + SampleValues(samples, "    ") +
+           "], dtype=np.int64).reshape(" + Number(samples.rows) + ", " + Number(samples.columns) +
+           ")\n\n\ndef _" + name +
            "_cubic(t):\n    t = np.abs(t)\n    return np.where(t <= 1, (1.5 * t - 2.5) * t * t + "
            "1,\n                    np.where(t < 2, ((-0.5 * t + 2.5) * t - 4) * t + 2, "
            "0.0))\n\n\ndef _" +
@@ -210,9 +213,7 @@ std::string ExportFileText(ExportFormat format, const FormulaFile& file,
     // The other formats hold the formulas; the samples go along as a comment.
     if (file.samples)
         text += std::string(format == ExportFormat::Latex ? "%" : "//") + " Sample grid, " +
-                Number(file.samples->rows) + " x " + Number(file.samples->columns) +
-                " samples q standing for q 2 / " + Number(file.samples->steps) +
-                " - 1, drawn by bicubic interpolation under the formulas:\n" +
+                SampleCaption(*file.samples) + " under the formulas:\n" +
                 SampleValues(*file.samples, format == ExportFormat::Latex ? "% " : "// ");
     return text;
 }

@@ -10,13 +10,13 @@ namespace {
 
 using P = PopulationValues;
 
-constexpr SettingSpec Row(SettingField field, const char* option, const char* help,
-                          const char* defaultText, SettingKind kind, SettingPlace place,
-                          std::array<const char*, 4> controls) {
+constexpr SettingRow Row(SettingField field, const char* option, const char* help,
+                         const char* defaultText, SettingKind kind, SettingPlace place,
+                         std::array<const char*, 4> controls) {
     return {field, SettingScope::Population, option, help, defaultText, kind, place, controls};
 }
 
-const std::array<SettingSpec, 18> kSchema = {{
+const std::array<SettingRow, 18> kSchema = {{
     Row(SettingField::PopulationSize, "population-size", "Programs per population.", "1000",
         SettingKind::Integer, &P::populationSize, {"Edit1", "Edit18", "Edit30", "Edit42"}),
     Row(SettingField::Generations, "generations", "Generations per population.", "50",
@@ -120,18 +120,18 @@ constexpr size_t kPopulationRows = kPopulationSettingCount;
 
 } // namespace
 
-std::span<const SettingSpec> SettingSchema() {
+std::span<const SettingRow> SettingSchema() {
     return kSchema;
 }
 
-std::span<const SettingSpec> PopulationSchema() {
+std::span<const SettingRow> PopulationSchema() {
     return std::span(kSchema).first(kPopulationRows);
 }
 
-const SettingSpec& SpecOf(SettingField field) {
-    for (const SettingSpec& spec : kSchema)
-        if (spec.field == field)
-            return spec;
+const SettingRow& RowOf(SettingField field) {
+    for (const SettingRow& setting : kSchema)
+        if (setting.field == field)
+            return setting;
     throw std::logic_error("no setting of that field");
 }
 
@@ -142,8 +142,8 @@ size_t PopulationIndex(SettingField field) {
     throw std::logic_error("no population setting of that field");
 }
 
-long double ParseSettingText(const SettingSpec& spec, const std::string& text) {
-    switch (spec.kind) {
+long double ParseSettingText(const SettingRow& setting, const std::string& text) {
+    switch (setting.kind) {
     case SettingKind::Integer:
         return TextToInteger(text);
     case SettingKind::Decimal:
@@ -155,15 +155,15 @@ long double ParseSettingText(const SettingSpec& spec, const std::string& text) {
             return text == "1";
         break;
     case SettingKind::Choice:
-        for (size_t i = 0; i < spec.choices.size(); ++i)
-            if (text == spec.choices[i])
+        for (size_t i = 0; i < setting.choices.size(); ++i)
+            if (text == setting.choices[i])
                 return static_cast<long double>(i);
         break;
     }
     throw ConversionError("'" + text + "' is not one of the choices");
 }
 
-void Store(const SettingSpec& spec, const SettingTarget& target, long double value) {
+void Store(const SettingRow& setting, const SettingTarget& target, long double value) {
     std::visit(
         [&](auto place) {
             using Place = decltype(place);
@@ -183,10 +183,10 @@ void Store(const SettingSpec& spec, const SettingTarget& target, long double val
             else
                 target.search->*place = static_cast<int32_t>(value);
         },
-        spec.place);
+        setting.place);
 }
 
-long double Load(const SettingSpec& spec, const SettingSource& source) {
+long double Load(const SettingRow& setting, const SettingSource& source) {
     return std::visit(
         [&](auto place) -> long double {
             using Place = decltype(place);
@@ -201,7 +201,7 @@ long double Load(const SettingSpec& spec, const SettingSource& source) {
             else
                 return static_cast<long double>(source.search->*place);
         },
-        spec.place);
+        setting.place);
 }
 
 } // namespace quba

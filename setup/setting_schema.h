@@ -71,7 +71,7 @@ using SettingPlace =
                  SelectionMethod PopulationValues::*, int32_t ProblemValues::*,
                  float ProblemValues::*, bool SearchValues::*, int32_t SearchValues::*>;
 
-struct SettingSpec {
+struct SettingRow {
     SettingField field;
     SettingScope scope;
     const char* option;      // quba-cli's option; nullptr when another option holds it
@@ -98,17 +98,17 @@ inline constexpr size_t kPopulationSettingCount = 12;
 inline constexpr std::array<const char*, 3> kSelectionNames = {"proportional", "tournament",
                                                                "random"};
 
-std::span<const SettingSpec> SettingSchema();
+std::span<const SettingRow> SettingSchema();
 // The rows of one scope, in table order.
-std::span<const SettingSpec> PopulationSchema();
-const SettingSpec& SpecOf(SettingField field);
+std::span<const SettingRow> PopulationSchema();
+const SettingRow& RowOf(SettingField field);
 // The position of a population setting among PopulationSchema().
 size_t PopulationIndex(SettingField field);
 
 // The typed value of a setting's text, widened: an integer, the nearest
 // float, a percentage times 0.01 in extended, or a choice's index. Throws
 // ConversionError with the platform's message when the text holds none.
-long double ParseSettingText(const SettingSpec& spec, const std::string& text);
+long double ParseSettingText(const SettingRow& setting, const std::string& text);
 
 // The typed values a setting's place may be in.
 struct SettingTarget {
@@ -123,8 +123,8 @@ struct SettingSource {
 };
 
 // Writes a typed value into its place.
-void Store(const SettingSpec& spec, const SettingTarget& target, long double value);
+void Store(const SettingRow& setting, const SettingTarget& target, long double value);
 // A typed value read back from its place, widened.
-long double Load(const SettingSpec& spec, const SettingSource& source);
+long double Load(const SettingRow& setting, const SettingSource& source);
 
 } // namespace quba

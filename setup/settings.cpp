@@ -3,8 +3,8 @@
 namespace quba {
 
 PopulationSettings::PopulationSettings() {
-    for (const SettingSpec& spec : PopulationSchema())
-        texts[PopulationIndex(spec.field)] = spec.defaultText;
+    for (const SettingRow& setting : PopulationSchema())
+        texts[PopulationIndex(setting.field)] = setting.defaultText;
 }
 
 SelectionMethod PopulationSettings::Selection() const {

@@ -55,9 +55,9 @@ struct PopulationSettings {
 // (absent until a pattern is picked or a file is loaded).
 struct ProblemSettings {
     std::array<bool, kFunctionCount> functionChecked = defaults::kFunctionChecked;
-    std::string constantCountText = SpecOf(SettingField::ConstantCount).defaultText;
-    std::string rangeLowerText = SpecOf(SettingField::RangeLower).defaultText;
-    std::string rangeUpperText = SpecOf(SettingField::RangeUpper).defaultText;
+    std::string constantCountText = RowOf(SettingField::ConstantCount).defaultText;
+    std::string rangeLowerText = RowOf(SettingField::RangeLower).defaultText;
+    std::string rangeUpperText = RowOf(SettingField::RangeUpper).defaultText;
     std::string horizontalName = defaults::kHorizontalName;
     std::string verticalName = defaults::kVerticalName;
     const DataGrid* training = nullptr;

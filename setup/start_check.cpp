@@ -14,10 +14,10 @@ namespace quba {
 namespace {
 
 // Whether Start reads a setting's text at all.
-bool IsRead(const SettingSpec& spec, const PopulationSettings& settings) {
-    if (spec.field == SettingField::TournamentSize)
+bool IsRead(const SettingRow& setting, const PopulationSettings& settings) {
+    if (setting.field == SettingField::TournamentSize)
         return settings.Selection() == SelectionMethod::Tournament;
-    if (spec.field == SettingField::Elite)
+    if (setting.field == SettingField::Elite)
         return settings.eliteChecked;
     return true;
 }
@@ -26,13 +26,14 @@ bool IsRead(const SettingSpec& spec, const PopulationSettings& settings) {
 std::variant<PopulationValues, Refusal> ParsePopulation(const PopulationSettings& settings,
                                                         int32_t population) {
     PopulationValues values;
-    for (const SettingSpec& spec : PopulationSchema()) {
-        if (!IsRead(spec, settings))
+    for (const SettingRow& setting : PopulationSchema()) {
+        if (!IsRead(setting, settings))
             continue;
         try {
-            Store(spec, {.population = &values}, ParseSettingText(spec, settings.Text(spec.field)));
+            Store(setting, {.population = &values},
+                  ParseSettingText(setting, settings.Text(setting.field)));
         } catch (const ConversionError& error) {
-            return Refusal{population, spec.field, error.what()};
+            return Refusal{population, setting.field, error.what()};
         }
     }
     return values;
@@ -54,8 +55,8 @@ std::variant<ProblemNumbers, Refusal> ParseProblem(const ProblemSettings& settin
         {SettingField::RangeUpper, &settings.rangeUpperText}};
     for (const auto& [field, text] : texts) {
         try {
-            Store(SpecOf(field), {.problem = &numbers.values},
-                  ParseSettingText(SpecOf(field), *text));
+            Store(RowOf(field), {.problem = &numbers.values},
+                  ParseSettingText(RowOf(field), *text));
         } catch (const ConversionError& error) {
             return Refusal{-1, field, error.what()};
         }

@@ -83,9 +83,9 @@ PopulationSheet::PopulationSheet(int population, QWidget* parent)
 }
 
 QLineEdit* PopulationSheet::NewEdit(SettingField field) {
-    const SettingSpec& spec = SpecOf(field);
-    auto* edit = new QLineEdit(spec.defaultText, this);
-    edit->setObjectName(spec.controls[population_]);
+    const SettingRow& setting = RowOf(field);
+    auto* edit = new QLineEdit(setting.defaultText, this);
+    edit->setObjectName(setting.controls[population_]);
     edit->setFixedWidth(kEditWidth);
     return edit;
 }
@@ -114,7 +114,7 @@ QWidget* PopulationSheet::BuildSelectionGroup() {
     const SheetNames& names = kSheetNames[population_];
     auto* group = new QGroupBox("Selection Method", this);
     auto* methods = new QGroupBox(group);
-    methods->setObjectName(SpecOf(SettingField::Selection).controls[population_]);
+    methods->setObjectName(RowOf(SettingField::Selection).controls[population_]);
     selection = new QButtonGroup(methods);
     auto* methodColumn = new QVBoxLayout(methods);
     int id = 0;
@@ -199,11 +199,12 @@ QWidget* PopulationSheet::BuildRatiosGroup() {
 
 PopulationSettings PopulationSheet::Settings() const {
     PopulationSettings settings;
-    for (const SettingSpec& spec : PopulationSchema()) {
-        if (spec.kind == SettingKind::Choice)
-            settings.Text(spec.field) = spec.choices[static_cast<size_t>(selection->checkedId())];
+    for (const SettingRow& setting : PopulationSchema()) {
+        if (setting.kind == SettingKind::Choice)
+            settings.Text(setting.field) =
+                setting.choices[static_cast<size_t>(selection->checkedId())];
         else
-            settings.Text(spec.field) = FieldEdit(spec.field)->text().toStdString();
+            settings.Text(setting.field) = FieldEdit(setting.field)->text().toStdString();
     }
     settings.eliteChecked = elite->isChecked();
     settings.reproductionLabelText = reproduction->text().toStdString();
@@ -216,7 +217,7 @@ QLineEdit* PopulationSheet::FieldEdit(SettingField field) const {
         field = SettingField::PopulationSize;
     if (field > SettingField::VariableRatio)
         return nullptr;
-    return findChild<QLineEdit*>(SpecOf(field).controls[population_]);
+    return findChild<QLineEdit*>(RowOf(field).controls[population_]);
 }
 
 void PopulationSheet::ApplyTournamentRule() {
@@ -241,9 +242,9 @@ void PopulationSheet::ResetRatios() {
 }
 
 QString PopulationSheet::FirstText(const QLineEdit* edit) const {
-    for (const SettingSpec& spec : PopulationSchema())
-        if (edit->objectName() == spec.controls[population_])
-            return spec.defaultText;
+    for (const SettingRow& setting : PopulationSchema())
+        if (edit->objectName() == setting.controls[population_])
+            return setting.defaultText;
     return {};
 }
 

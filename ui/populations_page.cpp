@@ -37,7 +37,7 @@ bool BeingTyped(std::initializer_list<const QLineEdit*> fields) {
 
 PopulationsPage::PopulationsPage(FormHost& host, QWidget* parent)
     : QWidget(parent), host_(host),
-      generationBound_(TextToInteger(SpecOf(SettingField::Generations).defaultText)) {
+      generationBound_(TextToInteger(RowOf(SettingField::Generations).defaultText)) {
     setObjectName("TabSheet3");
 
     populationNumber_ = new QComboBox(this);

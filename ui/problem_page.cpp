@@ -38,8 +38,8 @@ QLineEdit* NewEdit(const char* name, const char* text, int width, QWidget* paren
 
 // The field of a setting of the schema, named by it and showing its first text.
 QLineEdit* NewSettingEdit(SettingField field, int width, QWidget* parent) {
-    const SettingSpec& spec = SpecOf(field);
-    return NewEdit(spec.controls[0], spec.defaultText, width, parent);
+    const SettingRow& setting = RowOf(field);
+    return NewEdit(setting.controls[0], setting.defaultText, width, parent);
 }
 
 QLineEdit* NewEdit(const char* name, const char* text, int width, QWidget* parent) {
@@ -305,9 +305,9 @@ ProblemPage::RangeCheck ProblemPage::CheckConstantsRange() {
 }
 
 QLineEdit* ProblemPage::FieldEdit(SettingField field) const {
-    for (const SettingSpec& spec : SettingSchema())
-        if (spec.field == field && spec.scope == SettingScope::Problem)
-            return findChild<QLineEdit*>(spec.controls[0]);
+    for (const SettingRow& setting : SettingSchema())
+        if (setting.field == field && setting.scope == SettingScope::Problem)
+            return findChild<QLineEdit*>(setting.controls[0]);
     return nullptr;
 }
 

@@ -6,8 +6,8 @@ namespace quba {
 
 std::vector<SaveFormat> SaveFormats(const char* pictureLabel, bool withDataFile) {
     std::vector<SaveFormat> formats;
-    for (const ExportFormatSpec& spec : kExportFormats)
-        formats.push_back({spec.label, spec.format, spec.extension, spec.filter});
+    for (const ExportFormatRow& entry : kExportFormats)
+        formats.push_back({entry.label, entry.format, entry.extension, entry.filter});
     formats.push_back({pictureLabel, std::nullopt, ".png", "PNG pictures (*.png)"});
     if (withDataFile)
         formats.push_back(

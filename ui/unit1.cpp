@@ -144,13 +144,13 @@ void TForm1::BuildMenu() {
     // An addition: the search beyond the plain one, for the next Start.
     QMenu* search = menuBar()->addMenu("Search (&S)");
     search->setObjectName("Search1");
-    for (const SettingSpec& spec : SettingSchema()) {
-        if (spec.scope != SettingScope::Search || spec.caption == nullptr)
+    for (const SettingRow& setting : SettingSchema()) {
+        if (setting.scope != SettingScope::Search || setting.caption == nullptr)
             continue;
-        QString caption = spec.caption;
-        if (spec.kind != SettingKind::Switch)
-            caption += QStringLiteral(" (%1)").arg(spec.tickedText);
-        QAction* item = AddItem(search, spec.controls[0], caption.toUtf8().constData());
+        QString caption = setting.caption;
+        if (setting.kind != SettingKind::Switch)
+            caption += QStringLiteral(" (%1)").arg(setting.tickedText);
+        QAction* item = AddItem(search, setting.controls[0], caption.toUtf8().constData());
         item->setCheckable(true);
         searchItems_.push_back(item);
     }
@@ -286,15 +286,15 @@ void TForm1::PumpMessages(bool waitForMore, int wakeMs) {
 
 SearchValues TForm1::SearchChoices() const {
     SearchValues values;
-    for (const SettingSpec& spec : SettingSchema()) {
-        if (spec.scope != SettingScope::Search)
+    for (const SettingRow& setting : SettingSchema()) {
+        if (setting.scope != SettingScope::Search)
             continue;
         const auto item = std::find_if(searchItems_.begin(), searchItems_.end(), [&](QAction* a) {
-            return spec.controls[0] != nullptr && a->objectName() == spec.controls[0];
+            return setting.controls[0] != nullptr && a->objectName() == setting.controls[0];
         });
         const bool ticked = item != searchItems_.end() && (*item)->isChecked();
-        Store(spec, {.search = &values},
-              ParseSettingText(spec, ticked ? spec.tickedText : spec.defaultText));
+        Store(setting, {.search = &values},
+              ParseSettingText(setting, ticked ? setting.tickedText : setting.defaultText));
     }
     return values;
 }

@@ -252,7 +252,7 @@ TEST(Arguments, HelpListsEveryOptionWithItsDefault) {
     ASSERT_EQ(outcome.action, ParseOutcome::Action::ShowHelp);
     // The help text is wrapped: compare with single blanks.
     const std::string help = QString::fromStdString(outcome.text).simplified().toStdString();
-    for (const OptionSpec& entry : OptionTable()) {
+    for (const OptionRow& entry : OptionTable()) {
         EXPECT_NE(help.find(std::string("--") + entry.name), std::string::npos) << entry.name;
         if (entry.defaultValue) {
             EXPECT_NE(help.find("(default: " + *entry.defaultValue), std::string::npos)
