@@ -22,7 +22,7 @@ namespace quba {
 
 namespace {
 
-constexpr std::array<const char*, 45> kNames = {
+constexpr std::array<const char*, 46> kNames = {
     "pattern",
     "data",
     "image",
@@ -63,6 +63,7 @@ constexpr std::array<const char*, 45> kNames = {
     "min-block",
     "stages",
     "sample-grid",
+    "cosine-series",
     "no-front",
     "quiet",
     "timing",
@@ -213,6 +214,10 @@ std::vector<OptionRow> MakeOptions() {
               "auto, or off: a file may hold a coarse grid of samples, drawn by bicubic "
               "interpolation, under its formulas or alone where that serves the budget best; "
               "off keeps every file formulas only.",
+              "auto"),
+        Value(Cli::CosineSeries, "MODE",
+              "auto, or off: a file may be a truncated cosine series (the largest terms of the "
+              "grid's cosine transform) where that serves the budget best; off leaves it out.",
               "auto"),
         Switch(Cli::NoFront,
                "Do not keep the size-accuracy fronts (to measure what keeping them costs; the run "

@@ -55,6 +55,7 @@ enum class Cli {
     MinBlock,
     Stages,
     SampleGrid,
+    CosineSeries,
     NoFront,
     Quiet,
     Timing,

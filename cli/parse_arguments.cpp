@@ -283,6 +283,14 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
 }
 
 // Tiles and stages need a goal to choose the file by.
+// Whether an option that is auto or off is auto.
+bool IsAuto(const OptionReader& options, Cli option) {
+    const std::string mode = options.Text(Name(option));
+    if (mode != "off" && mode != "auto")
+        throw OptionError(Name(option), "must be auto or off: " + mode);
+    return mode == "auto";
+}
+
 void ReadCodec(const OptionReader& options, CliConfig& config) {
     CodecSettings& codec = config.codec;
     if (options.IsSet(Name(Cli::Budget))) {
@@ -309,10 +317,8 @@ void ReadCodec(const OptionReader& options, CliConfig& config) {
         codec.minBlock = IntegerInRange(Name(Cli::MinBlock), options.Text(Name(Cli::MinBlock)), 2,
                                         DataGrid::kLargestSize / 2);
     }
-    const std::string sampleGrid = options.Text(Name(Cli::SampleGrid));
-    if (sampleGrid != "off" && sampleGrid != "auto")
-        throw OptionError(Name(Cli::SampleGrid), "must be auto or off: " + sampleGrid);
-    codec.samples = sampleGrid == "auto";
+    codec.samples = IsAuto(options, Cli::SampleGrid);
+    codec.cosines = IsAuto(options, Cli::CosineSeries);
     codec.stages =
         IntegerInRange(Name(Cli::Stages), options.Text(Name(Cli::Stages)), 1, kMostStages);
     if ((codec.tiles || codec.stages > 1) && !codec.Chooses())

@@ -136,13 +136,16 @@ QJsonObject FileJson(const FileRecord& file) {
                      {"reached", file.reached},
                      {Name(Cli::Tiles), codec.tiles ? "auto" : "off"},
                      {Name(Cli::Stages), codec.stages},
-                     {Name(Cli::SampleGrid), codec.samples ? "auto" : "off"}};
+                     {Name(Cli::SampleGrid), codec.samples ? "auto" : "off"},
+                     {Name(Cli::CosineSeries), codec.cosines ? "auto" : "off"}};
     json["precision"] =
         file.precision == ConstantCoding::kExact ? QJsonValue("exact") : QJsonValue(file.precision);
     if (file.samples)
         json["samples"] = QJsonObject{{"rows", file.samples->rows},
                                       {"columns", file.samples->columns},
                                       {"levels", file.samples->steps + 1}};
+    if (file.cosineTerms)
+        json["cosineTerms"] = *file.cosineTerms;
     if (codec.tiles)
         json[Name(Cli::MinBlock)] = codec.minBlock;
     if (codec.budget)
@@ -165,7 +168,10 @@ RunRecord CollectRunRecord(const CliConfig& config, const RunRecorder& recorder,
                         0,
                         compression->file.coding.precision,
                         compression->reached,
-                        compression->file.samples};
+                        compression->file.samples,
+                        compression->file.cosines
+                            ? std::optional<int32_t>(compression->file.cosines->Terms())
+                            : std::nullopt};
         if (file.samples)
             file.samples->values.clear();
         for (const FileBlock& block : compression->file.blocks)

@@ -41,7 +41,8 @@ struct FileRecord {
     int32_t stages = 0;    // the most of any block
     int32_t precision = 0; // ConstantCoding::kExact for exact constants
     bool reached = true;
-    std::optional<SampleGrid> samples; // their size and levels; the values are the file's
+    std::optional<SampleGrid> samples;  // their size and levels; the values are the file's
+    std::optional<int32_t> cosineTerms; // of a file that is a cosine series
 };
 
 struct RunRecord {

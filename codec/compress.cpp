@@ -1,6 +1,7 @@
 #include "codec/compress.h"
 
 #include "codec/block_search.h"
+#include "codec/cosine_search.h"
 #include "codec/decode.h"
 #include "codec/piece.h"
 #include "codec/rate_allocation.h"
@@ -435,15 +436,16 @@ private:
     std::vector<BlockCandidates> blocks_;
 };
 
-Compression SamplesAlone(const DataGrid& grid, PictureFit fit, const SampleFit& samples,
-                         const CodecSettings& codec) {
+// A file of a coarse layer alone, `file` holding the layer and `layer` its cells.
+Compression LayerAlone(const DataGrid& grid, PictureFit fit, FormulaFile file,
+                       const std::vector<float>& layer, const CodecSettings& codec) {
     Compression result;
+    result.file = std::move(file);
     result.file.side = grid.Size();
     result.file.fit = fit;
-    result.file.samples = samples.samples;
     result.bytes = WriteFormulaFile(result.file);
     result.decoded = DataGrid(grid.Size());
-    std::copy(samples.layer.begin(), samples.layer.end(), result.decoded.Data());
+    std::copy(layer.begin(), layer.end(), result.decoded.Data());
     result.psnr = GridPsnr(result.decoded, grid);
     result.reached = FileKeepsGoal(codec, result);
     return result;
@@ -496,14 +498,15 @@ int64_t SmallestFormulaFile(const FormulaFile& header) {
 }
 
 Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& codec) {
-    if (!codec.Chooses() || !codec.samples)
+    if (!codec.Chooses() || (!codec.samples && !codec.cosines))
         return Compressor(job, codec, nullptr).Run();
-    // Two searches: the progress of each is half the whole.
+    // With samples, two searches of the blocks: the progress of each is half the whole.
+    const int32_t searches = codec.samples ? 2 : 1;
     int32_t blocks = 0;
     CompressionJob first = job;
-    first.progress = [&job, &blocks](int32_t done, int32_t total) {
+    first.progress = [&job, &blocks, searches](int32_t done, int32_t total) {
         blocks = total;
-        job.progress(done, 2 * total);
+        job.progress(done, searches * total);
     };
     Outcome<Compression> formulas = Compressor(first, codec, nullptr).Run();
     if (!job.keepGoing())
@@ -512,9 +515,19 @@ Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& co
     if (formulas)
         files.push_back(std::move(*formulas.value));
     WorkerPool pool(WorkerThreads(job.settings.evaluation));
+    if (std::optional<CosineFit> cosines =
+            codec.cosines ? BestCosines(*job.grid, job.fit, codec, pool, job.keepGoing)
+                          : std::nullopt) {
+        FormulaFile file;
+        file.cosines = cosines->series;
+        files.push_back(LayerAlone(*job.grid, job.fit, std::move(file), cosines->layer, codec));
+    }
     if (std::optional<SampleFit> samples =
-            BestSamples(*job.grid, job.fit, codec, pool, job.keepGoing)) {
-        files.push_back(SamplesAlone(*job.grid, job.fit, *samples, codec));
+            codec.samples ? BestSamples(*job.grid, job.fit, codec, pool, job.keepGoing)
+                          : std::nullopt) {
+        FormulaFile file;
+        file.samples = samples->samples;
+        files.push_back(LayerAlone(*job.grid, job.fit, std::move(file), samples->layer, codec));
         // Samples within part of the budget (or short of the target),
         // formulas for the rest.
         if (std::optional<SampleFit> base =
@@ -530,7 +543,7 @@ Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& co
     }
     if (!job.keepGoing())
         return Outcome<Compression>::Refused(kEnded);
-    job.progress(2 * blocks, 2 * blocks);
+    job.progress(searches * blocks, searches * blocks);
     if (files.empty())
         return formulas;
     size_t best = 0;

@@ -32,6 +32,8 @@ struct CodecSettings {
     int32_t stages = 1;
     // Whether a file may hold a sample grid, alone or under its formulas.
     bool samples = true;
+    // Whether a file may be a cosine series.
+    bool cosines = true;
 
     // Whether the codec chooses the file (else the file holds the run's
     // best program as it is).

@@ -105,8 +105,10 @@ DataGrid DecodeFormulaFile(const FormulaFile& file, FitnessEvaluators& evaluator
                 std::copy_n(sum.data() + static_cast<size_t>(r) * region.width, region.width,
                             &grid.At(region.row + r, region.column));
         });
-    if (file.samples) {
-        const std::vector<float> layer = SampleLayer(*file.samples, file.side);
+    if (file.Layered()) {
+        const std::vector<float> layer = file.samples
+                                             ? SampleLayer(*file.samples, file.side)
+                                             : CosineLayer(*file.cosines, file.side, file.side);
         float* cells = grid.Data();
         for (size_t k = 0; k < layer.size(); ++k)
             cells[k] = file.blocks.empty() ? layer[k] : layer[k] + cells[k];
@@ -130,9 +132,12 @@ void RenderFormulaFile(const FormulaFile& file, int32_t pixels, FitnessEvaluator
                                  Scratch{std::vector<float>(count), std::vector<float>(count),
                                          std::vector<float>(count, 0.0f), std::vector<float>(count),
                                          std::vector<float>(count)});
-    std::optional<SampleRows> layer;
+    std::optional<SampleRows> samples;
+    std::optional<CosineRows> cosines;
     if (file.samples)
-        layer.emplace(*file.samples, pixels);
+        samples.emplace(*file.samples, pixels);
+    if (file.cosines)
+        cosines.emplace(*file.cosines, side, pixels);
     evaluators.ForEachOnThread(pixels, 4, [&](int32_t row, int32_t thread) {
         Scratch& own = scratch[static_cast<size_t>(thread)];
         const long double v = GridPosition(row, pixels, side);
@@ -159,8 +164,11 @@ void RenderFormulaFile(const FormulaFile& file, int32_t pixels, FitnessEvaluator
                       own.values.data() + first, own.stage.data());
             first = end;
         }
-        if (layer) {
-            layer->Row(row, own.stage.data());
+        if (file.Layered()) {
+            if (samples)
+                samples->Row(row, own.stage.data());
+            else
+                cosines->Row(row, own.stage.data());
             for (size_t k = 0; k < count; ++k)
                 own.values[k] = programs.empty() ? own.stage[k] : own.stage[k] + own.values[k];
         }
@@ -169,7 +177,7 @@ void RenderFormulaFile(const FormulaFile& file, int32_t pixels, FitnessEvaluator
 }
 
 std::optional<BestProgram> SingleProgram(const FormulaFile& file, const std::string& outputName) {
-    if (file.samples || file.blocks.size() != 1 || file.blocks[0].stages.size() != 1)
+    if (file.Layered() || file.blocks.size() != 1 || file.blocks[0].stages.size() != 1)
         return std::nullopt;
     Piece piece = file.blocks[0].stages[0];
     // A flat piece as the program X, which its factor of 0 leaves out.

@@ -18,6 +18,7 @@ constexpr int32_t kVersionBits = 4;
 constexpr int32_t kSideBits = 10; // side - 1
 constexpr int32_t kPrecisionBits = 5;
 constexpr int32_t kOrderBits = 4;
+constexpr int32_t kExponentBits = 6; // a cosine series's, less the lowest
 constexpr size_t kCrcBytes = 4;
 // The largest multiple of 2^-precision a quantised constant may be.
 constexpr int64_t kLargestQuantum = int64_t{1} << 50;
@@ -171,6 +172,19 @@ std::string SampleFault(const SampleGrid& samples, int32_t side) {
     return {};
 }
 
+std::string CosineFault(const CosineSeries& cosines, int32_t side) {
+    if (cosines.exponent < CosineSeries::kLowestExponent ||
+        cosines.exponent > CosineSeries::kHighestExponent)
+        return "its cosine series's step is out of range";
+    if (cosines.levels.size() > static_cast<size_t>(side) * static_cast<size_t>(side) ||
+        (!cosines.levels.empty() && cosines.levels.back() == 0))
+        return "its cosine series does not end at its last term";
+    for (int32_t level : cosines.levels)
+        if (level < -CosineSeries::kLargestLevel || level > CosineSeries::kLargestLevel)
+            return "a cosine term is out of range";
+    return {};
+}
+
 // Calls visit(region, leaf index) for every leaf of the file's quadtree in
 // visiting order and split(depth, whether) at every block that may split;
 // false when the blocks are not that quadtree's leaves.
@@ -212,6 +226,8 @@ public:
     void Write() {
         if (file_.samples)
             PutSamples(sink_, *file_.samples);
+        if (file_.cosines)
+            PutCosines(sink_, *file_.cosines);
         if (file_.blocks.empty())
             return;
         OffsetMap offsets(file_.side);
@@ -275,17 +291,24 @@ private:
 };
 
 void WriteHeader(const FormulaFile& file, BitWriter& out) {
-    out.Put(file.samples ? kSampledVersion : kFormulaVersion, kVersionBits);
+    out.Put(file.samples   ? kSampledVersion
+            : file.cosines ? kCosineVersion
+                           : kFormulaVersion,
+            kVersionBits);
     out.Put(static_cast<uint64_t>(file.side - 1), kSideBits);
     out.PutBit(file.fit == PictureFit::Stretch);
-    if (file.samples) {
+    if (file.Layered())
         out.PutBit(!file.blocks.empty());
+    if (file.samples) {
         out.PutExpGolomb(static_cast<uint64_t>(file.samples->rows - 1), 0);
         out.PutExpGolomb(static_cast<uint64_t>(file.samples->columns - 1), 0);
         out.PutExpGolomb(static_cast<uint64_t>(file.samples->steps - 1), 0);
-        if (file.blocks.empty())
-            return;
     }
+    if (file.cosines)
+        out.Put(static_cast<uint64_t>(file.cosines->exponent - CosineSeries::kLowestExponent),
+                kExponentBits);
+    if (file.Layered() && file.blocks.empty())
+        return;
     out.PutBit(file.scaled);
     out.PutBit(file.minBlock > 0);
     if (file.minBlock > 0)
@@ -337,6 +360,11 @@ public:
         if (file_.samples && !GetSamples(source, *file_.samples))
             return Outcome<FormulaFile>::Refused(in_.Left() <= 0 ? "it ends before its last formula"
                                                                  : "a sample is out of range");
+        if (file_.cosines && !GetCosines(source, *file_.cosines, file_.side))
+            return Outcome<FormulaFile>::Refused(in_.Left() <= 0 ? "it ends before its last formula"
+                                                                 : "a cosine term is out of range");
+        if (file_.cosines)
+            work_ += static_cast<int64_t>(file_.cosines->levels.size()) * file_.side;
         offsets_.emplace(file_.side);
         if (formulas_ && !ReadRegion({0, 0, file_.side, file_.side}, 0))
             return Outcome<FormulaFile>::Refused(why_);
@@ -351,17 +379,24 @@ private:
 
     bool ReadHeader() {
         const auto version = static_cast<int32_t>(in_.Get(kVersionBits));
-        if (version != kFormulaVersion && version != kSampledVersion)
+        if (version < kFormulaVersion || version > kCosineVersion)
             return Fail("it is of format version " + std::to_string(version) +
                         ", and this program reads versions " + std::to_string(kFormulaVersion) +
-                        " and " + std::to_string(kSampledVersion));
+                        " to " + std::to_string(kCosineVersion));
         file_.side = static_cast<int32_t>(in_.Get(kSideBits)) + 1;
         if (file_.side < 2)
             return Fail("its grid has fewer than 2 cells a side");
         file_.fit = in_.GetBit() ? PictureFit::Stretch : PictureFit::Crop;
-        if (version == kSampledVersion) {
-            if (!ReadSampleFields())
+        if (version != kFormulaVersion) {
+            formulas_ = in_.GetBit();
+            if (version == kSampledVersion && !ReadSampleFields())
                 return false;
+            if (version == kCosineVersion) {
+                CosineSeries cosines;
+                cosines.exponent =
+                    static_cast<int32_t>(in_.Get(kExponentBits)) + CosineSeries::kLowestExponent;
+                file_.cosines = std::move(cosines);
+            }
             if (!formulas_)
                 return !in_.Overrun();
         }
@@ -394,7 +429,6 @@ private:
     }
 
     bool ReadSampleFields() {
-        formulas_ = in_.GetBit();
         SampleGrid samples;
         const uint64_t rows = in_.GetExpGolomb(0) + 1;
         const uint64_t columns = in_.GetExpGolomb(0) + 1;
@@ -547,12 +581,16 @@ std::string WhyNotWritable(const FormulaFile& file) {
                             coding.offsetOrder > ConstantCoding::kLongestOrder ||
                             coding.valueOrder > ConstantCoding::kLongestOrder))
         return "its constant coding is out of range";
-    if (file.samples) {
+    if (file.samples && file.cosines)
+        return "it holds both a sample grid and a cosine series";
+    if (file.samples)
         if (std::string fault = SampleFault(*file.samples, file.side); !fault.empty())
             return fault;
-        if (file.blocks.empty())
-            return {};
-    }
+    if (file.cosines)
+        if (std::string fault = CosineFault(*file.cosines, file.side); !fault.empty())
+            return fault;
+    if (file.Layered() && file.blocks.empty())
+        return {};
     if (!WalkLeaves(
             file, [](int32_t, bool) {}, [](const Region&, size_t) {}))
         return "its blocks are not the leaves of its quadtree";

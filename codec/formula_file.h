@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codec/block_layout.h"
+#include "codec/cosine_series.h"
 #include "codec/sample_grid.h"
 #include "codec/symbol_coding.h"
 #include "core/outcome.h"
@@ -21,10 +22,12 @@
 namespace quba {
 
 inline constexpr std::string_view kFormulaMagic = "QF";
-// Version 1 files hold formulas only; version 2 files a sample grid, with
-// or without formulas. A file is written in the lower version that holds it.
+// Version 1 files hold formulas only; version 2 files a sample grid and
+// version 3 files a cosine series, each with or without formulas. A file is
+// written in the one version that holds it.
 inline constexpr int32_t kFormulaVersion = 1;
 inline constexpr int32_t kSampledVersion = 2;
+inline constexpr int32_t kCosineVersion = 3;
 
 // How the constants are coded: multiples of 2^-precision as exp-Golomb codes,
 // or exact 32-bit floats.
@@ -83,8 +86,12 @@ struct FormulaFile {
     int32_t stageLimit = 1;        // 1 to kMostStages
     std::vector<FileBlock> blocks; // the leaves in the order the quadtree visits them;
                                    // none in a file of samples alone
-    // The coarse layer the blocks' formulas are added to, if any.
+    // The coarse layer the blocks' formulas are added to, if any: samples
+    // or a cosine series, never both.
     std::optional<SampleGrid> samples;
+    std::optional<CosineSeries> cosines;
+
+    [[nodiscard]] bool Layered() const { return samples || cosines; }
 
     friend bool operator==(const FormulaFile&, const FormulaFile&) = default;
 };

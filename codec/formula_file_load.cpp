@@ -37,7 +37,9 @@ std::string FormulaFileSummary(const FormulaFile& file, int64_t bytes) {
         parts += std::to_string(file.samples->rows) + " x " +
                  std::to_string(file.samples->columns) + " samples of " +
                  std::to_string(file.samples->steps + 1) + " levels, ";
-    if (!file.blocks.empty() || !file.samples)
+    if (file.cosines)
+        parts += plural(static_cast<size_t>(file.cosines->Terms()), "cosine term") + ", ";
+    if (!file.blocks.empty() || !file.Layered())
         parts += plural(file.blocks.size(), "block") + ", " + (stages > 1 ? "up to " : "") +
                  plural(stages, "stage") + ", ";
     return "formula file: " + std::to_string(file.side) + " x " + std::to_string(file.side) +

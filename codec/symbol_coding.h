@@ -26,7 +26,15 @@ inline constexpr int32_t kNodeCodeSlots = 64;
 inline constexpr int32_t kValueLengths = 24; // per kind of value
 inline constexpr int32_t kValue = kNodeCode + kNodeCodeSlots;
 inline constexpr int32_t kValueKinds = 8;
-inline constexpr int32_t kCount = kValue + kValueKinds * kValueLengths;
+// A cosine series: the length bits of its runs, by the band of the scan
+// where a run starts (positions 2^b - 1 to 2^(b+1) - 2), and of its levels'
+// magnitudes, by the band of the term.
+inline constexpr int32_t kCosineBands = 10;
+inline constexpr int32_t kCosineRunLengths = 12;
+inline constexpr int32_t kCosineLevelLengths = 8;
+inline constexpr int32_t kCosineRun = kValue + kValueKinds * kValueLengths;
+inline constexpr int32_t kCosineLevel = kCosineRun + kCosineBands * kCosineRunLengths;
+inline constexpr int32_t kCount = kCosineLevel + kCosineBands * kCosineLevelLengths;
 } // namespace contexts
 
 // The kinds of number a file holds, each with contexts of its own; a
@@ -50,6 +58,10 @@ inline constexpr Probability kEven = 32768;
 // probability.
 using CodingModel = std::array<Probability, contexts::kCount>;
 CodingModel EvenModel();
+// What the coder starts from: one half everywhere but in a cosine series's
+// contexts, which start from what photos' series hold, as a series has too
+// few terms for its contexts to learn much.
+CodingModel InitialModel();
 
 class SymbolSink {
 public:

@@ -5,6 +5,9 @@
 #include "codec/piece.h"
 #include "engine/misc.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace quba {
 
 namespace {
@@ -94,6 +97,78 @@ std::string CSampleLayer(const SampleGrid& samples, const std::string& name, int
            "-1 ? -1 : sum > 1 ? 1 : sum);\n}\n";
 }
 
+// A cosine series's terms sorted by row frequency and then column
+// frequency, the order the decoder sums them in, each as u, v and its
+// coefficient to 17 digits (which read back to the same double).
+struct CosineTerm {
+    int32_t u, v;
+    double coefficient;
+};
+
+std::vector<CosineTerm> CosineTerms(const CosineSeries& series, int32_t side) {
+    const std::vector<int32_t> scan = CosineScan(side);
+    std::vector<CosineTerm> terms;
+    for (size_t k = 0; k < series.levels.size(); ++k)
+        if (series.levels[k] != 0)
+            terms.push_back({scan[k] / side, scan[k] % side, series.levels[k] * series.Step()});
+    std::sort(terms.begin(), terms.end(), [](const CosineTerm& a, const CosineTerm& b) {
+        return a.u != b.u ? a.u < b.u : a.v < b.v;
+    });
+    return terms;
+}
+
+std::string CosineValues(const CosineSeries& series, int32_t side, const char* lineStart,
+                         const char* open, const char* close) {
+    std::string text;
+    for (const CosineTerm& term : CosineTerms(series, side)) {
+        char coefficient[32];
+        std::snprintf(coefficient, sizeof coefficient, "%.17g", term.coefficient);
+        text += std::string(lineStart) + open + Number(term.u) + ", " + Number(term.v) + ", " +
+                coefficient + close + ",\n";
+    }
+    return text;
+}
+
+std::string CosineCaption(const CosineSeries& series, int32_t side) {
+    return Number(series.Terms()) + " terms (u, v, coefficient) of the " + Number(side) + " x " +
+           Number(side) + " grid's orthonormal cosine transform";
+}
+
+// The series at a cell, as the decoder sums it: each row frequency's terms
+// along the column, then those sums down the row, in double.
+std::string CCosineLayer(const CosineSeries& series, const std::string& name, int32_t side) {
+    const std::string n = Number(side);
+    const std::string header = "\n/* The cosine series: " + CosineCaption(series, side) + ". */\n";
+    if (series.Terms() == 0)
+        return header + "static float " + name +
+               "_layer(int row, int column)\n{\n    (void)row;\n    (void)column;\n    return "
+               "0;\n}\n";
+    return header + "static const struct {\n    int u, v;\n    double coefficient;\n} " + name +
+           "_terms[" + Number(series.Terms()) + "] = {\n" +
+           CosineValues(series, side, "    ", "{", "}") + "};\n\nstatic double " + name +
+           "_basis(int k, int p)\n{\n    return (k == 0 ? sqrt(1.0 / " + n + ") : sqrt(2.0 / " + n +
+           ")) * cos(3.141592653589793 * k * (2 * p + 1) / (2.0 * " + n +
+           "));\n}\n\nstatic float " + name +
+           "_layer(int row, int column)\n{\n    const int count = " + Number(series.Terms()) +
+           ";\n    double sum = 0, along = 0;\n    for (int t = 0; t < count; ++t) {\n        "
+           "along += " +
+           name + "_terms[t].coefficient * " + name + "_basis(" + name +
+           "_terms[t].v, column);\n        if (t + 1 == count || " + name +
+           "_terms[t + 1].u != " + name + "_terms[t].u) {\n            sum += " + name + "_basis(" +
+           name +
+           "_terms[t].u, row) * along;\n            along = 0;\n        }\n    }\n    return "
+           "(float)(sum < -1 ? -1 : sum > 1 ? 1 : sum);\n}\n";
+}
+
+std::string CLayer(const FormulaFile& file, const std::string& name) {
+    return file.samples ? CSampleLayer(*file.samples, name, file.side)
+                        : CCosineLayer(*file.cosines, name, file.side);
+}
+
+std::string LayerWords(const FormulaFile& file) {
+    return file.samples ? "the sample grid's layer" : "the cosine series";
+}
+
 std::string CGrid(const std::vector<FilePiece>& pieces, const std::string& outputName,
                   const FormulaFile& file) {
     const int32_t side = file.side;
@@ -101,15 +176,15 @@ std::string CGrid(const std::vector<FilePiece>& pieces, const std::string& outpu
     std::string text = "\n/* The whole " + Number(side) + " x " + Number(side) +
                        " grid: the value of cell (row, column), the stages of its block added "
                        "in float" +
-                       (file.samples ? ", then added to the sample grid's layer" : "") +
+                       (file.Layered() ? ", then added to " + LayerWords(file) : "") +
                        ". */\nfloat " + CFunctionName(outputName) + "(int row, int column)\n{\n";
-    if (file.samples) {
-        text = CSampleLayer(*file.samples, CFunctionName(outputName), side) + text;
+    if (file.Layered()) {
+        text = CLayer(file, CFunctionName(outputName)) + text;
         if (pieces.empty())
             return text + "    return " + layer + "(row, column);\n}\n";
     }
     const std::string result =
-        file.samples ? layer + "(row, column) + value" : std::string("value");
+        file.Layered() ? layer + "(row, column) + value" : std::string("value");
     for (size_t k = 0; k < pieces.size();) {
         const Region& r = *pieces[k].block;
         text += "    if (row >= " + Number(r.row) + " && row < " + Number(r.row + r.height) +
@@ -152,6 +227,29 @@ std::string PythonSampleLayer(const SampleGrid& samples, const std::string& name
            "1).astype(np.float32)\n";
 }
 
+std::string PythonCosineLayer(const CosineSeries& series, const std::string& name, int32_t side) {
+    const std::string n = Number(side);
+    // math's cosine is the C library's, which the decoder calls too; NumPy's may differ.
+    return "\n\nimport math  # noqa: E402\n\n# The cosine series: " + CosineCaption(series, side) +
+           ".\n_" + name + "_terms = [\n" + CosineValues(series, side, "    ", "(", ")") +
+           "]\n\n\ndef _" + name + "_basis(k, p):\n    scale = math.sqrt(1.0 / " + n +
+           ") if k == 0 else math.sqrt(2.0 / " + n +
+           ")\n    return np.array([scale * math.cos(math.pi * k * (2 * q + 1) / (2.0 * " + n +
+           ")) for q in range(" + n + ")])[p]\n\n\ndef _" + name +
+           "_layer(row, column):\n    total = np.zeros(np.broadcast(row, column).shape)\n    "
+           "along = np.zeros_like(total)\n    for t, (u, v, coefficient) in enumerate(_" +
+           name + "_terms):\n        along = along + coefficient * _" + name +
+           "_basis(v, column)\n        if t + 1 == len(_" + name + "_terms) or _" + name +
+           "_terms[t + 1][0] != u:\n            total = total + _" + name +
+           "_basis(u, row) * along\n            along = np.zeros_like(total)\n    return "
+           "np.clip(total, -1, 1).astype(np.float32)\n";
+}
+
+std::string PythonLayer(const FormulaFile& file, const std::string& name) {
+    return file.samples ? PythonSampleLayer(*file.samples, name, file.side)
+                        : PythonCosineLayer(*file.cosines, name, file.side);
+}
+
 std::string PythonGrid(const std::vector<FilePiece>& pieces, const std::string& outputName,
                        const FormulaFile& file) {
     const int32_t side = file.side;
@@ -185,7 +283,7 @@ std::string PythonGrid(const std::vector<FilePiece>& pieces, const std::string& 
            "        for stage in stages:\n"
            "            value = value + np.asarray(stage(x, y), dtype=np.float32)\n"
            "        out = np.where(inside, value, out)\n" +
-           (!file.samples    ? ""
+           (!file.Layered()  ? ""
             : pieces.empty() ? "    out = _" + name + "_layer(row, column)\n"
                              : "    out = _" + name + "_layer(row, column) + out\n") +
            "    return out[()]\n";
@@ -206,15 +304,19 @@ std::string ExportFileText(ExportFormat format, const FormulaFile& file,
         return text + CGrid(pieces, outputName, file);
     if (format == ExportFormat::Python)
         return text +
-               (file.samples
-                    ? PythonSampleLayer(*file.samples, PythonFunctionName(outputName), file.side)
-                    : std::string()) +
+               (file.Layered() ? PythonLayer(file, PythonFunctionName(outputName))
+                               : std::string()) +
                PythonGrid(pieces, outputName, file);
     // The other formats hold the formulas; the samples go along as a comment.
     if (file.samples)
         text += std::string(format == ExportFormat::Latex ? "%" : "//") + " Sample grid, " +
                 SampleCaption(*file.samples) + " under the formulas:\n" +
                 SampleValues(*file.samples, format == ExportFormat::Latex ? "% " : "// ");
+    if (file.cosines)
+        text += std::string(format == ExportFormat::Latex ? "%" : "//") + " Cosine series, " +
+                CosineCaption(*file.cosines, file.side) + " under the formulas:\n" +
+                CosineValues(*file.cosines, file.side, format == ExportFormat::Latex ? "% " : "// ",
+                             "(", ")");
     return text;
 }
 

@@ -3,6 +3,7 @@
 // not depend on the thread count.
 #include "codec/compress.h"
 #include "codec/compress_grid.h"
+#include "codec/cosine_search.h"
 #include "codec/decode.h"
 #include "codec/rate_allocation.h"
 #include "codec/sample_search.h"
@@ -114,9 +115,9 @@ TEST(Compress, FilesKeepTheirBudgetAndDecodeToWhatWasMeasured) {
         bool tiles;
         int32_t stages;
         int64_t budget;
-        bool samples = true;
+        bool layers = true; // samples and cosine series
     };
-    // Formulas alone too: with samples they may take a file over.
+    // Formulas alone too: with a coarse layer it may take a file over.
     for (const Case& c : {Case{true, true, 1, 60}, Case{true, true, 2, 140},
                           Case{false, true, 1, 90}, Case{true, false, 3, 80},
                           Case{true, true, 2, 140, false}, Case{false, true, 1, 90, false}}) {
@@ -125,10 +126,10 @@ TEST(Compress, FilesKeepTheirBudgetAndDecodeToWhatWasMeasured) {
         setup.codec.budget = c.budget;
         setup.codec.tiles = c.tiles;
         setup.codec.stages = c.stages;
-        setup.codec.samples = c.samples;
+        setup.codec.samples = setup.codec.cosines = c.layers;
         const Compression made = Compressed(setup);
         EXPECT_TRUE(made.reached);
-        EXPECT_TRUE(c.samples || (!made.file.samples && !made.file.blocks.empty()));
+        EXPECT_TRUE(c.layers || (!made.file.Layered() && !made.file.blocks.empty()));
         EXPECT_LE(static_cast<int64_t>(made.bytes.size()), c.budget);
         const Outcome<FormulaFile> read = ReadFormulaFile(made.bytes);
         ASSERT_TRUE(read) << read.message;
@@ -142,16 +143,16 @@ TEST(Compress, FilesKeepTheirBudgetAndDecodeToWhatWasMeasured) {
     }
 }
 
-TEST(Compress, WithSamplesTheFileIsNeverWorseThanFormulasOrSamplesAlone) {
-    // Both are among the candidates, made the same way.
+TEST(Compress, WithCoarseLayersTheFileIsNeverWorseThanFormulasSamplesOrCosinesAlone) {
+    // All three are among the candidates, made the same way.
     WorkerPool pool(2);
     for (const int64_t budget : {40, 120, 400}) {
         CodecCase setup = SmallSetup(16, true);
         setup.codec.tiles = true;
         setup.codec.budget = budget;
-        setup.codec.samples = false;
+        setup.codec.samples = setup.codec.cosines = false;
         const Compression alone = Compressed(setup);
-        setup.codec.samples = true;
+        setup.codec.samples = setup.codec.cosines = true;
         const Compression with = Compressed(setup);
         EXPECT_LE(static_cast<int64_t>(with.bytes.size()), budget);
         EXPECT_GE(with.psnr, alone.psnr) << budget;
@@ -159,6 +160,10 @@ TEST(Compress, WithSamplesTheFileIsNeverWorseThanFormulasOrSamplesAlone) {
             BestSamples(setup.grid, PictureFit::Crop, setup.codec, pool);
         ASSERT_TRUE(samples);
         EXPECT_GE(with.psnr, 10 * std::log10(4.0 * 16 * 16 / samples->measure.error)) << budget;
+        const std::optional<CosineFit> cosines =
+            BestCosines(setup.grid, PictureFit::Crop, setup.codec, pool);
+        ASSERT_TRUE(cosines);
+        EXPECT_GE(with.psnr, 10 * std::log10(4.0 * 16 * 16 / cosines->measure.error)) << budget;
     }
 }
 

@@ -135,9 +135,25 @@ std::string SinChain(int32_t side, int64_t chain) {
     });
 }
 
+// A 2 x 2 grid of a cosine series alone, step 1, then its levels as
+// written, whatever they are, and bits after them.
+std::string CosineFile(const std::vector<int32_t>& levels) {
+    BitWriter out;
+    out.Put(3, 4);
+    out.Put(1, 10);
+    out.Put(0, 2);
+    out.Put(32, 6);
+    if (levels.empty())
+        return SealedFile(out.Bytes());
+    SymbolEncoder encoder(out);
+    PutCosines(encoder, CosineSeries{0, levels});
+    encoder.Finish();
+    return SealedFile(out.Bytes() + std::string(4, '\0'));
+}
+
 TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
     BitWriter version;
-    version.Put(3, 4);
+    version.Put(4, 4);
     // A grid of 8 x 8 cells with samples alone: rows, columns and steps.
     const auto sampled = [](uint64_t rows, uint64_t columns, uint64_t steps) {
         BitWriter out;
@@ -185,7 +201,10 @@ TEST(FormulaFile, HostileFilesAreRefusedWithTheirReason) {
         {"GIF89a", "it is not a formula file"},
         {"QF\x10", "it ends before its last formula"},
         {SealedFile(version.Bytes()),
-         "it is of format version 3, and this program reads versions 1 and 2"},
+         "it is of format version 4, and this program reads versions 1 to 3"},
+        {CosineFile({}), "it ends before its last formula"},
+        {CosineFile({0, 0, 0, 0, 1}), "a cosine term is out of range"},
+        {CosineFile({CosineSeries::kLargestLevel + 2}), "a cosine term is out of range"},
         {SealedFile(sampled(9, 1, 4).Bytes()), "its sample grid is larger than its grid"},
         {SealedFile(sampled(1, 9, 4).Bytes()), "its sample grid is larger than its grid"},
         {SealedFile(sampled(2, 2, 256).Bytes()), "its samples have more than 256 grey levels"},

@@ -57,6 +57,27 @@ Piece RandomPiece(std::mt19937& random, const FormulaFile& file) {
 
 } // namespace
 
+namespace {
+
+// Mostly small levels, a few at the extremes, over a scan up to 60 long.
+CosineSeries RandomCosines(std::mt19937& random, int32_t side) {
+    CosineSeries series;
+    series.exponent = Between(random, 0, 4) == 0 ? Between(random, CosineSeries::kLowestExponent,
+                                                           CosineSeries::kHighestExponent)
+                                                 : Between(random, -12, 2);
+    const int32_t length = Between(random, 0, std::min(side * side, 60));
+    for (int32_t k = 0; k < length; ++k)
+        series.levels.push_back(
+            Between(random, 0, 20) == 0
+                ? Between(random, -CosineSeries::kLargestLevel, CosineSeries::kLargestLevel)
+                : (Between(random, 0, 2) == 0 ? Between(random, -3, 3) : 0));
+    while (!series.levels.empty() && series.levels.back() == 0)
+        series.levels.pop_back();
+    return series;
+}
+
+} // namespace
+
 FormulaFile RandomFormulaFile(std::mt19937& random) {
     FormulaFile file;
     file.side = Between(random, 2, 40);
@@ -85,8 +106,19 @@ FormulaFile RandomFormulaFile(std::mt19937& random) {
             block.stages.push_back(RandomPiece(random, file));
         file.blocks.push_back(std::move(block));
     };
-    // Half the files have samples under their formulas, some samples alone.
-    if (Between(random, 0, 1)) {
+    // A quarter of the files have a cosine series under their formulas,
+    // some a series alone.
+    if (Between(random, 0, 3) == 0) {
+        file.cosines = RandomCosines(random, file.side);
+        if (Between(random, 0, 2) == 0) {
+            FormulaFile alone;
+            alone.side = file.side;
+            alone.fit = file.fit;
+            alone.cosines = std::move(file.cosines);
+            return alone;
+        }
+    } else if (Between(random, 0, 1)) {
+        // Samples under formulas, some samples alone.
         SampleGrid samples;
         samples.rows = Between(random, 1, file.side);
         samples.columns = Between(random, 1, file.side);

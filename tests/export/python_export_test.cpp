@@ -93,15 +93,17 @@ TEST(PythonExport, ProtectedRulesAtTheirEdgesGiveTheEnginesOutput) {
     ExpectPythonCloseToEngine(scope, EdgeItems(scope));
 }
 
-TEST(PythonExport, AFormulaFileWithSamplesRedrawsTheDecodedGrid) {
-    // Samples alone are drawn in double as the decoder draws them: equal to
-    // the bit; under formulas, within the formulas' float tolerance.
+TEST(PythonExport, AFormulaFileWithACoarseLayerRedrawsTheDecodedGrid) {
+    // Samples and cosine series alone are drawn in double as the decoder
+    // draws them: equal to the bit; under formulas, within the formulas'
+    // float tolerance.
     std::mt19937 random(41);
     for (int trial = 0; trial < 8; ++trial) {
         FormulaFile file;
         do
             file = RandomFormulaFile(random);
-        while (!file.samples || (trial % 2 == 0) != file.blocks.empty());
+        while (!(trial % 4 < 2 ? file.cosines.has_value() : file.samples.has_value()) ||
+               (trial % 2 == 0) != file.blocks.empty());
         FitnessEvaluators evaluators(EvaluationOptions{EvaluatorKind::Batch, 2});
         const DataGrid decoded = DecodeFormulaFile(file, evaluators);
         ToolFolder folder;
