@@ -18,6 +18,7 @@ struct CosineFit {
     CosineSeries series;
     std::vector<float> layer; // the grid's cells as the decoder draws them
     FileMeasure measure;      // of a file holding this series alone
+    int64_t bits = 0;         // of that file, between its magic and its check sum
 };
 
 // The best file of a cosine series alone for what `codec` asks, of a grid of

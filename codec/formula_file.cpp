@@ -618,7 +618,11 @@ int64_t FileBits(const FormulaFile& file) {
 }
 
 int64_t FormulaFileBytes(const FormulaFile& file) {
-    return static_cast<int64_t>(kFormulaMagic.size() + kCrcBytes) + (FileBits(file) + 7) / 8;
+    return BytesOfBits(FileBits(file));
+}
+
+int64_t BytesOfBits(int64_t bits) {
+    return static_cast<int64_t>(kFormulaMagic.size() + kCrcBytes) + (bits + 7) / 8;
 }
 
 double BlockCost(const FormulaFile& file, const std::vector<Piece>& stages,

@@ -114,6 +114,8 @@ std::string WriteFormulaFile(const FormulaFile& file);
 int64_t FileBits(const FormulaFile& file);
 // The whole file's bytes, without writing it.
 int64_t FormulaFileBytes(const FormulaFile& file);
+// The bytes of a file of so many bits between its magic and its check sum.
+int64_t BytesOfBits(int64_t bits);
 
 // What a block's stages would take in a file with `file`'s fields, priced
 // with a model's fixed probabilities: the first offset coded against

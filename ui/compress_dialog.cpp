@@ -155,6 +155,9 @@ QWidget* CompressDialog::BuildSettings() {
     samples_ = new QCheckBox("S&ample grid (a coarse layer under the formulas)", group);
     samples_->setObjectName("CompressSamples");
     samples_->setChecked(true);
+    cosines_ = new QCheckBox("Cosine se&ries (the picture's largest cosine terms)", group);
+    cosines_->setObjectName("CompressCosines");
+    cosines_->setChecked(true);
     populationSize_ = spin("CompressPopulation", 2, 100000, 1000);
     generations_ = spin("CompressGenerations", 1, 100000, 50);
     seed_ = spin("CompressSeed", 0, std::numeric_limits<int>::max(), 1);
@@ -169,6 +172,7 @@ QWidget* CompressDialog::BuildSettings() {
     form->addRow(tiles_);
     form->addRow("Stages", stages_);
     form->addRow(samples_);
+    form->addRow(cosines_);
     form->addRow("Population size", populationSize_);
     form->addRow("Generations", generations_);
     form->addRow("Seed", seed_);
@@ -197,6 +201,7 @@ CodecSettings CompressDialog::Codec() const {
     codec.tiles = tiles_->isChecked();
     codec.stages = stages_->value();
     codec.samples = samples_->isChecked();
+    codec.cosines = cosines_->isChecked();
     return codec;
 }
 

@@ -92,6 +92,7 @@ private:
     QCheckBox* tuning_ = nullptr;
     QCheckBox* tiles_ = nullptr;
     QCheckBox* samples_ = nullptr;
+    QCheckBox* cosines_ = nullptr;
     QSpinBox* stages_ = nullptr;
     QSpinBox* populationSize_ = nullptr;
     QSpinBox* generations_ = nullptr;

@@ -1,6 +1,6 @@
 // The sample grid: at full size it holds 8-bit grey exactly, and the search
 // keeps every budget, measures what the file decodes to and gets no worse
-// with more bytes.
+// with more bytes; the layers' file layouts are pinned by stored bytes.
 #include "codec/decode.h"
 #include "codec/piece.h"
 #include "codec/sample_search.h"
@@ -83,20 +83,27 @@ TEST(SampleSearch, NoFileFitsBelowTheSmallestOne) {
     EXPECT_FALSE(BestSamples(EightBitGrid(8, 3), PictureFit::Crop, codec, pool));
 }
 
-TEST(SampleGrid, TheFileLayoutIsPinned) {
-    // A stored file must keep reading as the same samples: these bytes are
-    // version 2, a 4 x 4 grid, no formulas, 2 x 3 samples of 5 levels.
-    FormulaFile file;
-    file.side = 4;
-    file.samples = SampleGrid{2, 3, 4, {0, 1, 2, 4, 3, 2}};
-    const std::string bytes = WriteFormulaFile(file);
-    std::string hex;
-    for (unsigned char byte : bytes)
-        hex += "0123456789abcdef"[byte >> 4], hex += "0123456789abcdef"[byte & 15];
-    EXPECT_EQ(hex, "5146200c4c8475d7d03105cc85");
-    const Outcome<FormulaFile> read = ReadFormulaFile(bytes);
-    ASSERT_TRUE(read);
-    EXPECT_EQ(*read.value, file);
+TEST(FormulaFile, TheCoarseLayersLayoutsArePinned) {
+    // Stored files must keep reading as the same layers: version 2, a 4 x 4
+    // grid, no formulas, 2 x 3 samples of 5 levels; version 3, the same grid
+    // with three cosine terms at step 2^(-6/4).
+    FormulaFile samples;
+    samples.side = 4;
+    samples.samples = SampleGrid{2, 3, 4, {0, 1, 2, 4, 3, 2}};
+    FormulaFile cosines;
+    cosines.side = 4;
+    cosines.cosines = CosineSeries{-6, {5, 0, -2, 0, 0, 1}};
+    for (const auto& [file, pinned] : {std::pair{samples, "5146200c4c8475d7d03105cc85"},
+                                       std::pair{cosines, "5146300c68d2e6cf4001bd8445"}}) {
+        const std::string bytes = WriteFormulaFile(file);
+        std::string hex;
+        for (unsigned char byte : bytes)
+            hex += "0123456789abcdef"[byte >> 4], hex += "0123456789abcdef"[byte & 15];
+        EXPECT_EQ(hex, pinned);
+        const Outcome<FormulaFile> read = ReadFormulaFile(bytes);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read.value, file);
+    }
 }
 
 } // namespace
