@@ -515,19 +515,22 @@ Outcome<Compression> Compress(const CompressionJob& job, const CodecSettings& co
     if (formulas)
         files.push_back(std::move(*formulas.value));
     WorkerPool pool(WorkerThreads(job.settings.evaluation));
+    const auto layerAlone = [&](std::optional<SampleGrid> samples,
+                                std::optional<CosineSeries> cosines,
+                                const std::vector<float>& layer) {
+        FormulaFile file;
+        file.samples = std::move(samples);
+        file.cosines = std::move(cosines);
+        files.push_back(LayerAlone(*job.grid, job.fit, std::move(file), layer, codec));
+    };
     if (std::optional<CosineFit> cosines =
             codec.cosines ? BestCosines(*job.grid, job.fit, codec, pool, job.keepGoing)
-                          : std::nullopt) {
-        FormulaFile file;
-        file.cosines = cosines->series;
-        files.push_back(LayerAlone(*job.grid, job.fit, std::move(file), cosines->layer, codec));
-    }
+                          : std::nullopt)
+        layerAlone(std::nullopt, cosines->series, cosines->layer);
     if (std::optional<SampleFit> samples =
             codec.samples ? BestSamples(*job.grid, job.fit, codec, pool, job.keepGoing)
                           : std::nullopt) {
-        FormulaFile file;
-        file.samples = samples->samples;
-        files.push_back(LayerAlone(*job.grid, job.fit, std::move(file), samples->layer, codec));
+        layerAlone(samples->samples, std::nullopt, samples->layer);
         // Samples within part of the budget (or short of the target),
         // formulas for the rest.
         if (std::optional<SampleFit> base =

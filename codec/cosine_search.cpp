@@ -26,9 +26,8 @@ constexpr double kLeastBits = 0.5;
 
 class CosineSearch {
 public:
-    CosineSearch(const DataGrid& grid, PictureFit fit, const CodecSettings& codec,
-                 const std::function<bool()>& keepGoing)
-        : grid_(grid), codec_(codec), keepGoing_(keepGoing), side_(grid.Size()),
+    CosineSearch(const DataGrid& grid, PictureFit fit, const std::function<bool()>& keepGoing)
+        : grid_(grid), keepGoing_(keepGoing), side_(grid.Size()),
           coefficients_(CosineCoefficients(grid.Data(), side_)), rank_(coefficients_.size()) {
         header_.side = side_;
         header_.fit = fit;
@@ -247,7 +246,7 @@ private:
     }
 
     const DataGrid& grid_;
-    CodecSettings codec_; // what the search is for
+    CodecSettings codec_; // what the search is for, set by Run
     const std::function<bool()>& keepGoing_;
     int32_t side_;
     FormulaFile header_;
@@ -261,7 +260,7 @@ private:
 std::optional<CosineFit> BestCosines(const DataGrid& grid, PictureFit fit,
                                      const CodecSettings& codec, WorkerPool& pool,
                                      const std::function<bool()>& keepGoing) {
-    CosineSearch search(grid, fit, codec, keepGoing);
+    CosineSearch search(grid, fit, keepGoing);
     std::optional<CosineFit> best = search.Run(pool, codec);
     if (codec.budget || !best || !best->measure.reached)
         return best;

@@ -76,6 +76,17 @@ CosineSeries RandomCosines(std::mt19937& random, int32_t side) {
     return series;
 }
 
+SampleGrid RandomSamples(std::mt19937& random, int32_t side) {
+    SampleGrid samples;
+    samples.rows = Between(random, 1, side);
+    samples.columns = Between(random, 1, side);
+    samples.steps =
+        Between(random, 0, 1) ? Between(random, 1, 8) : Between(random, 1, SampleGrid::kMostSteps);
+    for (int32_t k = 0; k < samples.rows * samples.columns; ++k)
+        samples.values.push_back(Between(random, 0, samples.steps));
+    return samples;
+}
+
 } // namespace
 
 FormulaFile RandomFormulaFile(std::mt19937& random) {
@@ -106,35 +117,20 @@ FormulaFile RandomFormulaFile(std::mt19937& random) {
             block.stages.push_back(RandomPiece(random, file));
         file.blocks.push_back(std::move(block));
     };
-    // A quarter of the files have a cosine series under their formulas,
-    // some a series alone.
-    if (Between(random, 0, 3) == 0) {
+    // A quarter of the files have a cosine series under their formulas, a
+    // third of the rest samples; some have the layer alone, which holds
+    // none of the formulas' fields.
+    if (Between(random, 0, 3) == 0)
         file.cosines = RandomCosines(random, file.side);
-        if (Between(random, 0, 2) == 0) {
-            FormulaFile alone;
-            alone.side = file.side;
-            alone.fit = file.fit;
-            alone.cosines = std::move(file.cosines);
-            return alone;
-        }
-    } else if (Between(random, 0, 1)) {
-        // Samples under formulas, some samples alone.
-        SampleGrid samples;
-        samples.rows = Between(random, 1, file.side);
-        samples.columns = Between(random, 1, file.side);
-        samples.steps = Between(random, 0, 1) ? Between(random, 1, 8)
-                                              : Between(random, 1, SampleGrid::kMostSteps);
-        for (int32_t k = 0; k < samples.rows * samples.columns; ++k)
-            samples.values.push_back(Between(random, 0, samples.steps));
-        file.samples = std::move(samples);
-        // A file of samples alone holds none of the formulas' fields.
-        if (Between(random, 0, 2) == 0) {
-            FormulaFile alone;
-            alone.side = file.side;
-            alone.fit = file.fit;
-            alone.samples = std::move(file.samples);
-            return alone;
-        }
+    else if (Between(random, 0, 1))
+        file.samples = RandomSamples(random, file.side);
+    if (file.Layered() && Between(random, 0, 2) == 0) {
+        FormulaFile alone;
+        alone.side = file.side;
+        alone.fit = file.fit;
+        alone.samples = std::move(file.samples);
+        alone.cosines = std::move(file.cosines);
+        return alone;
     }
     add({0, 0, file.side, file.side});
     return file;
