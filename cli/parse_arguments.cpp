@@ -282,7 +282,6 @@ void ReadOutputs(const OptionReader& options, CliConfig& config) {
     config.timing = options.IsSet(Name(Cli::Timing));
 }
 
-// Tiles and stages need a goal to choose the file by.
 // Whether an option that is auto or off is auto.
 bool IsAuto(const OptionReader& options, Cli option) {
     const std::string mode = options.Text(Name(option));
@@ -291,6 +290,7 @@ bool IsAuto(const OptionReader& options, Cli option) {
     return mode == "auto";
 }
 
+// Tiles and stages need a goal to choose the file by.
 void ReadCodec(const OptionReader& options, CliConfig& config) {
     CodecSettings& codec = config.codec;
     if (options.IsSet(Name(Cli::Budget))) {

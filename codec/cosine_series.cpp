@@ -124,23 +124,25 @@ std::vector<double> CosineCoefficients(const float* cells, int32_t side) {
     return coefficients;
 }
 
-CosineRows::CosineRows(const CosineSeries& series, int32_t side, int32_t pixels)
-    : side_(side), pixels_(pixels) {
-    struct Term {
-        int32_t u, v;
-        double coefficient;
-    };
+std::vector<CosineTerm> CosineTerms(const CosineSeries& series, int32_t side) {
     const std::vector<int32_t> scan = CosineScan(side);
-    std::vector<Term> terms;
+    std::vector<CosineTerm> terms;
     for (size_t k = 0; k < series.levels.size(); ++k)
         if (series.levels[k] != 0)
             terms.push_back({scan[k] / side, scan[k] % side, series.levels[k] * series.Step()});
-    std::sort(terms.begin(), terms.end(),
-              [](const Term& a, const Term& b) { return a.u != b.u ? a.u < b.u : a.v < b.v; });
+    std::sort(terms.begin(), terms.end(), [](const CosineTerm& a, const CosineTerm& b) {
+        return a.u != b.u ? a.u < b.u : a.v < b.v;
+    });
+    return terms;
+}
+
+CosineRows::CosineRows(const CosineSeries& series, int32_t side, int32_t pixels)
+    : side_(side), pixels_(pixels) {
+    const std::vector<CosineTerm> terms = CosineTerms(series, side);
     const auto count = static_cast<size_t>(pixels);
     // Each column frequency's term at every column, once.
     std::vector<std::vector<double>> columns(static_cast<size_t>(side));
-    for (const Term& term : terms) {
+    for (const CosineTerm& term : terms) {
         std::vector<double>& basis = columns[static_cast<size_t>(term.v)];
         if (!basis.empty())
             continue;

@@ -34,6 +34,14 @@ struct CosineSeries {
 // diagonal with u rising when u + v is odd, v rising when even.
 std::vector<int32_t> CosineScan(int32_t side);
 
+// A series's terms in the order the layer sums them: by row frequency u,
+// then column frequency v; each coefficient is its level times the step.
+struct CosineTerm {
+    int32_t u, v;
+    double coefficient;
+};
+std::vector<CosineTerm> CosineTerms(const CosineSeries& series, int32_t side);
+
 // The grid's cells' coefficients, in scan order: the orthonormal transform
 // with the very terms the layer draws.
 std::vector<double> CosineCoefficients(const float* cells, int32_t side);

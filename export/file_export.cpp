@@ -5,7 +5,6 @@
 #include "codec/piece.h"
 #include "engine/misc.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace quba {
@@ -97,26 +96,8 @@ std::string CSampleLayer(const SampleGrid& samples, const std::string& name, int
            "-1 ? -1 : sum > 1 ? 1 : sum);\n}\n";
 }
 
-// A cosine series's terms sorted by row frequency and then column
-// frequency, the order the decoder sums them in, each as u, v and its
-// coefficient to 17 digits (which read back to the same double).
-struct CosineTerm {
-    int32_t u, v;
-    double coefficient;
-};
-
-std::vector<CosineTerm> CosineTerms(const CosineSeries& series, int32_t side) {
-    const std::vector<int32_t> scan = CosineScan(side);
-    std::vector<CosineTerm> terms;
-    for (size_t k = 0; k < series.levels.size(); ++k)
-        if (series.levels[k] != 0)
-            terms.push_back({scan[k] / side, scan[k] % side, series.levels[k] * series.Step()});
-    std::sort(terms.begin(), terms.end(), [](const CosineTerm& a, const CosineTerm& b) {
-        return a.u != b.u ? a.u < b.u : a.v < b.v;
-    });
-    return terms;
-}
-
+// Each term as u, v and its coefficient to 17 digits, which read back to
+// the same double, in the order the decoder sums them.
 std::string CosineValues(const CosineSeries& series, int32_t side, const char* lineStart,
                          const char* open, const char* close) {
     std::string text;
